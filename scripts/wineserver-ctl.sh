@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Starts one persistent wineserver for a test run, or stops it again.
+set -euo pipefail
+cmd=$1 prefix=$2
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=${PW_WINE_LOCALE:-C}
+case $cmd in
+  start)
+    "$(dirname "$0")/wine-prefix.sh" "$prefix"
+    wineserver -p >"$prefix.server.log" 2>&1 </dev/null
+    wine cmd /c exit >>"$prefix.server.log" 2>&1 </dev/null || true
+    ;;
+  stop)
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    ;;
+esac

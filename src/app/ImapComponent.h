@@ -1,0 +1,40 @@
+// The IMAP client component Imap1 as the main window uses it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pw {
+
+// Error numbers of SignIn that the sign-in tells apart (raised as AppError).
+inline constexpr std::int32_t kImapErrorLoginRefused = 11101;
+inline constexpr std::int32_t kImapErrorTimedOut = 10060;
+inline constexpr std::int32_t kImapErrorConnectionRefused = 10061;
+inline constexpr std::int32_t kImapErrorSilent = 12011;
+
+class ImapMailbox {
+ public:
+  virtual ~ImapMailbox() = default;
+  // Fills output with the numbers of the matching messages separated by commas; empty when none.
+  virtual void Search(const std::string& key, std::string& output, int flags) = 0;
+  virtual std::int32_t MessageCount() = 0;
+};
+
+// Every operation blocks until it returns; failures raise AppError with a number and a
+// German description.
+class ImapComponent {
+ public:
+  virtual ~ImapComponent() = default;
+  virtual void SetTimeout(std::int32_t milliseconds) = 0;
+  // The server's port (143 unless configured otherwise).
+  virtual void SetPort(int port) = 0;
+  virtual void SignIn(const std::string& host, const std::string& user,
+                      const std::string& password) = 0;
+  virtual void PostSignIn() = 0;
+  // The mailbox object of the signed-in account; valid until the next Mailbox or SignOut.
+  virtual ImapMailbox& Mailbox(const std::string& name) = 0;
+  // Signs out and closes the connection; harmless when nobody is signed in.
+  virtual void SignOut() = 0;
+};
+
+}  // namespace pw

@@ -1,0 +1,13 @@
+// The message loop as the handlers see it: an explicit yield.
+#pragma once
+
+namespace pw {
+
+class EventLoop {
+ public:
+  virtual ~EventLoop() = default;
+  // Lets pending window messages be processed, then returns (DoEvents).
+  virtual void DoEvents() = 0;
+};
+
+}  // namespace pw

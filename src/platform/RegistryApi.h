@@ -1,0 +1,66 @@
+// The narrow (ANSI) registry calls the core needs. Names and data are Windows-1252 bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pw {
+
+using HKey = std::uintptr_t;
+
+// Predefined roots, with the values Windows gives them.
+inline constexpr HKey kHkeyClassesRoot = 0x80000000u;
+inline constexpr HKey kHkeyCurrentUser = 0x80000001u;
+inline constexpr HKey kHkeyLocalMachine = 0x80000002u;
+inline constexpr HKey kHkeyUsers = 0x80000003u;
+inline constexpr HKey kHkeyPerformanceData = 0x80000004u;
+inline constexpr HKey kHkeyCurrentConfig = 0x80000005u;
+inline constexpr HKey kHkeyDynData = 0x80000006u;
+
+// Status codes as Win32 returns them.
+inline constexpr long kErrorSuccess = 0;
+inline constexpr long kErrorFileNotFound = 2;
+inline constexpr long kErrorAccessDenied = 5;
+inline constexpr long kErrorInvalidParameter = 87;
+inline constexpr long kErrorMoreData = 234;
+inline constexpr long kErrorNoMoreItems = 259;
+
+// Value types.
+inline constexpr std::uint32_t kRegNone = 0;
+inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegExpandSz = 2;
+inline constexpr std::uint32_t kRegBinary = 3;
+inline constexpr std::uint32_t kRegDword = 4;
+inline constexpr std::uint32_t kRegMultiSz = 7;
+
+// Access rights.
+inline constexpr std::uint32_t kKeyQueryValue = 0x0001;
+inline constexpr std::uint32_t kKeySetValue = 0x0002;
+inline constexpr std::uint32_t kKeyCreateSubKey = 0x0004;
+inline constexpr std::uint32_t kKeyEnumerateSubKeys = 0x0008;
+inline constexpr std::uint32_t kKeyRead = 0x20019;
+inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
+
+class RegistryApi {
+ public:
+  virtual ~RegistryApi() = default;
+  virtual long RegOpenKeyExA(HKey root, const std::string& subKey, std::uint32_t options,
+                             std::uint32_t access, HKey* result) = 0;
+  virtual long RegCreateKeyExA(HKey root, const std::string& subKey, std::uint32_t options,
+                               std::uint32_t access, HKey* result, std::uint32_t* disposition) = 0;
+  // data may be null (size query); *size is the buffer size in, the data size out.
+  virtual long RegQueryValueExA(HKey key, const std::string& valueName, std::uint32_t* type,
+                                std::uint8_t* data, std::uint32_t* size) = 0;
+  virtual long RegSetValueExA(HKey key, const std::string& valueName, std::uint32_t type,
+                              const std::uint8_t* data, std::uint32_t size) = 0;
+  // *nameLength: buffer size in characters in, name length out (without NUL).
+  virtual long RegEnumKeyExA(HKey key, std::uint32_t index, char* name,
+                             std::uint32_t* nameLength) = 0;
+  virtual long RegEnumValueA(HKey key, std::uint32_t index, char* name,
+                             std::uint32_t* nameLength) = 0;
+  virtual long RegDeleteKeyA(HKey key, const std::string& subKey) = 0;
+  virtual long RegDeleteValueA(HKey key, const std::string& valueName) = 0;
+  virtual long RegCloseKey(HKey key) = 0;
+};
+
+}  // namespace pw

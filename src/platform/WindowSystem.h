@@ -1,0 +1,28 @@
+// Top-level window search and program start, for finding or starting a mail client.
+#pragma once
+
+#include <string>
+
+#include "platform/WindowHandle.h"
+
+namespace pw {
+
+class WindowSystem {
+ public:
+  virtual ~WindowSystem() = default;
+  // FindWindowA with no class; 0 when none.
+  virtual WindowHandle FindWindowA(const std::string& title) = 0;
+  virtual bool BringWindowToTop(WindowHandle window) = 0;
+  // GetTopWindow(no parent) and GetWindow(handle, GW_HWNDNEXT); 0 at the end.
+  virtual WindowHandle GetTopWindow() = 0;
+  virtual WindowHandle GetNextWindow(WindowHandle window) = 0;
+  // At most maxChars characters of the title or class name.
+  virtual std::string GetWindowTextA(WindowHandle window, int maxChars) = 0;
+  virtual std::string GetClassNameA(WindowHandle window, int maxChars) = 0;
+  // Starts a program with a window style (3 = maximised and activated, 1 = normal with focus).
+  // Raises AppError when the program cannot be started.
+  virtual void StartProgram(const std::string& commandLine, int windowStyle) = 0;
+  virtual bool FileExists(const std::string& path) = 0;
+};
+
+}  // namespace pw

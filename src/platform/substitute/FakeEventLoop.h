@@ -1,0 +1,28 @@
+// A message loop whose yields the test can watch and fill with events.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "platform/EventLoop.h"
+
+namespace pw {
+
+class FakeEventLoop : public EventLoop {
+ public:
+  void DoEvents() override {
+    ++yields_;
+    // Events queued for the next yield run now; events they queue wait for a later one.
+    auto pending = std::move(pending_);
+    pending_.clear();
+    for (auto& event : pending) event();
+  }
+  void Post(std::function<void()> event) { pending_.push_back(std::move(event)); }
+  int Yields() const { return yields_; }
+
+ private:
+  int yields_ = 0;
+  std::vector<std::function<void()>> pending_;
+};
+
+}  // namespace pw

@@ -1,0 +1,56 @@
+// The main window in memory; state changes call back into the form as the platform would.
+#pragma once
+
+#include <functional>
+
+#include "platform/MainWindowView.h"
+
+namespace pw {
+
+class FakeMainWindow : public MainWindowView {
+ public:
+  WindowHandle Handle() const override { return 0x1234; }
+  void Show() override {
+    visible = true;
+    ++shows;
+  }
+  void Hide() override { visible = false; }
+  bool Visible() const override { return visible; }
+  void Refresh() override { ++refreshes; }
+  float LeftTwips() const override { return left; }
+  float TopTwips() const override { return top; }
+  void SetLeftTwips(float value) override { left = value; }
+  void SetTopTwips(float value) override { top = value; }
+  void SetOuterSizeTwips(float w, float h) override {
+    width = w;
+    height = h;
+  }
+  WindowState State() const override { return state; }
+  void SetState(WindowState value) override {
+    bool changed = value != state;
+    state = value;
+    if (changed && onResize) onResize();
+  }
+  void SetDefaultMousePointer() override { ++pointerResets; }
+  void PopupTrayMenu() override { ++trayMenuPopups; }
+  void Close() override { closed = true; }
+  IconHandle MainIcon() const override { return 0x100; }
+  IconHandle IvisPicture() const override { return 0x200; }
+  IconHandle StopPicture() const override { return 0x300; }
+
+  bool visible = false;
+  int shows = 0;
+  int refreshes = 0;
+  float left = 0;
+  float top = 0;
+  float width = 0;
+  float height = 0;
+  WindowState state = WindowState::Normal;
+  int pointerResets = 0;
+  int trayMenuPopups = 0;
+  bool closed = false;
+  // The Resize event that a state change raises (wired to fmStart.Form_Resize by the test).
+  std::function<void()> onResize;
+};
+
+}  // namespace pw

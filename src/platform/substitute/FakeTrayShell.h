@@ -1,0 +1,41 @@
+// The notification area in memory: every send is recorded, and the icon's state is kept.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "platform/TrayShell.h"
+#include "tray/TrayData.h"
+
+namespace pw {
+
+class FakeTrayShell : public TrayShell {
+ public:
+  struct Call {
+    std::uint32_t message;
+    TrayData data;
+  };
+
+  bool Shell_NotifyIconA(std::uint32_t message, const TrayData& data) override {
+    calls.push_back({message, data});
+    if (message == kNimAdd) {
+      icon = data;
+    } else if (message == kNimModify && icon) {
+      icon = data;
+    } else if (message == kNimDelete) {
+      icon.reset();
+    }
+    return true;
+  }
+  std::uint32_t FirstFormSize() const override { return 104; }
+  bool SetForegroundWindow(WindowHandle window) override {
+    foregrounded.push_back(window);
+    return true;
+  }
+
+  std::vector<Call> calls;
+  std::optional<TrayData> icon;
+  std::vector<WindowHandle> foregrounded;
+};
+
+}  // namespace pw

@@ -1,0 +1,31 @@
+// The per-user settings store under HKCU\Software\VB and VBA Program Settings.
+#pragma once
+
+#include <string>
+
+#include "platform/RegistryApi.h"
+
+namespace pw {
+
+// Texts are UTF-8 here and Windows-1252 in the registry. Application names may hold "\"
+// ("Mail Postwacht\Benutzer").
+class SettingsStore {
+ public:
+  explicit SettingsStore(RegistryApi& api) : api_(api) {}
+
+  // The value, or the default for an absent key or value.
+  std::string GetSetting(const std::string& appName, const std::string& section,
+                         const std::string& key, const std::string& defaultValue);
+  // Creates missing keys and writes a REG_SZ value; raises AppError on failure.
+  void SaveSetting(const std::string& appName, const std::string& section, const std::string& key,
+                   const std::string& value);
+  // Removes the section's key with all its values; raises AppError when it does not exist.
+  void DeleteSetting(const std::string& appName, const std::string& section);
+
+  RegistryApi& Api() { return api_; }
+
+ private:
+  RegistryApi& api_;
+};
+
+}  // namespace pw

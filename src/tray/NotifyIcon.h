@@ -1,0 +1,48 @@
+// The tray icon: its record, the three sends to the shell, the blink cycle and the named states.
+#pragma once
+
+#include <string>
+
+#include "platform/EventLoop.h"
+#include "platform/MainWindowView.h"
+#include "platform/Timer.h"
+#include "platform/TrayShell.h"
+#include "tray/TrayData.h"
+
+namespace pw {
+
+inline constexpr char kIdleTip[] = "Postwacht bei Ankunft neuer Mails!";
+inline constexpr char kUnreachableTip[] = "Kann Server nicht erreichen!";
+
+class NotifyIcon {
+ public:
+  // The blink timers belong to the main window; this module switches them.
+  NotifyIcon(TrayShell& shell, MainWindowView& window, EventLoop& loop, Timer& timerVis,
+             Timer& timerIvis);
+
+  void AddIcon();
+  void RemoveIcon();
+  void ShowServerUnreachable();
+  void ShowServerReachable();
+  void StartTrayBlink(const std::string& displayName);
+  void StopTrayBlink();
+  void ResetTrayTip();
+
+  // The blink timers' handlers.
+  void TimerIvis_Timer();
+  void TimerVis_Timer();
+
+  const TrayData& Data() const { return data_; }
+
+ private:
+  void Modify();
+
+  TrayShell& shell_;
+  MainWindowView& window_;
+  EventLoop& loop_;
+  Timer& timerVis_;
+  Timer& timerIvis_;
+  TrayData data_;
+};
+
+}  // namespace pw
