@@ -1,0 +1,47 @@
+// The accounts under "Mail Postwacht\Benutzer": one key per display name, string values.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "registry/SettingsStore.h"
+
+namespace pw {
+
+inline constexpr char kAccountsApp[] = "Mail Postwacht\\Benutzer";
+inline constexpr char kAccountsKeyPath[] =
+    "HKCU\\Software\\VB and VBA Program Settings\\Mail Postwacht\\Benutzer\\";
+
+class AccountStore {
+ public:
+  explicit AccountStore(SettingsStore& settings) : settings_(settings) {}
+
+  // The value, or the default for an absent account or value.
+  std::string Read(const std::string& name, const std::string& valueName,
+                   const std::string& defaultValue);
+  // Writes one value, creating the account's key; raises AppError on failure, and for a
+  // display name that is empty or holds "\".
+  void Write(const std::string& name, const std::string& valueName, const std::string& text);
+  // Deletes the account's key with its values; raises AppError when it does not exist.
+  void Remove(const std::string& name);
+  // The display names in the registry's enumeration order, through clsRegistry; raises
+  // AppError when the Benutzer key does not exist.
+  std::vector<std::string> List();
+
+  // A display name the store accepts as the key of exactly one account.
+  static bool IsUsableName(const std::string& name);
+
+ private:
+  SettingsStore& settings_;
+};
+
+// "Wahr" / "Falsch".
+std::string FlagText(bool value);
+// "Wahr", "True", any non-zero number: true; "Falsch", "False", "0": false; any case.
+// Anything else raises AppError 13 (type mismatch).
+bool FlagFromText(const std::string& text);
+// The 16-bit conversion of "Angezeigt"; raises AppError 13 or 6 (overflow).
+std::int16_t AttendanceFromText(const std::string& text);
+
+}  // namespace pw

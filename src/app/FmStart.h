@@ -1,0 +1,139 @@
+// The main window fmStart: start-up and shutdown, sign-in, the check run, its timers,
+// window states, menus and tree events.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "accounts/AccountStore.h"
+#include "app/Forms.h"
+#include "app/Globals.h"
+#include "app/ImapComponent.h"
+#include "attendance/FmAnwesend.h"
+#include "notify/MailProgrammAufruf.h"
+#include "platform/Clock.h"
+#include "platform/Controls.h"
+#include "platform/Dialogs.h"
+#include "platform/Environment.h"
+#include "platform/EventLoop.h"
+#include "platform/MainWindowView.h"
+#include "platform/Timer.h"
+#include "platform/TrayShell.h"
+#include "platform/WindowSystem.h"
+#include "registry/SettingsStore.h"
+#include "tray/NotifyIcon.h"
+
+namespace pw {
+
+inline constexpr char kMainCaption[] = "e-mail @ Velkor?";
+inline constexpr char kSettingsApp[] = "Mail Postwacht";
+
+// Unload modes as the platform reports them.
+enum UnloadMode : int {
+  kUnloadFormControlMenu = 0,
+  kUnloadFormCode = 1,
+  kUnloadAppWindows = 2,
+  kUnloadAppTaskManager = 3,
+};
+
+// Everything fmStart reaches on the platform.
+struct MainWindowServices {
+  SettingsStore& settings;
+  Environment& environment;
+  Clock& clock;
+  TimerFactory& timers;
+  EventLoop& loop;
+  Dialogs& dialogs;
+  TrayShell& tray;
+  WindowSystem& windows;
+  MainWindowView& window;
+  TreeControl& Anzeige;
+  StatusBarControl& StatusBar;
+  ImapComponent& Imap1;
+  AttendanceViewFactory& attendanceViews;
+};
+
+class FmStart {
+ public:
+  FmStart(MainWindowServices services, Globals& globals);
+  ~FmStart();
+
+  // The other windows; until attached, their menu items do nothing.
+  void AttachForms(Forms& forms) { forms_ = &forms; }
+
+  // Start-up and shutdown.
+  void Form_Load();
+  void Form_Activate();
+  void Form_Paint();
+  void Form_Unload();
+
+  // Sign-in and the check run.
+  bool Login(const std::string& name);
+  void mRefresh_Click();
+  void mRefreshTray_Click();
+  static std::int16_t FelderZaehlen(const std::string& text);
+
+  // Timers.
+  void Timer1_Timer();
+  void Timer2_Timer();
+  void Timer3_Timer();
+  void TimerIvis_Timer() { tray_.TimerIvis_Timer(); }
+  void TimerVis_Timer() { tray_.TimerVis_Timer(); }
+
+  // Window states, the tray callback and close protection.
+  void Form_Resize();
+  // The shell's mouse message number, taken from the tray callback.
+  void Form_MouseMove(int message);
+  void RestoreMainWindow();
+  void Form_QueryUnload(bool& cancel, int unloadMode);
+  // Runs the close protection and, when it lets the close go ahead, the unload.
+  // Answers whether the window was unloaded.
+  bool RequestUnload(int unloadMode);
+
+  // Menus.
+  void mAnwesenheit_Click();
+  void mBeenden_Click();
+  void mEdit_Click();
+  void mNew_Click();
+  void mDelete_Click();
+  void mAbout_Click();
+  void mPopRestore_Click();
+  void mAnwesenheitTray_Click();
+  void mPopExit_Click();
+
+  // Tree events.
+  void Anzeige_NodeSelected(std::int32_t& index);
+  void Anzeige_Click();
+  void Anzeige_DblClick();
+
+  // What the other windows reach on the main window.
+  Timer& Timer1() { return *timer1_; }
+  Timer& Timer2() { return *timer2_; }
+  Timer& Timer3() { return *timer3_; }
+  Timer& TimerVis() { return *timerVis_; }
+  Timer& TimerIvis() { return *timerIvis_; }
+  NotifyIcon& Tray() { return tray_; }
+  FmAnwesend& fmAnwesend() { return *anwesend_; }
+  MailProgrammAufruf& Launcher() { return launcher_; }
+  Globals& GlobalValues() { return globals_; }
+  bool CheckRunInProgress() const { return runInProgress_; }
+  bool Unloaded() const { return unloaded_; }
+
+ private:
+  void RunCheck();
+  bool InWindow(int centreSeconds) const;
+
+  MainWindowServices s_;
+  Globals& globals_;
+  std::unique_ptr<Timer> timer1_, timer2_, timer3_, timerVis_, timerIvis_;
+  NotifyIcon tray_;
+  std::unique_ptr<FmAnwesend> anwesend_;
+  AccountStore accounts_;
+  MailProgrammAufruf launcher_;
+  Forms* forms_ = nullptr;
+  bool runInProgress_ = false;
+  bool unloaded_ = false;
+};
+
+}  // namespace pw

@@ -1,0 +1,51 @@
+// The attendance list fmAnwesend: its rows are the accounts the check run works through.
+#pragma once
+
+#include <memory>
+
+#include "accounts/AccountStore.h"
+#include "app/Globals.h"
+#include "attendance/AttendanceView.h"
+#include "platform/EventLoop.h"
+#include "platform/Timer.h"
+
+namespace pw {
+
+class FmAnwesend {
+ public:
+  FmAnwesend(AttendanceViewFactory& views, SettingsStore& settings, Globals& globals,
+             EventLoop& loop, Timer& mainTimer2);
+  ~FmAnwesend();
+
+  // The list Personal; touching it while the window is not loaded loads it hidden.
+  AttendanceView& Personal();
+  bool Loaded() const { return view_ != nullptr; }
+  bool Visible() const { return view_ && view_->Visible(); }
+  // Shows the window without waiting for it.
+  void Show();
+  // Shows the window modally and returns when it has been closed.
+  void ShowModal();
+  // Unloads the window (every way it is closed ends here).
+  void Unload();
+
+  // Events of the window.
+  void Form_Load();
+  void Form_Resize();
+  void cmdOK_Click();
+  void cmdCancel_Click();
+  void Form_Unload();
+
+ private:
+  void Load();
+
+  AttendanceViewFactory& views_;
+  SettingsStore& settings_;
+  AccountStore accounts_;
+  Globals& globals_;
+  EventLoop& loop_;
+  Timer& mainTimer2_;
+  std::unique_ptr<AttendanceView> view_;
+  bool loading_ = false;
+};
+
+}  // namespace pw

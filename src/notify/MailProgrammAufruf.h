@@ -1,0 +1,31 @@
+// Finds and raises, or starts, an account's mail client (Outlook or a Terminal Server client).
+#pragma once
+
+#include <string>
+
+#include "app/Globals.h"
+#include "platform/WindowSystem.h"
+#include "registry/SettingsStore.h"
+
+namespace pw {
+
+class MailProgrammAufruf {
+ public:
+  MailProgrammAufruf(WindowSystem& windows, SettingsStore& settings, Globals& globals)
+      : windows_(windows), settings_(settings), globals_(globals) {}
+
+  // Raises AppError when the program cannot be started.
+  void StartMailClient(const std::string& connectionName);
+  std::string FindOutlookTitle();
+  static std::string TitleAfterLastDash(const std::string& title);
+
+  WindowHandle LastWindow() const { return lastWindow_; }
+
+ private:
+  WindowSystem& windows_;
+  SettingsStore& settings_;
+  Globals& globals_;
+  WindowHandle lastWindow_ = 0;
+};
+
+}  // namespace pw
