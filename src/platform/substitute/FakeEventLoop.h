@@ -17,6 +17,13 @@ class FakeEventLoop : public EventLoop {
     pending_.clear();
     for (auto& event : pending) event();
   }
+  bool WaitOne() override {
+    if (pending_.empty()) return false;
+    auto event = std::move(pending_.front());
+    pending_.erase(pending_.begin());
+    event();
+    return true;
+  }
   void Post(std::function<void()> event) { pending_.push_back(std::move(event)); }
   int Yields() const { return yields_; }
 
