@@ -72,7 +72,7 @@ class FmStart {
   bool Login(const std::string& name);
   void mRefresh_Click();
   void mRefreshTray_Click();
-  static std::int16_t FelderZaehlen(const std::string& text);
+  static std::int32_t FelderZaehlen(const std::string& text);
 
   // Timers.
   void Timer1_Timer();

@@ -46,6 +46,7 @@ class FmAnwesend {
   Timer& mainTimer2_;
   std::unique_ptr<AttendanceView> view_;
   bool loading_ = false;
+  bool modal_ = false;
 };
 
 }  // namespace pw

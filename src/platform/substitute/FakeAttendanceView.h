@@ -1,0 +1,75 @@
+// The attendance window in memory: a list of rows with ticks, and the window's visibility.
+#pragma once
+
+#include <functional>
+#include <stdexcept>
+#include <vector>
+
+#include "attendance/AttendanceView.h"
+#include "attendance/FmAnwesend.h"
+
+namespace pw {
+
+class FakeAttendanceView : public AttendanceView {
+ public:
+  struct Row {
+    std::string text;
+    std::int16_t tick = 0;
+  };
+
+  FakeAttendanceView(FmAnwesend& form, FakeAttendanceView** current)
+      : form_(form), current_(current) {}
+  ~FakeAttendanceView() override {
+    if (current_ && *current_ == this) *current_ = nullptr;
+  }
+
+  void RemoveAllRows() override { rows.clear(); }
+  void AddRow(const std::string& cells) override {
+    auto sep = cells.find(';');
+    rows.push_back({sep == std::string::npos ? std::string() : cells.substr(sep + 1), 0});
+  }
+  std::int32_t RowCount() const override { return static_cast<std::int32_t>(rows.size()); }
+  std::int16_t Tick(std::int32_t row) const override { return At(row).tick; }
+  void SetTick(std::int32_t row, std::int16_t state) override { At(row).tick = state; }
+  std::string Text(std::int32_t row) const override { return At(row).text; }
+  void FinalSetup() override { ++finalSetups; }
+  void Refresh() override {}
+  void Show() override { visible = true; }
+  bool Visible() const override { return visible; }
+  void SetModal(bool value) override { modal = value; }
+  void Close() override {
+    visible = false;
+    closed = true;
+  }
+
+  FmAnwesend& Form() { return form_; }
+
+  std::vector<Row> rows;
+  bool visible = false;
+  bool modal = false;
+  bool closed = false;
+  int finalSetups = 0;
+
+ private:
+  Row& At(std::int32_t row) { return rows.at(static_cast<std::size_t>(row)); }
+  const Row& At(std::int32_t row) const { return rows.at(static_cast<std::size_t>(row)); }
+  FmAnwesend& form_;
+  FakeAttendanceView** current_;
+};
+
+class FakeAttendanceViews : public AttendanceViewFactory {
+ public:
+  std::unique_ptr<AttendanceView> CreateAttendanceView(FmAnwesend& form) override {
+    auto view = std::make_unique<FakeAttendanceView>(form, &current);
+    current = view.get();
+    ++created;
+    if (onCreate) onCreate(*view);
+    return view;
+  }
+  // The live view, or null once the form has dropped it.
+  FakeAttendanceView* current = nullptr;
+  int created = 0;
+  std::function<void(FakeAttendanceView&)> onCreate;
+};
+
+}  // namespace pw
