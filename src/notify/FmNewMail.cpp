@@ -1,0 +1,77 @@
+// fmNewMail: loads with the current account, closes through OK, opens the mail client.
+#include "notify/FmNewMail.h"
+
+#include <exception>
+
+namespace pw {
+
+FmNewMail::FmNewMail(NewMailViewFactory& views, Globals& globals, NotifyIcon& tray,
+                     MailProgrammAufruf& launcher, SettingsStore& settings,
+                     std::function<void(FmNewMail&)> onUnloaded)
+    : views_(views),
+      globals_(globals),
+      tray_(tray),
+      launcher_(launcher),
+      accounts_(settings),
+      onUnloaded_(std::move(onUnloaded)) {}
+
+FmNewMail::~FmNewMail() {
+  if (view_) view_->Close();
+}
+
+void FmNewMail::Load() {
+  if (view_) return;
+  view_ = views_.CreateNewMailView(*this);
+  Form_Load();
+}
+
+void FmNewMail::Show() {
+  Load();
+  view_->Show();
+}
+
+void FmNewMail::SetFocus() {
+  if (view_) view_->SetFocus();
+}
+
+void FmNewMail::Unload() {
+  if (!view_) return;
+  auto view = std::move(view_);
+  view->Close();
+  view.reset();
+  // The host may destroy this form now: nothing of it is touched afterwards.
+  auto unloaded = std::move(onUnloaded_);
+  if (unloaded) unloaded(*this);
+}
+
+void FmNewMail::Form_Load() {
+  view_->SetNameBoxCaption(globals_.CurrentAccount);
+  accountName_ = globals_.CurrentAccount;
+}
+
+void FmNewMail::OKButton_Click() {
+  if (globals_.TrayAlertsEnabled) tray_.StopTrayBlink();
+  tray_.ResetTrayTip();
+  Unload();
+}
+
+void FmNewMail::Open_Click() {
+  try {
+    const bool outlook = FlagFromText(accounts_.Read(accountName_, "Mail-Client-OL", ""));
+    const bool terminal = FlagFromText(accounts_.Read(accountName_, "Mail-Client-TE", ""));
+    const std::string connection = accounts_.Read(accountName_, "Mail-Client-TE-Name", "");
+    if (outlook) {
+      globals_.UseOutlook = true;
+    } else if (terminal) {
+      globals_.UseOutlook = false;
+    }
+    launcher_.StartMailClient(connection);
+    if (globals_.TrayAlertsEnabled) tray_.StopTrayBlink();
+  } catch (const std::exception&) {
+    // No message: the tip is reset and the dialog closes, the icon keeps blinking.
+  }
+  tray_.ResetTrayTip();
+  Unload();
+}
+
+}  // namespace pw

@@ -1,0 +1,61 @@
+// The new-message dialog fmNewMail: names the account and opens its mail client.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "accounts/AccountStore.h"
+#include "app/Forms.h"
+#include "app/Globals.h"
+#include "notify/MailProgrammAufruf.h"
+#include "notify/NewMailView.h"
+#include "registry/SettingsStore.h"
+#include "tray/NotifyIcon.h"
+
+namespace pw {
+
+inline constexpr char kNewMailCaption[] = "Neue Nachricht!";
+inline constexpr char kNewMailLabel[] = "Neue Nachricht für";
+inline constexpr char kOpenCaption[] = "Ö&ffnen";
+inline constexpr char kOpenToolTip[] = "Mailprogramm Öffnen";
+
+class FmNewMail : public NewMailDialog {
+ public:
+  // onUnloaded runs last when the window has been unloaded; it may destroy this form.
+  FmNewMail(NewMailViewFactory& views, Globals& globals, NotifyIcon& tray,
+            MailProgrammAufruf& launcher, SettingsStore& settings,
+            std::function<void(FmNewMail&)> onUnloaded = {});
+  ~FmNewMail() override;
+  FmNewMail(const FmNewMail&) = delete;
+  FmNewMail& operator=(const FmNewMail&) = delete;
+
+  // Loads the window on the first show.
+  void Show() override;
+  void SetFocus() override;
+  // Unloads the window without running a handler (the close box ends here too).
+  void Unload();
+  bool Loaded() const { return view_ != nullptr; }
+
+  // The account this dialog is for, fixed when it loaded.
+  const std::string& AccountName() const { return accountName_; }
+
+  // Events of the window.
+  void Form_Load();
+  void OKButton_Click();
+  void Open_Click();
+
+ private:
+  void Load();
+
+  NewMailViewFactory& views_;
+  Globals& globals_;
+  NotifyIcon& tray_;
+  MailProgrammAufruf& launcher_;
+  AccountStore accounts_;
+  std::function<void(FmNewMail&)> onUnloaded_;
+  std::unique_ptr<NewMailView> view_;
+  std::string accountName_;
+};
+
+}  // namespace pw
