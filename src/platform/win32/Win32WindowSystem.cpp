@@ -1,0 +1,106 @@
+#include "platform/win32/Win32WindowSystem.h"
+
+#include <vector>
+
+#include "core/Ansi.h"
+#include "core/AppError.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/Strconv.h"
+#include "platform/win32/Win32.h"
+
+namespace pw::win32 {
+
+namespace {
+
+HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+WindowHandle FromHwnd(HWND window) { return reinterpret_cast<WindowHandle>(window); }
+
+std::string AnsiBuffer(const std::vector<char>& buffer, int length) {
+  if (length <= 0) return {};
+  return FromAnsi(std::string_view(buffer.data(), static_cast<std::size_t>(length)));
+}
+
+}  // namespace
+
+WindowHandle Win32WindowSystem::FindWindowA(const std::string& title) {
+  return FromHwnd(::FindWindowA(nullptr, ToAnsi(title).c_str()));
+}
+
+bool Win32WindowSystem::BringWindowToTop(WindowHandle window) {
+  return ::BringWindowToTop(ToHwnd(window)) != FALSE;
+}
+
+WindowHandle Win32WindowSystem::GetTopWindow() { return FromHwnd(::GetTopWindow(nullptr)); }
+
+WindowHandle Win32WindowSystem::GetNextWindow(WindowHandle window) {
+  return FromHwnd(::GetWindow(ToHwnd(window), GW_HWNDNEXT));
+}
+
+std::string Win32WindowSystem::GetWindowTextA(WindowHandle window, int maxChars) {
+  if (maxChars <= 0) return {};
+  std::vector<char> buffer(static_cast<std::size_t>(maxChars), '\0');
+  return AnsiBuffer(buffer, ::GetWindowTextA(ToHwnd(window), buffer.data(), maxChars));
+}
+
+std::string Win32WindowSystem::GetClassNameA(WindowHandle window, int maxChars) {
+  if (maxChars <= 0) return {};
+  std::vector<char> buffer(static_cast<std::size_t>(maxChars), '\0');
+  return AnsiBuffer(buffer, ::GetClassNameA(ToHwnd(window), buffer.data(), maxChars));
+}
+
+void Win32WindowSystem::StartProgram(const std::string& commandLine, int windowStyle) {
+  // CreateProcessA may write into the command line, so it gets a copy of its own.
+  std::string ansi = ToAnsi(commandLine);
+  std::vector<char> line(ansi.begin(), ansi.end());
+  line.push_back('\0');
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(windowStyle);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    DWORD error = GetLastError();
+    throw AppError(static_cast<std::int32_t>(error), "StartProgram", GermanSystemMessage(error));
+  }
+  UniqueKernelHandle processHandle(process.hProcess);
+  UniqueKernelHandle threadHandle(process.hThread);
+}
+
+bool Win32WindowSystem::FileExists(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(ToAnsi(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string GermanSystemMessage(unsigned long error) {
+  wchar_t* text = nullptr;
+  DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), reinterpret_cast<LPWSTR>(&text), 0,
+      nullptr);
+  if (n && text) {
+    std::wstring message(text, n);
+    LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
+                                message.back() == L' ' || message.back() == L'.')) {
+      message.pop_back();
+    }
+    return Narrow(message) + ".";
+  }
+  // Systems without German messages (Wine, English Windows) get the common cases from here.
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+      return "Das System kann die angegebene Datei nicht finden.";
+    case ERROR_PATH_NOT_FOUND:
+      return "Das System kann den angegebenen Pfad nicht finden.";
+    case ERROR_ACCESS_DENIED:
+      return "Zugriff verweigert.";
+    case ERROR_BAD_EXE_FORMAT:
+      return "Die Anwendung ist keine zulässige Win32-Anwendung.";
+    default:
+      return "Das Programm konnte nicht gestartet werden (Systemfehler " + std::to_string(error) +
+             ").";
+  }
+}
+
+}  // namespace pw::win32

@@ -1,0 +1,98 @@
+#include "platform/win32/WindowBase.h"
+
+#include <cmath>
+#include <stdexcept>
+
+#include "platform/win32/Handles.h"
+
+namespace pw::win32 {
+
+void WindowBase::RegisterClassOnce(HINSTANCE instance, const wchar_t* className, HICON icon,
+                                   HICON smallIcon, HBRUSH background) {
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof existing;
+  if (GetClassInfoExW(instance, className, &existing)) return;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = &WindowBase::Thunk;
+  wc.hInstance = instance;
+  wc.hIcon = icon;
+  wc.hIconSm = smallIcon;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = background;
+  wc.lpszClassName = className;
+  if (!RegisterClassExW(&wc)) throw std::runtime_error("RegisterClassExW failed");
+}
+
+void WindowBase::Create(HINSTANCE instance, const wchar_t* className, const wchar_t* caption,
+                        DWORD style, DWORD exStyle, int x, int y, int width, int height,
+                        HWND parentOrOwner, HMENU menu) {
+  HWND hwnd = CreateWindowExW(exStyle, className, caption, style, x, y, width, height,
+                              parentOrOwner, menu, instance, this);
+  if (!hwnd) throw std::runtime_error("CreateWindowExW failed");
+}
+
+LRESULT WindowBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  return Default(message, wParam, lParam);
+}
+
+LRESULT CALLBACK WindowBase::Thunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  WindowBase* self = nullptr;
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    self = static_cast<WindowBase*>(create->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  } else {
+    self = reinterpret_cast<WindowBase*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  }
+  if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+  // No exception may cross back into the system's code.
+  if (message == WM_NCDESTROY) {
+    // The object may outlive its window; it must not be reached through the handle again.
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    try {
+      self->OnDestroyed();
+    } catch (...) {
+    }
+    self->hwnd_ = nullptr;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+  try {
+    return self->HandleMessage(message, wParam, lParam);
+  } catch (...) {
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+}
+
+int ScreenDpi() {
+  static const int dpi = [] {
+    HDC dc = GetDC(nullptr);
+    int value = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
+    if (dc) ReleaseDC(nullptr, dc);
+    return value > 0 ? value : 96;
+  }();
+  return dpi;
+}
+
+float TwipsPerPixel() { return 1440.0f / static_cast<float>(ScreenDpi()); }
+
+int TwipsToPixels(float twips) { return static_cast<int>(std::lround(twips / TwipsPerPixel())); }
+
+float PixelsToTwips(int pixels) { return static_cast<float>(pixels) * TwipsPerPixel(); }
+
+int Scaled(int pixelsAt96) { return MulDiv(pixelsAt96, ScreenDpi(), 96); }
+
+HFONT MessageFont() {
+  static const UniqueFont font = [] {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+      return UniqueFont(CreateFontIndirectW(&metrics.lfMessageFont));
+    }
+    return UniqueFont();
+  }();
+  return font ? font.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+}  // namespace pw::win32
