@@ -11,3 +11,6 @@
 #define _WIN32_WINNT 0x0601
 #endif
 #include <windows.h>
+
+// winuser.h's function-like macro would swallow pw::WindowSystem::GetNextWindow.
+#undef GetNextWindow
