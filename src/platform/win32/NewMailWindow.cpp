@@ -1,0 +1,252 @@
+// The new-message dialog on Win32: a modeless window driven through the dialog manager.
+#include "platform/win32/NewMailWindow.h"
+
+#include <stdexcept>
+#include <string>
+
+#include "notify/FmNewMail.h"
+#include "platform/win32/Strconv.h"
+#include "platform/win32/WindowBase.h"
+#include "platform/win32/resources/NewMailResources.h"
+
+namespace pw::win32 {
+namespace {
+
+// OK is the cancel button: the dialog manager sends IDCANCEL for the Esc key.
+constexpr int kOkId = IDCANCEL;
+constexpr int kOpenId = 101;
+constexpr int kLabelId = 102;
+constexpr int kNameBoxId = 103;
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
+
+class NewMailWindow : public NewMailView, public WindowBase {
+ public:
+  NewMailWindow(HINSTANCE instance, Win32EventLoop& loop, HICON letterIcon, HICON icon,
+                HICON smallIcon, HWND owner, FmNewMail& form);
+  ~NewMailWindow() override { Close(); }
+
+  static void RegisterClass(HINSTANCE instance) {
+    // Icons come per window (WM_SETICON): the class outlives any one factory's icons.
+    RegisterClassOnce(instance, kNewMailWindowClass, nullptr, nullptr,
+                      reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
+  }
+
+  void SetNameBoxCaption(const std::string& text) override;
+  void Show() override { ShowWindow(Hwnd(), SW_SHOWNORMAL); }
+  void SetFocus() override;
+  void Close() override {
+    if (Hwnd()) DestroyWindow(Hwnd());
+  }
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnDestroyed() override { loop_.RemoveDialogWindow(Hwnd()); }
+
+ private:
+  HWND AddControl(const wchar_t* className, const std::wstring& text, DWORD style, int id,
+                  int left, int top, int width, int height);
+  void DrawOpen(const DRAWITEMSTRUCT& item) const;
+  bool IsOwnButton(HWND control) const { return control && (control == ok_ || control == open_); }
+
+  HINSTANCE instance_;
+  Win32EventLoop& loop_;
+  HICON letterIcon_;
+  FmNewMail& form_;
+  HWND ok_ = nullptr;
+  HWND open_ = nullptr;
+  HWND nameBox_ = nullptr;
+  HWND lastFocus_ = nullptr;
+};
+
+int Px(int twips) { return TwipsToPixels(static_cast<float>(twips)); }
+
+NewMailWindow::NewMailWindow(HINSTANCE instance, Win32EventLoop& loop, HICON letterIcon,
+                             HICON icon, HICON smallIcon, HWND owner, FmNewMail& form)
+    : instance_(instance), loop_(loop), letterIcon_(letterIcon), form_(form) {
+  RECT frame{0, 0, Px(6030), Px(1200)};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+  Create(instance, kNewMailWindowClass, Widen(kNewMailCaption).c_str(), kStyle, kExStyle,
+         CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, owner,
+         nullptr);
+  // Themed frames may be thicker than AdjustWindowRectEx says; the client area is what counts.
+  RECT client{};
+  GetClientRect(Hwnd(), &client);
+  RECT outer{};
+  GetWindowRect(Hwnd(), &outer);
+  SetWindowPos(Hwnd(), nullptr, 0, 0,
+               outer.right - outer.left + Px(6030) - (client.right - client.left),
+               outer.bottom - outer.top + Px(1200) - (client.bottom - client.top),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (icon) SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  if (smallIcon) SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+
+  // Creation order is the tab order: OK first, then Open.
+  ok_ = AddControl(L"BUTTON", L"OK", WS_TABSTOP | BS_PUSHBUTTON, kOkId, 4680, 360, 1215, 375);
+  open_ = AddControl(L"BUTTON", Widen(kOpenCaption), WS_TABSTOP | BS_OWNERDRAW, kOpenId, 120,
+                     120, 975, 975);
+  AddControl(L"STATIC", Widen(kNewMailLabel), SS_LEFT | SS_NOPREFIX, kLabelId, 1200, 460, 1350,
+             195);
+  nameBox_ = AddControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, kNameBoxId, 2640, 465, 0, 195);
+
+  HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr, instance, nullptr);
+  if (tip) {
+    std::wstring text = Widen(kOpenToolTip);
+    TTTOOLINFOW tool{};
+    // The first form of the record, which every version of the common controls accepts.
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = Hwnd();
+    tool.uId = reinterpret_cast<UINT_PTR>(open_);
+    tool.lpszText = text.data();
+    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  loop_.AddDialogWindow(Hwnd());
+}
+
+HWND NewMailWindow::AddControl(const wchar_t* className, const std::wstring& text, DWORD style,
+                               int id, int left, int top, int width, int height) {
+  HWND control = CreateWindowExW(0, className, text.c_str(), WS_CHILD | WS_VISIBLE | style,
+                                 Px(left), Px(top), Px(width), Px(height), Hwnd(),
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
+                                 nullptr);
+  if (!control) throw std::runtime_error("CreateWindowExW failed for a control");
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(MessageFont()), FALSE);
+  return control;
+}
+
+void NewMailWindow::SetNameBoxCaption(const std::string& text) {
+  const std::wstring wide = Widen(text);
+  SetWindowTextW(nameBox_, wide.c_str());
+  // The label grows with its text.
+  SIZE size{0, 0};
+  if (HDC dc = GetDC(nameBox_)) {
+    HGDIOBJ old = SelectObject(dc, MessageFont());
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    TEXTMETRICW metrics{};
+    if (GetTextMetricsW(dc, &metrics)) size.cy = metrics.tmHeight;
+    SelectObject(dc, old);
+    ReleaseDC(nameBox_, dc);
+  }
+  SetWindowPos(nameBox_, nullptr, 0, 0, size.cx, size.cy > 0 ? size.cy : Px(195),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void NewMailWindow::SetFocus() {
+  // Activates the dialog only when the program is in the foreground already: keys typed into
+  // another program must not press a button here.
+  SetActiveWindow(Hwnd());
+  lastFocus_ = ok_;
+  ::SetFocus(ok_);
+}
+
+void NewMailWindow::DrawOpen(const DRAWITEMSTRUCT& item) const {
+  HDC dc = item.hDC;
+  RECT rc = item.rcItem;
+  const bool pushed = (item.itemState & ODS_SELECTED) != 0;
+  DrawFrameControl(dc, &rc, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+  const int shift = pushed ? 1 : 0;
+
+  wchar_t caption[64] = {};
+  GetWindowTextW(item.hwndItem, caption, 64);
+  HGDIOBJ oldFont = SelectObject(dc, MessageFont());
+  RECT measure{0, 0, rc.right - rc.left, 0};
+  DrawTextW(dc, caption, -1, &measure, DT_CALCRECT | DT_SINGLELINE);
+  const int textHeight = measure.bottom - measure.top;
+  const int iconSize = GetSystemMetrics(SM_CXICON);
+  const int gap = Scaled(2);
+  const int top = rc.top + (rc.bottom - rc.top - iconSize - gap - textHeight) / 2 + shift;
+  if (letterIcon_) {
+    DrawIconEx(dc, rc.left + (rc.right - rc.left - iconSize) / 2 + shift, top, letterIcon_,
+               iconSize, iconSize, 0, nullptr, DI_NORMAL);
+  }
+  RECT text{rc.left + shift, top + iconSize + gap, rc.right + shift,
+            top + iconSize + gap + textHeight};
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  UINT flags = DT_CENTER | DT_TOP | DT_SINGLELINE;
+  if (item.itemState & ODS_NOACCEL) flags |= DT_HIDEPREFIX;
+  DrawTextW(dc, caption, -1, &text, flags);
+  SelectObject(dc, oldFont);
+
+  if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
+    RECT focus = rc;
+    InflateRect(&focus, -Scaled(4), -Scaled(4));
+    DrawFocusRect(dc, &focus);
+  }
+}
+
+LRESULT NewMailWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  // The form may destroy this object inside any of its handlers: return straight after.
+  switch (message) {
+    case WM_COMMAND:
+      if (HIWORD(wParam) != BN_CLICKED) break;
+      if (LOWORD(wParam) == kOkId) {
+        form_.OKButton_Click();
+        return 0;
+      }
+      if (LOWORD(wParam) == kOpenId) {
+        form_.Open_Click();
+        return 0;
+      }
+      return 0;
+    case DM_GETDEFID: {
+      // The dialog manager asks for the button that Enter presses: the one with the focus.
+      HWND focus = GetFocus();
+      if (!IsOwnButton(focus)) return 0;
+      return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
+    }
+    case WM_CLOSE:
+      // The close box runs no handler of the form; it only unloads the dialog.
+      form_.Unload();
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (IsOwnButton(focus)) lastFocus_ = focus;
+        return 0;
+      }
+      break;
+    case WM_SETFOCUS:
+      ::SetFocus(lastFocus_ ? lastFocus_ : ok_);
+      return 0;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (item->CtlID != static_cast<UINT>(kOpenId)) break;
+      DrawOpen(*item);
+      return TRUE;
+    }
+    default:
+      break;
+  }
+  return Default(message, wParam, lParam);
+}
+
+}  // namespace
+
+NewMailWindows::NewMailWindows(HINSTANCE instance, Win32EventLoop& loop, HICON letterIcon)
+    : instance_(instance), loop_(loop), letterIcon_(letterIcon) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  mailboxIcon_.Reset(static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(IDI_NEWMAIL_MAILBOX), IMAGE_ICON,
+                 GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
+  mailboxSmallIcon_.Reset(static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(IDI_NEWMAIL_MAILBOX), IMAGE_ICON,
+                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
+  NewMailWindow::RegisterClass(instance);
+  owner_.Reset(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                               instance, nullptr));
+}
+
+NewMailWindows::~NewMailWindows() = default;
+
+std::unique_ptr<NewMailView> NewMailWindows::CreateNewMailView(FmNewMail& form) {
+  return std::make_unique<NewMailWindow>(instance_, loop_, letterIcon_, mailboxIcon_.Get(),
+                                         mailboxSmallIcon_.Get(), owner_.Get(), form);
+}
+
+}  // namespace pw::win32

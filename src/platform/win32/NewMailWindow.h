@@ -1,0 +1,36 @@
+// The new-message dialog's window: the two buttons, the labels and the Open button's tooltip.
+#pragma once
+
+#include <memory>
+
+#include "notify/NewMailView.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/Win32EventLoop.h"
+#include "platform/win32/Win32Gui.h"
+
+namespace pw::win32 {
+
+inline constexpr wchar_t kNewMailWindowClass[] = L"PostwachtNeueNachricht";
+
+// Create before the dialogs' host and destroy after it: the dialogs are owned by its hidden
+// window.
+class NewMailWindows : public NewMailViewFactory {
+ public:
+  // letterIcon is the picture of Open (the main window's icon); it must outlive the dialogs.
+  // The window icon comes from the module's resources; without it the dialogs have none.
+  NewMailWindows(HINSTANCE instance, Win32EventLoop& loop, HICON letterIcon);
+  ~NewMailWindows() override;
+
+  std::unique_ptr<NewMailView> CreateNewMailView(FmNewMail& form) override;
+
+ private:
+  HINSTANCE instance_;
+  Win32EventLoop& loop_;
+  HICON letterIcon_;
+  UniqueIcon mailboxIcon_;
+  UniqueIcon mailboxSmallIcon_;
+  // A window that is never shown: owned windows get no taskbar button.
+  UniqueWindow owner_;
+};
+
+}  // namespace pw::win32
