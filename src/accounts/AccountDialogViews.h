@@ -1,0 +1,73 @@
+// The windows of fmNew, fmEdit and fmDelete as their forms drive them.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace pw {
+
+class FmNew;
+class FmEdit;
+class FmDelete;
+
+// Setting a control from the form raises none of the control's events; only what the user
+// does is reported to the form.
+class AccountDialogView {
+ public:
+  virtual ~AccountDialogView() = default;
+  // Shows the window, not modal, and brings it to the front.
+  virtual void Show() = 0;
+  // Destroys the window; the form drops the view right after.
+  virtual void Close() = 0;
+  virtual void SetOkEnabled(bool enabled) = 0;
+};
+
+// The fields that fmNew and fmEdit share. OptionOL and OptionTE are one group: turning one on
+// turns the other off.
+class AccountFieldsView : public AccountDialogView {
+ public:
+  // txtAnzeigeName in fmNew, the text of cmbAnzeigeName in fmEdit.
+  virtual std::string AnzeigeName() const = 0;
+  virtual std::string UserName() const = 0;
+  virtual void SetUserName(const std::string& text) = 0;
+  virtual std::string Password() const = 0;
+  virtual void SetPassword(const std::string& text) = 0;
+  virtual bool OptionOL() const = 0;
+  virtual void SetOptionOL(bool value) = 0;
+  virtual bool OptionTE() const = 0;
+  virtual void SetOptionTE(bool value) = 0;
+  virtual std::string LinkName() const = 0;
+  virtual void SetLinkName(const std::string& text) = 0;
+};
+
+using FmNewView = AccountFieldsView;
+
+// The drop-down list of cmbAnzeigeName, shared by fmEdit and fmDelete.
+class NameListView {
+ public:
+  virtual ~NameListView() = default;
+  // Empties the list; the text in the name field stays.
+  virtual void ClearNames() = 0;
+  virtual void AddName(const std::string& name) = 0;
+};
+
+class FmEditView : public AccountFieldsView, public NameListView {
+ public:
+  virtual void SetAnzeigeName(const std::string& text) = 0;
+};
+
+class FmDeleteView : public AccountDialogView, public NameListView {
+ public:
+  virtual std::string AnzeigeName() const = 0;
+};
+
+class AccountDialogViewFactory {
+ public:
+  virtual ~AccountDialogViewFactory() = default;
+  // Each creates its window hidden, with empty fields; its events go to form.
+  virtual std::unique_ptr<FmNewView> CreateNewView(FmNew& form) = 0;
+  virtual std::unique_ptr<FmEditView> CreateEditView(FmEdit& form) = 0;
+  virtual std::unique_ptr<FmDeleteView> CreateDeleteView(FmDelete& form) = 0;
+};
+
+}  // namespace pw

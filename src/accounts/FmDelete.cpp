@@ -1,0 +1,77 @@
+// fmDelete: removes the account named in the field, without asking, then closes.
+#include "accounts/FmDelete.h"
+
+#include <exception>
+
+namespace pw {
+
+FmDelete::FmDelete(AccountDialogViewFactory& views, SettingsStore& settings, Timer& mainTimer2)
+    : views_(views), accounts_(settings), mainTimer2_(mainTimer2) {}
+
+FmDelete::~FmDelete() = default;
+
+void FmDelete::Load() {
+  if (view_) return;
+  view_ = views_.CreateDeleteView(*this);
+  Form_Load();
+}
+
+void FmDelete::Show() {
+  Load();
+  view_->Show();
+}
+
+void FmDelete::Unload() {
+  if (!view_) return;
+  auto view = std::move(view_);
+  view->Close();
+}
+
+void FmDelete::Form_Load() { UpdateOk(); }
+
+void FmDelete::Form_Activate() {
+  if (!view_) return;
+  try {
+    view_->ClearNames();
+    for (const std::string& name : accounts_.List()) view_->AddName(name);
+  } catch (const std::exception&) {
+    // No Benutzer key yet: the list stays empty.
+  }
+  UpdateOk();
+}
+
+void FmDelete::cmbAnzeigeName_Change() { UpdateOk(); }
+
+void FmDelete::cmbAnzeigeName_Click() { UpdateOk(); }
+
+void FmDelete::cmdOK_Click() {
+  if (!view_) return;
+  const std::string name = view_->AnzeigeName();
+  // An empty name or one with "\" would reach the Benutzer key itself or a key below an account.
+  if (!AccountStore::IsUsableName(name)) {
+    UpdateOk();
+    return;
+  }
+  try {
+    accounts_.Remove(name);
+  } catch (const std::exception&) {
+    // A name that is not stored: nothing is removed, and the dialog closes all the same.
+  }
+  Schliessen();
+}
+
+void FmDelete::cmdCancel_Click() { Schliessen(); }
+
+// The close box switches Timer2 on as the buttons do, so that the main window does not stay up.
+void FmDelete::Form_CloseBox() { Schliessen(); }
+
+void FmDelete::Schliessen() {
+  mainTimer2_.SetEnabled(true);
+  Unload();
+}
+
+void FmDelete::UpdateOk() {
+  if (view_) view_->SetOkEnabled(AccountStore::IsUsableName(view_->AnzeigeName()));
+}
+
+}  // namespace pw

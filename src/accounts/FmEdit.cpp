@@ -1,0 +1,108 @@
+// fmEdit: loads an account's values whenever the name text changes and saves them under the
+// name in the field; saving under another name makes a further account.
+#include "accounts/FmEdit.h"
+
+#include <exception>
+
+#include "accounts/AccountFields.h"
+#include "accounts/Passwort.h"
+
+namespace pw {
+
+FmEdit::FmEdit(AccountDialogViewFactory& views, SettingsStore& settings, Timer& mainTimer2)
+    : views_(views), accounts_(settings), mainTimer2_(mainTimer2) {}
+
+FmEdit::~FmEdit() = default;
+
+void FmEdit::Load() {
+  if (view_) return;
+  view_ = views_.CreateEditView(*this);
+  Form_Load();
+}
+
+void FmEdit::Show() {
+  Load();
+  view_->Show();
+}
+
+void FmEdit::Unload() {
+  if (!view_) return;
+  auto view = std::move(view_);
+  view->Close();
+}
+
+void FmEdit::SetAnzeigeName(const std::string& name) {
+  Load();
+  view_->SetAnzeigeName(name);
+  cmbAnzeigeName_Change();
+}
+
+void FmEdit::Form_Load() {
+  if (!view_) return;
+  view_->ClearNames();
+  try {
+    for (const std::string& name : accounts_.List()) view_->AddName(name);
+  } catch (const std::exception&) {
+    // No Benutzer key yet: the list stays empty.
+  }
+  UpdateOk();
+}
+
+void FmEdit::cmbAnzeigeName_Change() {
+  if (!view_) return;
+  LoadAccount(view_->AnzeigeName());
+  UpdateOk();
+}
+
+void FmEdit::cmbAnzeigeName_Click() { cmbAnzeigeName_Change(); }
+
+void FmEdit::LoadAccount(const std::string& name) {
+  // A name the store refuses names no account; it shows the empty fields without a lookup,
+  // so that a name with "\" cannot show the values of a key nested below another account.
+  const bool usable = AccountStore::IsUsableName(name);
+  auto read = [&](const char* valueName, const char* defaultValue) {
+    return usable ? accounts_.Read(name, valueName, defaultValue) : std::string(defaultValue);
+  };
+  try {
+    view_->SetUserName(read("NT-USER", ""));
+    view_->SetPassword(Passwort::Umwandeln(read("PW", "")));
+    view_->SetOptionOL(FlagFromText(read("Mail-Client-OL", "Falsch")));
+    view_->SetOptionTE(FlagFromText(read("Mail-Client-TE", "Falsch")));
+    view_->SetLinkName(read("Mail-Client-TE-Name", ""));
+  } catch (const std::exception&) {
+    // A flag that is no boolean text: the fields not yet set keep their contents.
+  }
+}
+
+void FmEdit::txtPassword_Change() { UpdateOk(); }
+
+void FmEdit::cmdOK_Click() {
+  if (!view_) return;
+  const std::string name = view_->AnzeigeName();
+  if (!CanSaveAccount(name, view_->Password())) {
+    UpdateOk();
+    return;
+  }
+  try {
+    SaveAccountFields(accounts_, name, *view_);
+  } catch (const std::exception&) {
+    // The values written before the refused one stay; the dialog closes without a message.
+  }
+  Schliessen();
+}
+
+void FmEdit::cmdCancel_Click() { Schliessen(); }
+
+// The close box switches Timer2 on as the buttons do, so that the main window does not stay up.
+void FmEdit::Form_CloseBox() { Schliessen(); }
+
+void FmEdit::Schliessen() {
+  mainTimer2_.SetEnabled(true);
+  Unload();
+}
+
+void FmEdit::UpdateOk() {
+  if (view_) view_->SetOkEnabled(CanSaveAccount(view_->AnzeigeName(), view_->Password()));
+}
+
+}  // namespace pw

@@ -1,0 +1,69 @@
+// fmNew: writes the typed account under the typed display name, then closes.
+#include "accounts/FmNew.h"
+
+#include <exception>
+
+#include "accounts/AccountFields.h"
+
+namespace pw {
+
+FmNew::FmNew(AccountDialogViewFactory& views, SettingsStore& settings, Timer& mainTimer2)
+    : views_(views), accounts_(settings), mainTimer2_(mainTimer2) {}
+
+FmNew::~FmNew() = default;
+
+void FmNew::Load() {
+  if (view_) return;
+  view_ = views_.CreateNewView(*this);
+  Form_Load();
+}
+
+void FmNew::Show() {
+  Load();
+  view_->Show();
+}
+
+void FmNew::Unload() {
+  if (!view_) return;
+  auto view = std::move(view_);
+  view->Close();
+}
+
+void FmNew::Form_Load() { UpdateOk(); }
+
+void FmNew::txtAnzeigeName_Change() { UpdateOk(); }
+
+void FmNew::txtPassword_Change() { UpdateOk(); }
+
+void FmNew::cmdOK_Click() {
+  if (!view_) return;
+  const std::string name = view_->AnzeigeName();
+  // Refused names never reach the store; OK is disabled for them anyway.
+  if (!CanSaveAccount(name, view_->Password())) {
+    UpdateOk();
+    return;
+  }
+  try {
+    SaveAccountFields(accounts_, name, *view_);
+  } catch (const std::exception&) {
+    // The values written before the refused one stay; the dialog closes without a message.
+  }
+  Schliessen();
+}
+
+void FmNew::cmdCancel_Click() { Schliessen(); }
+
+// Unlike the buttons the close box is not a closing step of its own; it switches Timer2 on too
+// so that the main window does not stay up for good.
+void FmNew::Form_CloseBox() { Schliessen(); }
+
+void FmNew::Schliessen() {
+  mainTimer2_.SetEnabled(true);
+  Unload();
+}
+
+void FmNew::UpdateOk() {
+  if (view_) view_->SetOkEnabled(CanSaveAccount(view_->AnzeigeName(), view_->Password()));
+}
+
+}  // namespace pw

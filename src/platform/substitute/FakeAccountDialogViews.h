@@ -1,0 +1,154 @@
+// The three account dialogs in memory: fields, lists and window state, set and read by tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "accounts/AccountDialogViews.h"
+#include "accounts/FmDelete.h"
+#include "accounts/FmEdit.h"
+#include "accounts/FmNew.h"
+
+namespace pw {
+
+// A test types into a field by setting it and then calling the form's change handler, as the
+// window does; the form may drop the view from inside that handler.
+template <typename Base>
+class FakeAccountFields : public Base {
+ public:
+  std::string AnzeigeName() const override { return anzeigeName; }
+  std::string UserName() const override { return userName; }
+  void SetUserName(const std::string& text) override { userName = text; }
+  std::string Password() const override { return password; }
+  void SetPassword(const std::string& text) override { password = text; }
+  bool OptionOL() const override { return optionOL; }
+  void SetOptionOL(bool value) override {
+    optionOL = value;
+    if (value) optionTE = false;
+  }
+  bool OptionTE() const override { return optionTE; }
+  void SetOptionTE(bool value) override {
+    optionTE = value;
+    if (value) optionOL = false;
+  }
+  std::string LinkName() const override { return linkName; }
+  void SetLinkName(const std::string& text) override { linkName = text; }
+  void SetOkEnabled(bool enabled) override { okEnabled = enabled; }
+  void Show() override {
+    visible = true;
+    ++shows;
+  }
+  void Close() override {
+    visible = false;
+    closed = true;
+  }
+
+  std::string anzeigeName, userName, password, linkName;
+  bool optionOL = false;
+  bool optionTE = false;
+  bool okEnabled = true;
+  bool visible = false;
+  bool closed = false;
+  int shows = 0;
+};
+
+class FakeNewView : public FakeAccountFields<FmNewView> {
+ public:
+  FakeNewView(FmNew& form, FakeNewView** current) : form_(form), current_(current) {}
+  ~FakeNewView() override {
+    if (*current_ == this) *current_ = nullptr;
+  }
+  FmNew& Form() { return form_; }
+
+ private:
+  FmNew& form_;
+  FakeNewView** current_;
+};
+
+class FakeEditView : public FakeAccountFields<FmEditView> {
+ public:
+  FakeEditView(FmEdit& form, FakeEditView** current) : form_(form), current_(current) {}
+  ~FakeEditView() override {
+    if (*current_ == this) *current_ = nullptr;
+  }
+  void SetAnzeigeName(const std::string& text) override { anzeigeName = text; }
+  void ClearNames() override { names.clear(); }
+  void AddName(const std::string& name) override { names.push_back(name); }
+  FmEdit& Form() { return form_; }
+
+  std::vector<std::string> names;
+
+ private:
+  FmEdit& form_;
+  FakeEditView** current_;
+};
+
+class FakeDeleteView : public FmDeleteView {
+ public:
+  FakeDeleteView(FmDelete& form, FakeDeleteView** current) : form_(form), current_(current) {}
+  ~FakeDeleteView() override {
+    if (*current_ == this) *current_ = nullptr;
+  }
+  std::string AnzeigeName() const override { return anzeigeName; }
+  void ClearNames() override { names.clear(); }
+  void AddName(const std::string& name) override { names.push_back(name); }
+  void SetOkEnabled(bool enabled) override { okEnabled = enabled; }
+  // Showing an inactive window activates it, and activation reaches the form, as on Windows.
+  void Show() override {
+    visible = true;
+    ++shows;
+    Activate();
+  }
+  void Close() override {
+    visible = false;
+    closed = true;
+  }
+  void Activate() {
+    if (active) return;
+    active = true;
+    form_.Form_Activate();
+  }
+  void Deactivate() { active = false; }
+
+  std::string anzeigeName;
+  std::vector<std::string> names;
+  bool okEnabled = true;
+  bool visible = false;
+  bool active = false;
+  bool closed = false;
+  int shows = 0;
+
+ private:
+  FmDelete& form_;
+  FakeDeleteView** current_;
+};
+
+class FakeAccountDialogViews : public AccountDialogViewFactory {
+ public:
+  std::unique_ptr<FmNewView> CreateNewView(FmNew& form) override {
+    auto view = std::make_unique<FakeNewView>(form, &newView);
+    newView = view.get();
+    ++created;
+    return view;
+  }
+  std::unique_ptr<FmEditView> CreateEditView(FmEdit& form) override {
+    auto view = std::make_unique<FakeEditView>(form, &editView);
+    editView = view.get();
+    ++created;
+    return view;
+  }
+  std::unique_ptr<FmDeleteView> CreateDeleteView(FmDelete& form) override {
+    auto view = std::make_unique<FakeDeleteView>(form, &deleteView);
+    deleteView = view.get();
+    ++created;
+    return view;
+  }
+
+  // The live views, or null once their form has dropped them.
+  FakeNewView* newView = nullptr;
+  FakeEditView* editView = nullptr;
+  FakeDeleteView* deleteView = nullptr;
+  int created = 0;
+};
+
+}  // namespace pw
