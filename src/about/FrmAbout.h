@@ -1,0 +1,80 @@
+// The About box frmAbout: title, version, fixed facts, and the start of the system-information
+// program.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "about/AboutView.h"
+#include "platform/Dialogs.h"
+#include "platform/RegistryApi.h"
+#include "platform/Timer.h"
+#include "platform/VersionInfo.h"
+#include "platform/WindowSystem.h"
+
+namespace pw {
+
+inline constexpr char kAppTitle[] = "Postwacht";
+
+// The window's fixed texts.
+inline constexpr char kAboutStoredCaption[] = "Info zu meiner Anwendung";
+inline constexpr char kAboutProduktname[] = "Produktname";
+inline constexpr char kAboutVersion[] = "Version ";
+inline constexpr char kAboutCopyright[] = "Copyright";
+inline constexpr char kAboutMaker[] = "Velkor EDV, Ansprechpartner: IT-Betreuung";
+inline constexpr char kAboutBeschreibung[] = "Beschreibung";
+inline constexpr char kAboutDescription[] =
+    "Benachrichtigung bei neuer Post in mehreren Mailboxen für IMAP 4";
+inline constexpr char kAboutErstellt[] = "Erstellt am 30.10.'00 Letzte Korrektur 30.11.'00";
+inline constexpr char kAboutOK[] = "OK";
+inline constexpr char kAboutSysInfo[] = "&Systeminfo...";
+inline constexpr char kSysInfoUnavailable[] = "Systeminformationen sind momentan nicht verfügbar";
+
+// Where the system-information program is registered, below HKEY_LOCAL_MACHINE.
+inline constexpr char kSysInfoPathKey[] = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+inline constexpr char kSysInfoPathValue[] = "PATH";
+inline constexpr char kSysInfoFolderKey[] = "SOFTWARE\\Microsoft\\Shared Tools Location";
+inline constexpr char kSysInfoFolderValue[] = "MSINFO";
+inline constexpr char kSysInfoProgram[] = "\\MSINFO32.EXE";
+
+struct AboutServices {
+  RegistryApi& registry;
+  WindowSystem& windows;
+  Dialogs& dialogs;
+  VersionInfo& version;
+};
+
+class FrmAbout {
+ public:
+  // mainTimer2 is fmStart's Timer2, which OK switches on again.
+  FrmAbout(AboutViewFactory& views, AboutServices services, Timer& mainTimer2);
+  ~FrmAbout();
+
+  bool Loaded() const { return view_ != nullptr; }
+  // Loads the box when needed and shows it; a loaded box only comes to the front.
+  void Show();
+  void Unload();
+
+  // Events of the window. Enter and Escape both act as cmdOK.
+  void Form_Load();
+  void cmdOK_Click();
+  void cmdSysInfo_Click();
+  // The window's close box: unloads without switching Timer2 on.
+  void Form_CloseBox();
+
+  void StartSysInfo();
+  // Reads one string value below root; false, with keyVal empty, when it cannot be read.
+  // keyName and subKeyRef are UTF-8; keyVal comes back as UTF-8.
+  static bool GetKeyValue(RegistryApi& registry, HKey root, const std::string& keyName,
+                          const std::string& subKeyRef, std::string& keyVal);
+
+ private:
+  void Load();
+
+  AboutViewFactory& views_;
+  AboutServices s_;
+  Timer& mainTimer2_;
+  std::unique_ptr<AboutView> view_;
+};
+
+}  // namespace pw
