@@ -1,6 +1,7 @@
 // The new-message dialog on Win32: a modeless window driven through the dialog manager.
 #include "platform/win32/NewMailWindow.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -62,6 +63,19 @@ class NewMailWindow : public NewMailView, public WindowBase {
 
 int Px(int twips) { return TwipsToPixels(static_cast<float>(twips)); }
 
+SIZE TextSize(HWND control, const std::wstring& text) {
+  SIZE size{0, 0};
+  if (HDC dc = GetDC(control)) {
+    HGDIOBJ old = SelectObject(dc, MessageFont());
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    TEXTMETRICW metrics{};
+    if (GetTextMetricsW(dc, &metrics)) size.cy = metrics.tmHeight;
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+  }
+  return size;
+}
+
 NewMailWindow::NewMailWindow(HINSTANCE instance, Win32EventLoop& loop, HICON letterIcon,
                              HICON icon, HICON smallIcon, HWND owner, FmNewMail& form)
     : instance_(instance), loop_(loop), letterIcon_(letterIcon), form_(form) {
@@ -86,9 +100,18 @@ NewMailWindow::NewMailWindow(HINSTANCE instance, Win32EventLoop& loop, HICON let
   ok_ = AddControl(L"BUTTON", L"OK", WS_TABSTOP | BS_PUSHBUTTON, kOkId, 4680, 360, 1215, 375);
   open_ = AddControl(L"BUTTON", Widen(kOpenCaption), WS_TABSTOP | BS_OWNERDRAW, kOpenId, 120,
                      120, 975, 975);
-  AddControl(L"STATIC", Widen(kNewMailLabel), SS_LEFT | SS_NOPREFIX, kLabelId, 1200, 460, 1350,
-             195);
-  nameBox_ = AddControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, kNameBoxId, 2640, 465, 0, 195);
+  HWND label = AddControl(L"STATIC", Widen(kNewMailLabel), SS_LEFTNOWORDWRAP | SS_NOPREFIX,
+                          kLabelId, 1200, 460, 1350, 195);
+  nameBox_ = AddControl(L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX, kNameBoxId, 2640, 465, 0,
+                        195);
+  // The layout was made for an 8-point MS Sans Serif; a wider desktop font must not cut the
+  // label, so it grows and the name moves along, keeping the gap between them.
+  const SIZE labelText = TextSize(label, Widen(kNewMailLabel));
+  const int labelWidth = std::max(Px(1350), static_cast<int>(labelText.cx));
+  SetWindowPos(label, nullptr, 0, 0, labelWidth, std::max(Px(195), static_cast<int>(labelText.cy)),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(nameBox_, nullptr, std::max(Px(2640), Px(1200) + labelWidth + Px(90)), Px(465), 0,
+               0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
   HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -122,16 +145,8 @@ void NewMailWindow::SetNameBoxCaption(const std::string& text) {
   const std::wstring wide = Widen(text);
   SetWindowTextW(nameBox_, wide.c_str());
   // The label grows with its text.
-  SIZE size{0, 0};
-  if (HDC dc = GetDC(nameBox_)) {
-    HGDIOBJ old = SelectObject(dc, MessageFont());
-    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-    TEXTMETRICW metrics{};
-    if (GetTextMetricsW(dc, &metrics)) size.cy = metrics.tmHeight;
-    SelectObject(dc, old);
-    ReleaseDC(nameBox_, dc);
-  }
-  SetWindowPos(nameBox_, nullptr, 0, 0, size.cx, size.cy > 0 ? size.cy : Px(195),
+  const SIZE size = TextSize(nameBox_, wide);
+  SetWindowPos(nameBox_, nullptr, 0, 0, size.cx, std::max(Px(195), static_cast<int>(size.cy)),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
