@@ -13,5 +13,7 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 # Wine's ANSI code page follows the locale; C gives Windows-1252.
 export LC_ALL=${PW_WINE_LOCALE:-C}
+# A test run's private X server names its display in a file (scripts/xvfb-ctl.sh).
+if [ -n "${PW_DISPLAY_FILE:-}" ] && [ -s "$PW_DISPLAY_FILE" ]; then export DISPLAY=$(cat "$PW_DISPLAY_FILE"); fi
 "$(dirname "$0")/wine-prefix.sh" "$WINEPREFIX"
 exec wine "$@"
