@@ -10,6 +10,8 @@
 
 namespace pw {
 
+class FakeAttendanceViews;
+
 class FakeAttendanceView : public AttendanceView {
  public:
   struct Row {
@@ -17,11 +19,9 @@ class FakeAttendanceView : public AttendanceView {
     std::int16_t tick = 0;
   };
 
-  FakeAttendanceView(FmAnwesend& form, FakeAttendanceView** current)
-      : form_(form), current_(current) {}
-  ~FakeAttendanceView() override {
-    if (current_ && *current_ == this) *current_ = nullptr;
-  }
+  FakeAttendanceView(FmAnwesend& form, FakeAttendanceViews& factory)
+      : form_(form), factory_(factory) {}
+  ~FakeAttendanceView() override;
 
   void RemoveAllRows() override { rows.clear(); }
   void AddRow(const std::string& cells) override {
@@ -37,10 +37,7 @@ class FakeAttendanceView : public AttendanceView {
   void Show() override { visible = true; }
   bool Visible() const override { return visible; }
   void SetModal(bool value) override { modal = value; }
-  void Close() override {
-    visible = false;
-    closed = true;
-  }
+  void Close() override;
 
   FmAnwesend& Form() { return form_; }
 
@@ -54,13 +51,13 @@ class FakeAttendanceView : public AttendanceView {
   Row& At(std::int32_t row) { return rows.at(static_cast<std::size_t>(row)); }
   const Row& At(std::int32_t row) const { return rows.at(static_cast<std::size_t>(row)); }
   FmAnwesend& form_;
-  FakeAttendanceView** current_;
+  FakeAttendanceViews& factory_;
 };
 
 class FakeAttendanceViews : public AttendanceViewFactory {
  public:
   std::unique_ptr<AttendanceView> CreateAttendanceView(FmAnwesend& form) override {
-    auto view = std::make_unique<FakeAttendanceView>(form, &current);
+    auto view = std::make_unique<FakeAttendanceView>(form, *this);
     current = view.get();
     ++created;
     if (onCreate) onCreate(*view);
@@ -69,7 +66,18 @@ class FakeAttendanceViews : public AttendanceViewFactory {
   // The live view, or null once the form has dropped it.
   FakeAttendanceView* current = nullptr;
   int created = 0;
+  int closed = 0;
   std::function<void(FakeAttendanceView&)> onCreate;
 };
+
+inline FakeAttendanceView::~FakeAttendanceView() {
+  if (factory_.current == this) factory_.current = nullptr;
+}
+
+inline void FakeAttendanceView::Close() {
+  visible = false;
+  closed = true;
+  ++factory_.closed;
+}
 
 }  // namespace pw

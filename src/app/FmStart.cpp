@@ -1,0 +1,144 @@
+// fmStart: construction, start-up, activation, paint and unload of the main window.
+#include "app/FmStart.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "core/AppError.h"
+
+namespace pw {
+namespace {
+
+std::unique_ptr<Timer> MakeTimer(TimerFactory& factory, std::function<void()> onTick,
+                                 std::uint32_t interval, bool enabled) {
+  auto timer = factory.CreateTimer(std::move(onTick));
+  timer->SetInterval(interval);
+  timer->SetEnabled(enabled);
+  return timer;
+}
+
+std::string Trim(const std::string& text) {
+  auto first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  auto last = text.find_last_not_of(' ');
+  return text.substr(first, last - first + 1);
+}
+
+// A whole number in [low, high], or the fallback.
+long ParseWhole(const std::string& text, long low, long high, long fallback) {
+  std::string t = Trim(text);
+  long value = 0;
+  auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
+  if (t.empty() || ec != std::errc() || end != t.data() + t.size() || value < low || value > high) {
+    return fallback;
+  }
+  return value;
+}
+
+// A position as written by Form_Paint; a decimal comma (German locale) or point is accepted.
+float ParseTwips(const std::string& text) {
+  std::string t = Trim(text);
+  for (char& c : t) {
+    if (c == ',') c = '.';
+  }
+  float value = 0;
+  auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
+  if (t.empty() || ec != std::errc() || end != t.data() + t.size() || !std::isfinite(value)) return 0;
+  return value;
+}
+
+std::string FormatTwips(float value) {
+  if (value == std::floor(value) && std::fabs(value) < 1e9f) {
+    return std::to_string(static_cast<long long>(value));
+  }
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%g", static_cast<double>(value));
+  std::string text = buffer;
+  for (char& c : text) {
+    if (c == '.') c = ',';
+  }
+  return text;
+}
+
+}  // namespace
+
+FmStart::FmStart(MainWindowServices services, Globals& globals)
+    : s_(services),
+      globals_(globals),
+      timer1_(MakeTimer(s_.timers, [this] { Timer1_Timer(); }, 10000, true)),
+      timer2_(MakeTimer(s_.timers, [this] { Timer2_Timer(); }, 60000, false)),
+      timer3_(MakeTimer(s_.timers, [this] { Timer3_Timer(); }, 60000, false)),
+      timerVis_(MakeTimer(s_.timers, [this] { TimerVis_Timer(); }, 500, false)),
+      timerIvis_(MakeTimer(s_.timers, [this] { TimerIvis_Timer(); }, 500, false)),
+      tray_(s_.tray, s_.window, s_.loop, *timerVis_, *timerIvis_),
+      anwesend_(std::make_unique<FmAnwesend>(s_.attendanceViews, s_.settings, globals_, s_.loop,
+                                             *timer2_)),
+      accounts_(s_.settings),
+      launcher_(s_.windows, s_.settings, globals_) {}
+
+FmStart::~FmStart() = default;
+
+void FmStart::Form_Load() {
+  // 1. The one IMAP server for all accounts.
+  globals_.ImapServerName = s_.settings.GetSetting(kSettingsApp, "Server", "Host", "localhost");
+  s_.Imap1.SetPort(static_cast<int>(
+      ParseWhole(s_.settings.GetSetting(kSettingsApp, "Server", "Port", "143"), 1, 65535, 143)));
+  // 2.
+  s_.loop.DoEvents();
+  // 3. The timer takes 0 to 65535 ms; anything else falls back to the default.
+  timer1_->SetInterval(static_cast<std::uint32_t>(
+      ParseWhole(s_.settings.GetSetting(kSettingsApp, "Timer", "Timer1", "60000"), 0, 65535, 60000)));
+  // 4.
+  s_.window.SetLeftTwips(ParseTwips(s_.settings.GetSetting(kSettingsApp, "Pos", "Left", "0")));
+  s_.window.SetTopTwips(ParseTwips(s_.settings.GetSetting(kSettingsApp, "Pos", "Top", "0")));
+  // 5.
+  globals_.TrayAlertsEnabled = s_.environment.GetVariable("TS_JN").value_or("") != "J";
+  // 6.
+  globals_.WrongPasswordReported = false;
+  // 7.
+  s_.window.Show();
+  s_.window.Refresh();
+  // 8.
+  tray_.AddIcon();
+  // 9.
+  s_.loop.DoEvents();
+  // 10.
+  mRefresh_Click();
+  // 11.
+  timer1_->SetEnabled(true);
+}
+
+void FmStart::Form_Activate() {
+  timer1_->SetEnabled(false);
+  timer2_->SetEnabled(true);
+}
+
+void FmStart::Form_Paint() {
+  try {
+    s_.settings.SaveSetting(kSettingsApp, "Pos", "Left", FormatTwips(s_.window.LeftTwips()));
+    s_.settings.SaveSetting(kSettingsApp, "Pos", "Top", FormatTwips(s_.window.TopTwips()));
+  } catch (const AppError&) {
+    // A registry that refuses the position only costs the position at the next start.
+  }
+}
+
+void FmStart::Form_Unload() {
+  if (anwesend_->Loaded()) anwesend_->Unload();
+  tray_.RemoveIcon();
+  unloaded_ = true;
+}
+
+void FmStart::Timer1_Timer() { mRefresh_Click(); }
+
+void FmStart::Timer2_Timer() {
+  s_.window.SetState(WindowState::Minimized);
+  timer2_->SetEnabled(false);
+}
+
+void FmStart::Timer3_Timer() {
+  timer2_->SetEnabled(true);
+  timer3_->SetEnabled(false);
+}
+
+}  // namespace pw

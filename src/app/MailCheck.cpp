@@ -1,0 +1,105 @@
+// The mail check run: every ticked account signed in, counted, shown in the tree, announced.
+#include <exception>
+#include <map>
+
+#include "app/FmStart.h"
+
+namespace pw {
+namespace {
+
+// Clears the run flag however the run ends.
+class RunGuard {
+ public:
+  explicit RunGuard(bool& flag) : flag_(flag) { flag_ = true; }
+  ~RunGuard() { flag_ = false; }
+  RunGuard(const RunGuard&) = delete;
+  RunGuard& operator=(const RunGuard&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
+
+std::int32_t FmStart::FelderZaehlen(const std::string& text) {
+  std::int32_t count = text.empty() ? 0 : 1;
+  for (char c : text) {
+    if (c == ',') ++count;
+  }
+  return count;
+}
+
+void FmStart::mRefreshTray_Click() { mRefresh_Click(); }
+
+void FmStart::mRefresh_Click() {
+  // A trigger that arrives while a run waits in a yield, a message box or the attendance
+  // window is dropped: two runs must never share the one IMAP component.
+  if (runInProgress_ || unloaded_) return;
+  RunGuard guard(runInProgress_);
+  RunCheck();
+  s_.window.SetDefaultMousePointer();
+}
+
+void FmStart::RunCheck() {
+  // One dialog per row position for this run; no limit on the number of rows.
+  std::map<std::int32_t, NewMailDialog*> newMailDialogs;
+  try {
+    std::int32_t n = anwesend_->Personal().RowCount();
+    if (n == 1) globals_.AttendanceAsked = true;
+    s_.loop.DoEvents();
+    if (unloaded_) return;
+    s_.StatusBar.SetPanelText(0, "Suchlauf gestartet ...");
+    s_.Anzeige.Clear();
+    n = anwesend_->Personal().RowCount();
+    int k = -1;
+    for (std::int32_t i = 1; i <= n; ++i) {
+      const std::int32_t r = i - 1;
+      if (anwesend_->Personal().Tick(r) != 1) continue;
+      std::string recent;
+      std::string seen;
+      globals_.CurrentAccount = anwesend_->Personal().Text(r);
+      const std::string account = globals_.CurrentAccount;
+      s_.StatusBar.SetPanelText(0, "Suchlauf gestartet ... " + account);
+      if (!Login(account)) continue;
+      if (unloaded_) return;
+      ++k;
+      s_.Imap1.Mailbox("INBOX").Search("RECENT", recent, 0);
+      s_.Imap1.Mailbox("INBOX").Search("SEEN", seen, 0);
+      if (!recent.empty()) {
+        s_.loop.DoEvents();
+        if (unloaded_) return;
+        if (globals_.TrayAlertsEnabled) tray_.StartTrayBlink(account);
+        if (forms_) {
+          NewMailDialog*& dialog = newMailDialogs[i];
+          if (!dialog) {
+            // Its loading reads CurrentAccount, which a yield cannot have changed: no other
+            // run can start while this one is in progress.
+            dialog = &forms_->CreateNewMail();
+          }
+          dialog->Show();
+          dialog->SetFocus();
+        }
+      }
+      const std::int32_t seenCount = FelderZaehlen(seen);
+      const std::int32_t total = s_.Imap1.Mailbox("INBOX").MessageCount();
+      const int node = 3 * k;
+      s_.Anzeige.AddNode(account, 0, 1, 1, 2, 1);
+      s_.Anzeige.AddNode("Nachrichten ungelesen", 0, 2, 3, 3, 3);
+      s_.Anzeige.SetAccountTag(node + 1, account);
+      s_.Anzeige.SetCountText(node + 1, "(" + std::to_string(total - seenCount) + ")");
+      s_.Anzeige.AddNode("Nachrichten gesamt", 0, 2, 4, 4, 4);
+      s_.Anzeige.SetCountText(node + 2, "(" + std::to_string(total) + ")");
+      if (n == 1) {
+        s_.Anzeige.SetExpanded(0, true);
+      } else {
+        s_.Anzeige.ExpandCollapse(0, false);
+      }
+      s_.Imap1.SignOut();
+    }
+    s_.StatusBar.SetPanelText(0, "Suchlauf beendet ...");
+  } catch (const std::exception&) {
+    // Any other failure ends the run silently; the status bar keeps its last text.
+  }
+}
+
+}  // namespace pw

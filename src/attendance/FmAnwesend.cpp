@@ -1,0 +1,116 @@
+// fmAnwesend: fill from the account store, confirm the ticks as "Angezeigt", unload.
+#include "attendance/FmAnwesend.h"
+
+#include <exception>
+
+namespace pw {
+
+FmAnwesend::FmAnwesend(AttendanceViewFactory& views, SettingsStore& settings, Globals& globals,
+                       EventLoop& loop, Timer& mainTimer2)
+    : views_(views),
+      settings_(settings),
+      accounts_(settings),
+      globals_(globals),
+      loop_(loop),
+      mainTimer2_(mainTimer2) {}
+
+FmAnwesend::~FmAnwesend() = default;
+
+void FmAnwesend::Load() {
+  if (view_ || loading_) return;
+  loading_ = true;
+  try {
+    auto view = views_.CreateAttendanceView(*this);
+    view_ = std::move(view);
+  } catch (...) {
+    loading_ = false;
+    throw;
+  }
+  loading_ = false;
+  Form_Load();
+}
+
+AttendanceView& FmAnwesend::Personal() {
+  Load();
+  return *view_;
+}
+
+void FmAnwesend::Show() {
+  Load();
+  const bool wasVisible = view_->Visible();
+  view_->Show();
+  // The first showing is a resize too, and every resize fills the list afresh.
+  if (!wasVisible && view_) Form_Resize();
+}
+
+void FmAnwesend::ShowModal() {
+  Show();
+  if (!view_) return;
+  modal_ = true;
+  view_->SetModal(true);
+  while (view_ && view_->Visible()) {
+    if (!loop_.WaitOne()) break;
+  }
+  if (view_ && modal_) view_->SetModal(false);
+  modal_ = false;
+}
+
+void FmAnwesend::Unload() {
+  if (!view_) return;
+  Form_Unload();
+  auto view = std::move(view_);
+  if (modal_) {
+    view->SetModal(false);
+    modal_ = false;
+  }
+  view->Close();
+}
+
+void FmAnwesend::Form_Load() {
+  if (!view_) return;
+  try {
+    view_->RemoveAllRows();
+    const std::vector<std::string> names = accounts_.List();
+    std::int32_t row = 0;
+    for (const std::string& name : names) {
+      view_->AddRow(";" + name);
+      view_->SetTick(row, AttendanceFromText(accounts_.Read(name, "Angezeigt", "1")));
+      ++row;
+    }
+  } catch (const std::exception&) {
+    // The rows added so far stay; the final setup is skipped.
+    return;
+  }
+  view_->FinalSetup();
+  view_->Refresh();
+}
+
+void FmAnwesend::Form_Resize() {
+  if (!view_ || loading_) return;
+  Form_Load();
+}
+
+void FmAnwesend::cmdOK_Click() {
+  if (!view_) return;
+  const std::int32_t n = view_->RowCount();
+  for (std::int32_t r = 0; r < n; ++r) {
+    try {
+      const std::string name = view_->Text(r);
+      const std::int16_t tick = view_->Tick(r);
+      accounts_.Write(name, "Angezeigt", std::to_string(tick));
+    } catch (const std::exception&) {
+      // This row is skipped; the others are still stored.
+    }
+  }
+  mainTimer2_.SetEnabled(true);
+  Unload();
+}
+
+void FmAnwesend::cmdCancel_Click() {
+  mainTimer2_.SetEnabled(true);
+  Unload();
+}
+
+void FmAnwesend::Form_Unload() { globals_.AttendanceAsked = true; }
+
+}  // namespace pw

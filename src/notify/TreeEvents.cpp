@@ -1,0 +1,41 @@
+// fmStart's tree events: the selected account, the minimise delay, and the client launch.
+#include <exception>
+
+#include "app/FmStart.h"
+
+namespace pw {
+
+void FmStart::Anzeige_NodeSelected(std::int32_t& index) {
+  try {
+    globals_.SelectedAccount = s_.Anzeige.AccountTag(index);
+  } catch (const std::exception&) {
+    globals_.SelectedAccount.clear();
+  }
+}
+
+void FmStart::Anzeige_Click() {
+  timer2_->SetEnabled(false);
+  timer3_->SetEnabled(false);
+  timer3_->SetEnabled(true);
+}
+
+void FmStart::Anzeige_DblClick() {
+  if (globals_.SelectedAccount.empty()) return;
+  try {
+    const std::string account = globals_.SelectedAccount;
+    const bool outlook = FlagFromText(accounts_.Read(account, "Mail-Client-OL", ""));
+    const bool terminal = FlagFromText(accounts_.Read(account, "Mail-Client-TE", ""));
+    const std::string connection = accounts_.Read(account, "Mail-Client-TE-Name", "");
+    if (outlook) {
+      globals_.UseOutlook = true;
+    } else if (terminal) {
+      globals_.UseOutlook = false;
+    }
+    launcher_.StartMailClient(connection);
+    if (globals_.TrayAlertsEnabled) tray_.StopTrayBlink();
+  } catch (const std::exception&) {
+    // Nothing happens and nothing is said; the icon keeps blinking.
+  }
+}
+
+}  // namespace pw

@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include "support/MainWindowRig.h"
+#include "tray/TrayData.h"
+
+namespace pw::test {
+namespace {
+
+TEST(FormLoad, DefaultsWithNoSettingsAtAll) {
+  MainWindowRig r;
+  r.fm.Form_Load();
+  EXPECT_EQ(r.fm.Timer1().Interval(), 60000u);
+  EXPECT_TRUE(r.fm.Timer1().Enabled());
+  EXPECT_EQ(r.window.left, 0);
+  EXPECT_EQ(r.window.top, 0);
+  EXPECT_EQ(r.globals.ImapServerName, "localhost");
+  EXPECT_EQ(r.imap.port, 143);
+  EXPECT_TRUE(r.globals.TrayAlertsEnabled);
+  EXPECT_FALSE(r.globals.WrongPasswordReported);
+  EXPECT_TRUE(r.window.visible);
+  EXPECT_GE(r.window.refreshes, 1);
+  // The first check ran while the window was shown.
+  EXPECT_EQ(r.status.PanelText(0), "Suchlauf beendet ...");
+}
+
+TEST(FormLoad, TimerDesignValues) {
+  MainWindowRig r;
+  EXPECT_EQ(r.fm.Timer1().Interval(), 10000u);
+  EXPECT_TRUE(r.fm.Timer1().Enabled());
+  EXPECT_EQ(r.fm.Timer2().Interval(), 60000u);
+  EXPECT_FALSE(r.fm.Timer2().Enabled());
+  EXPECT_EQ(r.fm.Timer3().Interval(), 60000u);
+  EXPECT_FALSE(r.fm.Timer3().Enabled());
+  EXPECT_EQ(r.fm.TimerVis().Interval(), 500u);
+  EXPECT_FALSE(r.fm.TimerVis().Enabled());
+  EXPECT_EQ(r.fm.TimerIvis().Interval(), 500u);
+  EXPECT_FALSE(r.fm.TimerIvis().Enabled());
+}
+
+TEST(FormLoad, ReadsIntervalPositionAndServerFromTheSettings) {
+  MainWindowRig r;
+  r.settings.SaveSetting("Mail Postwacht", "Timer", "Timer1", "10000");
+  r.settings.SaveSetting("Mail Postwacht", "Pos", "Left", "1500");
+  r.settings.SaveSetting("Mail Postwacht", "Pos", "Top", "2250,5");
+  r.settings.SaveSetting("Mail Postwacht", "Server", "Host", "imap.example");
+  r.settings.SaveSetting("Mail Postwacht", "Server", "Port", "10143");
+  r.fm.Form_Load();
+  EXPECT_EQ(r.fm.Timer1().Interval(), 10000u);
+  EXPECT_EQ(r.window.left, 1500);
+  EXPECT_FLOAT_EQ(r.window.top, 2250.5f);
+  EXPECT_EQ(r.globals.ImapServerName, "imap.example");
+  EXPECT_EQ(r.imap.port, 10143);
+}
+
+TEST(FormLoad, UnusableIntervalFallsBackToTheDefault) {
+  for (const char* text : {"abc", "-1", "65536", "1e4", "", "99999999999999999999"}) {
+    MainWindowRig r;
+    r.settings.SaveSetting("Mail Postwacht", "Timer", "Timer1", text);
+    r.fm.Form_Load();
+    EXPECT_EQ(r.fm.Timer1().Interval(), 60000u) << text;
+  }
+  MainWindowRig edge;
+  edge.settings.SaveSetting("Mail Postwacht", "Timer", "Timer1", "65535");
+  edge.fm.Form_Load();
+  EXPECT_EQ(edge.fm.Timer1().Interval(), 65535u);
+}
+
+TEST(FormLoad, TrayAlertsOffOnlyForAnExactCapitalJ) {
+  struct Case {
+    const char* value;
+    bool enabled;
+  };
+  for (Case c : {Case{nullptr, true}, Case{"", true}, Case{"j", true}, Case{"JA", true},
+                 Case{" J", true}, Case{"J", false}}) {
+    MainWindowRig r;
+    if (c.value) r.environment.Set("TS_JN", c.value);
+    r.fm.Form_Load();
+    EXPECT_EQ(r.globals.TrayAlertsEnabled, c.enabled) << (c.value ? c.value : "(unset)");
+  }
+}
+
+TEST(FormLoad, PositionWrittenOnPaintIsRestoredAtTheNextStart) {
+  auto hive = std::make_shared<FakeRegistry>();
+  {
+    MainWindowRig first(hive);
+    first.fm.Form_Load();
+    first.window.left = 3000;
+    first.window.top = 450;
+    first.fm.Form_Paint();
+    EXPECT_EQ(first.settings.GetSetting("Mail Postwacht", "Pos", "Left", "?"), "3000");
+    EXPECT_EQ(first.settings.GetSetting("Mail Postwacht", "Pos", "Top", "?"), "450");
+    first.window.left = -120.5f;
+    first.fm.Form_Paint();
+    EXPECT_EQ(first.settings.GetSetting("Mail Postwacht", "Pos", "Left", "?"), "-120,5");
+  }
+  MainWindowRig second(hive);
+  second.fm.Form_Load();
+  EXPECT_FLOAT_EQ(second.window.left, -120.5f);
+  EXPECT_EQ(second.window.top, 450);
+}
+
+TEST(FormLoad, UnreadablePositionOpensAtZero) {
+  MainWindowRig r;
+  r.settings.SaveSetting("Mail Postwacht", "Pos", "Left", "links");
+  r.settings.SaveSetting("Mail Postwacht", "Pos", "Top", "1.5.3");
+  r.fm.Form_Load();
+  EXPECT_EQ(r.window.left, 0);
+  EXPECT_EQ(r.window.top, 0);
+}
+
+TEST(FormLoad, TrayIconExistsBeforeTheFirstCheck) {
+  MainWindowRig r;
+  r.AddAccount("Anna", "anna", "pw", 1, "", "1");
+  r.fm.Form_Load();
+  ASSERT_GE(r.tray.calls.size(), 2u);
+  EXPECT_EQ(r.tray.calls[0].message, kNimAdd);
+  EXPECT_EQ(ShownTip(r.tray.calls[1].data), "Neue Nachricht für Anna!");
+}
+
+TEST(FormUnload, ClosesTheAttendanceListAndRemovesTheIcon) {
+  MainWindowRig r;
+  r.AddAccount("Anna", "anna", "pw");
+  r.fm.Form_Load();
+  ASSERT_TRUE(r.fm.fmAnwesend().Loaded());
+  r.fm.Form_Unload();
+  EXPECT_EQ(r.attendanceViews.closed, 1);
+  EXPECT_FALSE(r.fm.fmAnwesend().Loaded());
+  EXPECT_FALSE(r.tray.icon.has_value());
+  EXPECT_EQ(r.tray.calls.back().message, kNimDelete);
+}
+
+TEST(FormActivate, StopsChecksAndStartsTheCountdown) {
+  MainWindowRig r;
+  r.fm.Form_Load();
+  r.fm.Form_Activate();
+  EXPECT_FALSE(r.fm.Timer1().Enabled());
+  EXPECT_TRUE(r.fm.Timer2().Enabled());
+}
+
+}  // namespace
+}  // namespace pw::test

@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include "support/MainWindowRig.h"
+#include "tray/TrayData.h"
+
+namespace pw::test {
+namespace {
+
+constexpr char kWrongTitle[] = "Falscher Eintrag! Bitte um Änderung!!";
+constexpr char kUnexpectedTitle[] = "Mailpostwacht unerwarteter Fehler!";
+
+// Start-up done, clock and attendance decided, ready to call Login.
+struct LoginRig : MainWindowRig {
+  LoginRig() {
+    AddAccount("Anna", "anna", "geheim", 12, "1,2,3,4,5,6,7,8,9");
+    AddAccount("Bernd", "bernd", "passwort");
+    globals.ImapServerName = "imap.office";
+    globals.AttendanceAsked = true;  // keeps the attendance window out of the tests that don't want it
+  }
+  void BreakPassword(const std::string& user) { imap.accounts[user].password = "anders"; }
+};
+
+TEST(LoginTimeWindow, BoundariesAreFifteenMinutesExclusiveInWholeSeconds) {
+  struct Case {
+    int h, m, s;
+    bool inside;
+  };
+  for (Case c : {Case{7, 30, 0, false}, Case{7, 30, 1, true}, Case{7, 45, 0, true},
+                 Case{7, 59, 59, true}, Case{8, 0, 0, false}, Case{17, 3, 1, true},
+                 Case{17, 32, 59, true}, Case{17, 33, 0, false}, Case{12, 0, 0, false}}) {
+    LoginRig r;
+    r.globals.AttendanceAsked = false;
+    r.clock.Set(c.h, c.m, c.s);
+    r.attendanceViews.onCreate = [](FakeAttendanceView&) {};
+    r.loop.Post([&r] { r.fm.fmAnwesend().cmdCancel_Click(); });
+    EXPECT_TRUE(r.fm.Login("Anna"));
+    EXPECT_EQ(r.attendanceViews.created > 0, c.inside) << c.h << ":" << c.m << ":" << c.s;
+  }
+}
+
+TEST(Login, SignsInWithTheStoredUserAndUnscrambledPassword) {
+  LoginRig r;
+  EXPECT_TRUE(r.fm.Login("Anna"));
+  EXPECT_EQ(r.imap.timeout, 10000);
+  EXPECT_NE(std::find(r.imap.log.begin(), r.imap.log.end(), "SignIn imap.office anna geheim"),
+            r.imap.log.end());
+  EXPECT_NE(std::find(r.imap.log.begin(), r.imap.log.end(), "PostSignIn"), r.imap.log.end());
+}
+
+TEST(Login, AccountWithoutPasswordSignsInWithAnEmptyOne) {
+  LoginRig r;
+  r.accounts.Write("Leer", "NT-USER", "leer");
+  r.imap.accounts["leer"].password = "";
+  EXPECT_TRUE(r.fm.Login("Leer"));
+  EXPECT_EQ(r.imap.log[1], "SignIn imap.office leer ");
+}
+
+TEST(Login, WrongPasswordAtTenIsSilent) {
+  LoginRig r;
+  r.clock.Set(10, 0);
+  r.BreakPassword("anna");
+  EXPECT_FALSE(r.fm.Login("Anna"));
+  EXPECT_TRUE(r.dialogs.boxes.empty());
+  EXPECT_TRUE(r.forms.calls.empty());
+}
+
+TEST(Login, WrongPasswordsInOneMorningAreReportedOnceThenAgainAfterLunch) {
+  LoginRig r;
+  r.BreakPassword("anna");
+  r.BreakPassword("bernd");
+  r.clock.Set(7, 40);
+  std::vector<std::string> callsWhileBoxOpen;
+  r.dialogs.onMsgBox = [&](const std::string&, const std::string&) {
+    callsWhileBoxOpen = r.forms.calls;
+  };
+  const int yieldsBefore = r.loop.Yields();
+  EXPECT_FALSE(r.fm.Login("Anna"));
+  EXPECT_FALSE(r.fm.Login("Bernd"));
+  ASSERT_EQ(r.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(r.dialogs.boxes[0].text, "Passwort oder Benutzernahme von Anna falsch!");
+  EXPECT_EQ(r.dialogs.boxes[0].title, kWrongTitle);
+  // The edit dialog is up before the box; the account is chosen in it after the box.
+  EXPECT_EQ(callsWhileBoxOpen, std::vector<std::string>{"ShowEdit"});
+  EXPECT_EQ(r.forms.calls, (std::vector<std::string>{"ShowEdit", "SetEditAnzeigeName Anna"}));
+  EXPECT_EQ(r.loop.Yields() - yieldsBefore, 1);
+  EXPECT_TRUE(r.globals.WrongPasswordReported);
+
+  r.clock.Set(8, 10);
+  EXPECT_FALSE(r.fm.Login("Anna"));
+  EXPECT_FALSE(r.globals.WrongPasswordReported);
+  EXPECT_EQ(r.dialogs.boxes.size(), 1u);
+
+  r.clock.Set(13, 5);
+  EXPECT_FALSE(r.fm.Login("Bernd"));
+  ASSERT_EQ(r.dialogs.boxes.size(), 2u);
+  EXPECT_EQ(r.dialogs.boxes[1].text, "Passwort oder Benutzernahme von Bernd falsch!");
+}
+
+TEST(Login, ConnectionRefusedShowsTheUnreachableTrayUntilASignInWorks) {
+  LoginRig r;
+  r.fm.Tray().AddIcon();
+  r.imap.accounts["anna"].signInError = kImapErrorConnectionRefused;
+  EXPECT_FALSE(r.fm.Login("Anna"));
+  EXPECT_TRUE(r.globals.ServerUnreachableShown);
+  EXPECT_EQ(ShownTip(*r.tray.icon), "Kann Server nicht erreichen!");
+  EXPECT_EQ(r.tray.icon->hIcon, r.window.StopPicture());
+  const auto sends = r.tray.calls.size();
+  r.imap.accounts["anna"].signInError = kImapErrorTimedOut;
+  EXPECT_FALSE(r.fm.Login("Anna"));
+  EXPECT_EQ(r.tray.calls.size(), sends);  // further failures change nothing
+  EXPECT_TRUE(r.dialogs.boxes.empty());
+
+  EXPECT_TRUE(r.fm.Login("Bernd"));
+  EXPECT_FALSE(r.globals.ServerUnreachableShown);
+  EXPECT_EQ(ShownTip(*r.tray.icon), "Postwacht bei Ankunft neuer Mails!");
+  EXPECT_EQ(r.tray.icon->hIcon, r.window.MainIcon());
+}
+
+TEST(Login, UnexpectedErrorsAreShownEveryTimeAnd12011Never) {
+  LoginRig r;
+  r.imap.accounts["anna"].signInError = 12130;
+  r.imap.accounts["anna"].errorDescription = "Server nicht gefunden";
+  EXPECT_FALSE(r.fm.Login("Anna"));
+  EXPECT_FALSE(r.fm.Login("Anna"));
+  ASSERT_EQ(r.dialogs.boxes.size(), 2u);
+  EXPECT_EQ(r.dialogs.boxes[0].text, "Error#12130: Server nicht gefunden");
+  EXPECT_EQ(r.dialogs.boxes[0].title, kUnexpectedTitle);
+
+  r.imap.accounts["bernd"].signInError = kImapErrorSilent;
+  EXPECT_FALSE(r.fm.Login("Bernd"));
+  EXPECT_EQ(r.dialogs.boxes.size(), 2u);
+}
+
+TEST(Login, KnownErrorOutsideTheReportWindowsClearsTheReportedFlag) {
+  LoginRig r;
+  r.globals.WrongPasswordReported = true;
+  r.clock.Set(7, 50);
+  r.imap.accounts["anna"].signInError = kImapErrorSilent;
+  r.fm.Login("Anna");
+  EXPECT_TRUE(r.globals.WrongPasswordReported);  // still inside a report window
+  r.clock.Set(11, 0);
+  r.imap.accounts["anna"].signInError = 12130;  // unexpected errors leave the flag alone
+  r.fm.Login("Anna");
+  EXPECT_TRUE(r.globals.WrongPasswordReported);
+  r.imap.accounts["anna"].signInError = kImapErrorSilent;
+  r.fm.Login("Anna");
+  EXPECT_FALSE(r.globals.WrongPasswordReported);
+}
+
+TEST(Login, AttendanceDialogComesUpOncePerWindow) {
+  LoginRig r;
+  r.globals.AttendanceAsked = false;
+  int modalShows = 0;
+  auto answerWithOk = [&] {
+    r.loop.Post([&] {
+      if (!r.fm.fmAnwesend().Visible()) return;
+      ++modalShows;
+      EXPECT_TRUE(r.attendanceViews.current->modal);
+      r.fm.fmAnwesend().cmdOK_Click();
+    });
+  };
+  for (auto [h, m, expected] : {std::tuple{7, 31, 1}, std::tuple{7, 40, 1}, std::tuple{7, 55, 1},
+                                std::tuple{9, 0, 1}, std::tuple{17, 4, 2}, std::tuple{17, 20, 2}}) {
+    r.clock.Set(h, m);
+    answerWithOk();
+    EXPECT_TRUE(r.fm.Login("Anna"));
+    EXPECT_EQ(modalShows, expected) << h << ":" << m;
+    r.loop.DoEvents();  // drop an answer nobody asked for
+  }
+  EXPECT_FALSE(r.fm.fmAnwesend().Visible());
+}
+
+TEST(Login, FailedSignInDoesNotPutUpTheAttendanceDialog) {
+  LoginRig r;
+  r.globals.AttendanceAsked = false;
+  r.clock.Set(7, 35);
+  r.imap.accounts["anna"].signInError = kImapErrorSilent;
+  EXPECT_FALSE(r.fm.Login("Anna"));
+  EXPECT_EQ(r.attendanceViews.created, 0);
+  EXPECT_FALSE(r.globals.AttendanceAsked);
+}
+
+}  // namespace
+}  // namespace pw::test

@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include "support/MainWindowRig.h"
+#include "tray/TrayData.h"
+
+namespace pw::test {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+struct CheckRig : MainWindowRig {
+  CheckRig() {
+    globals.AttendanceAsked = true;
+    fm.Tray().AddIcon();
+  }
+  void Untick(const std::string& name) { accounts.Write(name, "Angezeigt", "0"); }
+};
+
+TEST(MailCheck, OneAccountShowsItsCountsExpanded) {
+  CheckRig r;
+  r.AddAccount("Anna", "anna", "pw", 12, "1,2,3,4,5,6,7,8,9");
+  r.fm.mRefresh_Click();
+  EXPECT_EQ(r.TreeTexts(), (Texts{"Anna", "Nachrichten ungelesen (3)", "Nachrichten gesamt (12)"}));
+  const auto& n = r.tree.nodes;
+  EXPECT_EQ(n[0].depth, 1);
+  EXPECT_EQ(n[1].depth, 2);
+  EXPECT_EQ(n[2].depth, 2);
+  EXPECT_EQ((std::vector<int>{n[0].pictures[0], n[0].pictures[1], n[0].pictures[2]}),
+            (std::vector<int>{1, 2, 1}));
+  EXPECT_EQ(n[1].pictures[0], 3);
+  EXPECT_EQ(n[2].pictures[0], 4);
+  EXPECT_EQ(n[1].accountTag, "Anna");
+  EXPECT_EQ(n[0].accountTag, "");
+  EXPECT_EQ(n[2].accountTag, "");
+  EXPECT_TRUE(n[0].expanded);
+  EXPECT_EQ(r.status.history,
+            (Texts{"Suchlauf gestartet ...", "Suchlauf gestartet ... Anna", "Suchlauf beendet ..."}));
+  EXPECT_EQ(r.imap.log.back(), "SignOut");
+  EXPECT_EQ(r.window.pointerResets, 1);
+}
+
+TEST(MailCheck, SecondAccountFailingGivesSixNodesCollapsed) {
+  CheckRig r;
+  r.AddAccount("Anna", "anna", "pw", 5);
+  r.AddAccount("Bernd", "bernd", "pw").signInError = kImapErrorSilent;
+  r.AddAccount("Clara", "clara", "pw", 2, "1,2");
+  r.fm.mRefresh_Click();
+  EXPECT_EQ(r.TreeTexts(), (Texts{"Anna", "Nachrichten ungelesen (5)", "Nachrichten gesamt (5)",
+                                  "Clara", "Nachrichten ungelesen (0)", "Nachrichten gesamt (2)"}));
+  EXPECT_EQ(r.tree.nodes[4].accountTag, "Clara");
+  EXPECT_FALSE(r.tree.nodes[0].expanded);
+  EXPECT_EQ(r.status.PanelText(0), "Suchlauf beendet ...");
+}
+
+TEST(MailCheck, AllUntickedLeavesTheTreeEmpty) {
+  CheckRig r;
+  r.AddAccount("Anna", "anna", "pw", 5);
+  r.AddAccount("Bernd", "bernd", "pw", 5);
+  r.Untick("Anna");
+  r.Untick("Bernd");
+  r.tree.AddNode("alt", 0, 1, 1, 2, 1);
+  r.fm.mRefresh_Click();
+  EXPECT_TRUE(r.tree.nodes.empty());
+  EXPECT_EQ(r.status.history, (Texts{"Suchlauf gestartet ...", "Suchlauf beendet ..."}));
+  EXPECT_TRUE(r.imap.log.empty());
+}
+
+TEST(MailCheck, ComponentErrorInTheThirdAccountEndsTheRunSilently) {
+  CheckRig r;
+  r.AddAccount("Anna", "anna", "pw", 1);
+  r.AddAccount("Bernd", "bernd", "pw", 2);
+  r.AddAccount("Clara", "clara", "pw", 3);
+  r.AddAccount("Dora", "dora", "pw", 4);
+  r.imap.failUser = "clara";
+  r.imap.failAtStep = 2;  // the second search
+  r.fm.mRefresh_Click();
+  EXPECT_EQ(r.tree.nodes.size(), 6u);
+  EXPECT_EQ(r.status.PanelText(0), "Suchlauf gestartet ... Clara");
+  EXPECT_TRUE(r.dialogs.boxes.empty());
+  EXPECT_EQ(r.window.pointerResets, 1);
+  // Clara was not signed out and Dora never reached.
+  EXPECT_EQ(r.imap.signedIn, "clara");
+  EXPECT_EQ(std::count(r.imap.log.begin(), r.imap.log.end(), "SignOut"), 2);
+  EXPECT_FALSE(r.fm.CheckRunInProgress());
+}
+
+TEST(MailCheck, RecentMailOpensOneDialogPerAccountAndTheTipNamesTheLastOne) {
+  CheckRig r;
+  r.AddAccount("Anna", "anna", "pw", 3, "", "2,3");
+  r.AddAccount("Bernd", "bernd", "pw", 1);
+  r.AddAccount("Clara", "clara", "pw", 1, "", "1");
+  r.fm.mRefresh_Click();
+  ASSERT_EQ(r.forms.newMail.size(), 2u);
+  EXPECT_EQ(r.forms.newMail[0]->accountName, "Anna");
+  EXPECT_EQ(r.forms.newMail[1]->accountName, "Clara");
+  EXPECT_EQ(r.forms.newMail[0]->shows, 1);
+  EXPECT_EQ(r.forms.newMail[0]->focused, 1);
+  EXPECT_EQ(ShownTip(*r.tray.icon), "Neue Nachricht für Clara!");
+  EXPECT_TRUE(r.fm.TimerIvis().Enabled());
+  // Anna: three messages, none seen.
+  EXPECT_EQ(r.tree.nodes[1].countText, "(3)");
+
+  // A second run opens fresh dialogs beside the old ones.
+  r.fm.mRefresh_Click();
+  EXPECT_EQ(r.forms.newMail.size(), 4u);
+}
+
+TEST(MailCheck, WithTrayAlertsOffOnlyTheDialogAnnounces) {
+  CheckRig r;
+  r.globals.TrayAlertsEnabled = false;
+  r.AddAccount("Anna", "anna", "pw", 3, "", "3");
+  const auto sends = r.tray.calls.size();
+  r.fm.mRefresh_Click();
+  EXPECT_EQ(r.forms.newMail.size(), 1u);
+  EXPECT_EQ(r.tray.calls.size(), sends);
+  EXPECT_FALSE(r.fm.TimerIvis().Enabled());
+}
+
+TEST(MailCheck, OneRowListMarksTheAttendanceAsked) {
+  CheckRig r;
+  r.globals.AttendanceAsked = false;
+  r.clock.Set(7, 40);  // inside the attendance window: the dialog must still stay away
+  r.AddAccount("Anna", "anna", "pw", 1);
+  r.fm.mRefresh_Click();
+  EXPECT_TRUE(r.globals.AttendanceAsked);
+  EXPECT_FALSE(r.attendanceViews.current->modal);
+  EXPECT_FALSE(r.fm.fmAnwesend().Visible());
+}
+
+TEST(FelderZaehlen, CountsCommaSeparatedFields) {
+  EXPECT_EQ(FmStart::FelderZaehlen(""), 0);
+  EXPECT_EQ(FmStart::FelderZaehlen("7"), 1);
+  EXPECT_EQ(FmStart::FelderZaehlen("3,5,9"), 3);
+}
+
+TEST(MailCheck, MailboxesBeyondSixteenBitsAreCounted) {
+  CheckRig r;
+  std::string seen;
+  for (int i = 1; i <= 40000; ++i) seen += (i > 1 ? "," : "") + std::to_string(i);
+  r.AddAccount("Archiv", "archiv", "pw", 40010, seen);
+  r.AddAccount("Anna", "anna", "pw", 2);
+  r.fm.mRefresh_Click();
+  EXPECT_EQ(r.TreeTexts(), (Texts{"Anna", "Nachrichten ungelesen (2)", "Nachrichten gesamt (2)",
+                                  "Archiv", "Nachrichten ungelesen (10)", "Nachrichten gesamt (40010)"}));
+}
+
+TEST(MailCheck, RowsPastOneHundredStillGetTheirDialog) {
+  CheckRig r;
+  for (int i = 0; i < 105; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "Konto%03d", i);
+    r.AddAccount(name, name, "pw", 1, "", i == 103 ? "1" : "");
+  }
+  r.fm.mRefresh_Click();
+  EXPECT_EQ(r.tree.nodes.size(), 315u);
+  ASSERT_EQ(r.forms.newMail.size(), 1u);
+  EXPECT_EQ(r.forms.newMail[0]->accountName, "Konto103");
+}
+
+TEST(MailCheck, TriggersDuringARunAreIgnored) {
+  CheckRig r;
+  r.AddAccount("Anna", "anna", "pw", 1, "", "1");
+  r.AddAccount("Bernd", "bernd", "pw", 1);
+  int nestedAttempts = 0;
+  // The yield of the new-mail path lets a timer tick and the tray menu in.
+  r.loop.Post([&] {
+    ++nestedAttempts;
+    r.fm.Timer1_Timer();
+    r.fm.mRefreshTray_Click();
+  });
+  r.fm.mRefresh_Click();
+  EXPECT_EQ(nestedAttempts, 1);
+  EXPECT_EQ(r.tree.nodes.size(), 6u);
+  EXPECT_EQ(std::count_if(r.imap.log.begin(), r.imap.log.end(),
+                          [](const std::string& line) { return line.starts_with("SignIn"); }),
+            2);
+  EXPECT_FALSE(r.fm.CheckRunInProgress());
+}
+
+TEST(MailCheck, RunWaitsWhileTheMessageBoxIsOpenAndIgnoresTheTimer) {
+  CheckRig r;
+  r.clock.Set(7, 40);
+  r.AddAccount("Anna", "anna", "pw", 1).signInError = kImapErrorLoginRefused;
+  r.AddAccount("Bernd", "bernd", "pw", 4);
+  r.dialogs.onMsgBox = [&](const std::string&, const std::string&) {
+    EXPECT_TRUE(r.fm.CheckRunInProgress());
+    r.timers.Advance(r.fm.Timer1().Interval());  // a timed check falls due while the box is up
+  };
+  r.fm.mRefresh_Click();
+  EXPECT_EQ(r.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(r.TreeTexts(), (Texts{"Bernd", "Nachrichten ungelesen (4)", "Nachrichten gesamt (4)"}));
+}
+
+}  // namespace
+}  // namespace pw::test

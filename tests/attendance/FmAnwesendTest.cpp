@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include "support/MainWindowRig.h"
+
+namespace pw::test {
+namespace {
+
+struct ListRig : MainWindowRig {
+  FmAnwesend& form() { return fm.fmAnwesend(); }
+};
+
+TEST(Attendance, FillsFromTheStoreWithAbsentAsTicked) {
+  ListRig r;
+  r.AddAccount("Anna", "anna", "pw");
+  r.AddAccount("Bernd", "bernd", "pw");
+  r.accounts.Write("Bernd", "Angezeigt", "0");
+  auto& list = r.List();
+  ASSERT_EQ(list.RowCount(), 2);
+  EXPECT_EQ(list.Text(0), "Anna");
+  EXPECT_EQ(list.Tick(0), 1);
+  EXPECT_EQ(list.Text(1), "Bernd");
+  EXPECT_EQ(list.Tick(1), 0);
+  EXPECT_EQ(list.finalSetups, 1);
+  EXPECT_FALSE(list.visible);  // loaded hidden by the first touch
+}
+
+TEST(Attendance, NoAccountsGivesAnEmptyListAndOkWritesNothing) {
+  ListRig r;
+  auto& list = r.List();
+  EXPECT_EQ(list.RowCount(), 0);
+  r.form().Show();
+  r.form().cmdOK_Click();
+  EXPECT_FALSE(r.form().Loaded());
+  EXPECT_TRUE(r.globals.AttendanceAsked);
+}
+
+TEST(Attendance, OkStoresEveryTickAndTheAccountIsLeftOut) {
+  ListRig r;
+  r.AddAccount("Anna", "anna", "pw", 1);
+  r.AddAccount("Bernd", "bernd", "pw", 2);
+  r.form().Show();
+  r.attendanceViews.current->SetTick(1, 0);
+  r.form().cmdOK_Click();
+  EXPECT_EQ(r.accounts.Read("Anna", "Angezeigt", "?"), "1");
+  EXPECT_EQ(r.accounts.Read("Bernd", "Angezeigt", "?"), "0");
+  EXPECT_TRUE(r.fm.Timer2().Enabled());
+  r.globals.AttendanceAsked = true;
+  r.fm.mRefresh_Click();
+  EXPECT_EQ(r.tree.nodes.size(), 3u);
+  EXPECT_EQ(r.tree.nodes[0].text, "Anna");
+}
+
+TEST(Attendance, CancelStoresNothingAndTheNextTouchReloadsTheTicks) {
+  ListRig r;
+  r.AddAccount("Anna", "anna", "pw", 1);
+  r.AddAccount("Bernd", "bernd", "pw", 1);
+  r.form().Show();
+  r.attendanceViews.current->SetTick(0, 0);
+  r.form().cmdCancel_Click();
+  EXPECT_EQ(r.accounts.Read("Anna", "Angezeigt", "absent"), "absent");
+  EXPECT_TRUE(r.globals.AttendanceAsked);
+  EXPECT_TRUE(r.fm.Timer2().Enabled());
+  r.globals.AttendanceAsked = true;
+  r.fm.mRefresh_Click();
+  EXPECT_EQ(r.tree.nodes.size(), 6u);
+}
+
+TEST(Attendance, UntickedRowIsLeftOutOfARunWhileTheWindowIsOpen) {
+  ListRig r;
+  r.AddAccount("Anna", "anna", "pw", 1);
+  r.AddAccount("Bernd", "bernd", "pw", 1);
+  r.globals.AttendanceAsked = true;
+  r.form().Show();
+  r.attendanceViews.current->SetTick(0, 0);
+  r.fm.mRefresh_Click();
+  ASSERT_EQ(r.tree.nodes.size(), 3u);
+  EXPECT_EQ(r.tree.nodes[0].text, "Bernd");
+}
+
+TEST(Attendance, ResizeRefillsAndDropsUnconfirmedTicks) {
+  ListRig r;
+  r.AddAccount("Anna", "anna", "pw");
+  r.form().Show();
+  auto* list = r.attendanceViews.current;
+  list->SetTick(0, 0);
+  r.AddAccount("Neu", "neu", "pw");
+  r.form().Form_Resize();
+  ASSERT_EQ(list->RowCount(), 2);
+  EXPECT_EQ(list->Tick(0), 1);
+}
+
+TEST(Attendance, RemovedAccountStaysInTheLoadedListUntilTheNextFill) {
+  ListRig r;
+  r.AddAccount("Anna", "anna", "pw");
+  r.AddAccount("Bernd", "bernd", "pw");
+  r.List();
+  r.accounts.Remove("Bernd");
+  EXPECT_EQ(r.List().RowCount(), 2);
+  r.form().Form_Load();
+  EXPECT_EQ(r.List().RowCount(), 1);
+}
+
+TEST(Attendance, UnreadableTickEndsTheFillKeepingTheRowsSoFar) {
+  ListRig r;
+  r.AddAccount("Anna", "anna", "pw");
+  r.AddAccount("Bernd", "bernd", "pw");
+  r.AddAccount("Clara", "clara", "pw");
+  r.accounts.Write("Bernd", "Angezeigt", "ja");
+  auto& list = r.List();
+  ASSERT_EQ(list.RowCount(), 2);
+  EXPECT_EQ(list.Tick(0), 1);
+  EXPECT_EQ(list.Tick(1), 0);  // the state the list gives new rows
+  EXPECT_EQ(list.finalSetups, 0);
+}
+
+TEST(Attendance, NoAccountKeyAtAllIsAnEmptyListWithoutAMessage) {
+  ListRig r;
+  EXPECT_EQ(r.List().RowCount(), 0);
+  EXPECT_TRUE(r.dialogs.boxes.empty());
+}
+
+TEST(Attendance, CloseBoxUnloadsWithoutStoringAndMarksAsked) {
+  ListRig r;
+  r.AddAccount("Anna", "anna", "pw");
+  r.form().Show();
+  r.attendanceViews.current->SetTick(0, 0);
+  r.fm.Timer2().SetEnabled(false);
+  r.form().Unload();
+  EXPECT_TRUE(r.globals.AttendanceAsked);
+  EXPECT_FALSE(r.fm.Timer2().Enabled());
+  EXPECT_EQ(r.accounts.Read("Anna", "Angezeigt", "absent"), "absent");
+}
+
+}  // namespace
+}  // namespace pw::test

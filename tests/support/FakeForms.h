@@ -1,0 +1,44 @@
+// The other windows, recorded: which were shown, and the new-message dialogs created.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Forms.h"
+#include "app/Globals.h"
+
+namespace pw::test {
+
+class FakeForms : public Forms {
+ public:
+  struct FakeNewMail : NewMailDialog {
+    std::string accountName;
+    int shows = 0;
+    int focused = 0;
+    void Show() override { ++shows; }
+    void SetFocus() override { ++focused; }
+  };
+
+  explicit FakeForms(Globals& globals) : globals_(globals) {}
+
+  void ShowEdit() override { calls.push_back("ShowEdit"); }
+  void SetEditAnzeigeName(const std::string& name) override { calls.push_back("SetEditAnzeigeName " + name); }
+  void ShowNew() override { calls.push_back("ShowNew"); }
+  void ShowDelete() override { calls.push_back("ShowDelete"); }
+  void ShowAbout() override { calls.push_back("ShowAbout"); }
+  NewMailDialog& CreateNewMail() override {
+    auto dialog = std::make_unique<FakeNewMail>();
+    dialog->accountName = globals_.CurrentAccount;
+    newMail.push_back(std::move(dialog));
+    return *newMail.back();
+  }
+
+  std::vector<std::string> calls;
+  std::vector<std::unique_ptr<FakeNewMail>> newMail;
+
+ private:
+  Globals& globals_;
+};
+
+}  // namespace pw::test

@@ -1,0 +1,81 @@
+// An IMAP component that answers from a script of accounts, for the main window's tests.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/ImapComponent.h"
+#include "core/AppError.h"
+
+namespace pw::test {
+
+class ScriptedImap : public ImapComponent, private ImapMailbox {
+ public:
+  struct Account {
+    std::string password;
+    std::string recent;  // search result texts
+    std::string seen;
+    std::int32_t total = 0;
+    std::optional<std::int32_t> signInError;  // raised by SignIn
+    std::string errorDescription = "Fehler";
+  };
+
+  void SetTimeout(std::int32_t milliseconds) override {
+    timeout = milliseconds;
+    log.push_back("Timeout " + std::to_string(milliseconds));
+  }
+  void SetPort(int value) override { port = value; }
+  void SignIn(const std::string& host, const std::string& user,
+              const std::string& password) override {
+    log.push_back("SignIn " + host + " " + user + " " + password);
+    auto it = accounts.find(user);
+    if (it != accounts.end() && it->second.signInError) {
+      throw AppError(*it->second.signInError, "SignIn", it->second.errorDescription);
+    }
+    if (it == accounts.end() || it->second.password != password) {
+      throw AppError(kImapErrorLoginRefused, "SignIn", "Anmeldung abgelehnt");
+    }
+    signedIn = user;
+  }
+  void PostSignIn() override { Step("PostSignIn"); }
+  ImapMailbox& Mailbox(const std::string& name) override {
+    Step("Mailbox " + name);
+    return *this;
+  }
+  void SignOut() override {
+    log.push_back("SignOut");
+    signedIn.reset();
+  }
+
+  std::map<std::string, Account> accounts;  // by user name
+  std::vector<std::string> log;
+  std::optional<std::string> signedIn;
+  std::int32_t timeout = 0;
+  int port = 0;
+  // Raise a component error at the n-th mailbox step of this user (counting from 1).
+  std::string failUser;
+  int failAtStep = 0;
+
+ private:
+  void Search(const std::string& key, std::string& output, int flags) override {
+    Step("Search " + key + " " + std::to_string(flags));
+    const Account& a = accounts.at(*signedIn);
+    output = key == "RECENT" ? a.recent : a.seen;
+  }
+  std::int32_t MessageCount() override {
+    Step("MessageCount");
+    return accounts.at(*signedIn).total;
+  }
+  void Step(const std::string& what) {
+    log.push_back(what);
+    if (!signedIn) throw AppError(12110, "Imap", "Nicht angemeldet");
+    if (*signedIn == failUser && ++steps_ == failAtStep) {
+      throw AppError(12120, "Imap", "Verbindung vom Server getrennt");
+    }
+  }
+  int steps_ = 0;
+};
+
+}  // namespace pw::test
