@@ -21,9 +21,13 @@ inline constexpr HKey kHkeyDynData = 0x80000006u;
 inline constexpr long kErrorSuccess = 0;
 inline constexpr long kErrorFileNotFound = 2;
 inline constexpr long kErrorAccessDenied = 5;
+inline constexpr long kErrorInvalidHandle = 6;
 inline constexpr long kErrorInvalidParameter = 87;
+inline constexpr long kErrorBadPathname = 161;
 inline constexpr long kErrorMoreData = 234;
 inline constexpr long kErrorNoMoreItems = 259;
+inline constexpr long kErrorNoAccess = 998;
+inline constexpr long kErrorKeyDeleted = 1018;
 
 // Value types.
 inline constexpr std::uint32_t kRegNone = 0;
@@ -38,8 +42,15 @@ inline constexpr std::uint32_t kKeyQueryValue = 0x0001;
 inline constexpr std::uint32_t kKeySetValue = 0x0002;
 inline constexpr std::uint32_t kKeyCreateSubKey = 0x0004;
 inline constexpr std::uint32_t kKeyEnumerateSubKeys = 0x0008;
+inline constexpr std::uint32_t kKeyCreateLink = 0x0020;
+inline constexpr std::uint32_t kDelete = 0x10000;
 inline constexpr std::uint32_t kKeyRead = 0x20019;
+inline constexpr std::uint32_t kKeyWrite = 0x20006;
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
+
+// Dispositions of RegCreateKeyExA.
+inline constexpr std::uint32_t kRegCreatedNewKey = 1;
+inline constexpr std::uint32_t kRegOpenedExistingKey = 2;
 
 class RegistryApi {
  public:
@@ -53,7 +64,8 @@ class RegistryApi {
                                 std::uint8_t* data, std::uint32_t* size) = 0;
   virtual long RegSetValueExA(HKey key, const std::string& valueName, std::uint32_t type,
                               const std::uint8_t* data, std::uint32_t size) = 0;
-  // *nameLength: buffer size in characters in, name length out (without NUL).
+  // *nameLength: buffer size in characters in, name length out (without NUL). A name that does
+  // not fit with its NUL answers 234 and leaves *nameLength as it was.
   virtual long RegEnumKeyExA(HKey key, std::uint32_t index, char* name,
                              std::uint32_t* nameLength) = 0;
   virtual long RegEnumValueA(HKey key, std::uint32_t index, char* name,
