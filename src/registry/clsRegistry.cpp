@@ -1,0 +1,294 @@
+// clsRegistry's operations over the narrow registry calls.
+#include "registry/clsRegistry.h"
+
+#include <array>
+
+#include "core/Ansi.h"
+#include "core/AppError.h"
+#include "registry/ScopedKey.h"
+
+namespace pw {
+namespace {
+
+[[noreturn]] void Raise(std::int32_t code, const char* source, std::string description) {
+  throw AppError(RegistryErrorNumber(code), source, std::move(description));
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+bool EndsWithSeparator(const std::string& path) { return !path.empty() && path.back() == '\\'; }
+
+// Trims blanks only, as VB's Trim does: a tab stays and then fails the conversion.
+std::string TrimBlanks(const std::string& text) {
+  std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+[[noreturn]] void RaiseTypeMismatch() { throw AppError(13, "setValue", "Typen unverträglich"); }
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// Blank-separated hexadecimal tokens, one byte each. A text of blanks only gives no bytes, so
+// that the empty text getValue gives for empty data writes back the same nothing.
+std::string ParseBinary(const std::string& text) {
+  std::string trimmed = TrimBlanks(text);
+  if (trimmed.empty()) return "";
+  std::string prepared = trimmed + " ";
+  std::string bytes;
+  std::string token;
+  for (char c : prepared) {
+    if (c != ' ') {
+      token.push_back(c);
+      continue;
+    }
+    if (token.empty()) RaiseTypeMismatch();  // two blanks in a row
+    unsigned value = 0;
+    for (char digit : token) {
+      int d = HexDigit(digit);
+      if (d < 0) RaiseTypeMismatch();
+      value = value > 255 ? value : value * 16 + static_cast<unsigned>(d);
+    }
+    if (value > 255)
+      Raise(12, "setValue", "Ungültige Binärzahl (größer als 255): " + Quoted(prepared));
+    bytes.push_back(static_cast<char>(value));
+    token.clear();
+  }
+  return bytes;
+}
+
+// An optional sign and decimal digits, blanks around them allowed.
+std::int32_t ParseDword(const std::string& text) {
+  std::string digits = TrimBlanks(text);
+  bool negative = false;
+  if (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) {
+    negative = digits[0] == '-';
+    digits.erase(0, 1);
+  }
+  if (digits.empty()) RaiseTypeMismatch();
+  std::int64_t value = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') RaiseTypeMismatch();
+    value = value > (std::int64_t{1} << 32) ? value : value * 10 + (c - '0');
+  }
+  if (negative) value = -value;
+  if (value < INT32_MIN || value > INT32_MAX) throw AppError(6, "setValue", "Überlauf");
+  return static_cast<std::int32_t>(value);
+}
+
+struct RootName {
+  const char* name;
+  HKey root;
+};
+
+// Tried in this order, the short name before the long one.
+constexpr std::array<RootName, 12> kRoots = {{
+    {"HKCU", kHkeyCurrentUser},
+    {"HKEY_CURRENT_USER", kHkeyCurrentUser},
+    {"HKLM", kHkeyLocalMachine},
+    {"HKEY_LOCAL_MACHINE", kHkeyLocalMachine},
+    {"HKU", kHkeyUsers},
+    {"HKEY_USERS", kHkeyUsers},
+    {"HKDD", kHkeyDynData},
+    {"HKEY_DYN_DATA", kHkeyDynData},
+    {"HKCC", kHkeyCurrentConfig},
+    {"HKEY_CURRENT_CONFIG", kHkeyCurrentConfig},
+    {"HKCR", kHkeyClassesRoot},
+    {"HKEY_CLASSES_ROOT", kHkeyClassesRoot},
+}};
+
+}  // namespace
+
+void clsRegistry::Key(const std::string& path) {
+  if (path.empty() || path == "\\") Raise(2, "Let Key", "Ungültiger Schlüssel");
+  key_ = path;
+}
+
+void clsRegistry::KeyExists(bool /*dummy*/) { Raise(7, "keyExists", ""); }
+
+HKey clsRegistry::getRoot(const std::string& name) const {
+  std::string upper = AnsiUpper(ToAnsi(name));
+  for (const RootName& entry : kRoots) {
+    if (upper == entry.name) return entry.root;
+  }
+  Raise(3, "getRoot", "Unbekannter Hauptschlüssel: " + Quoted(name));
+}
+
+HKey clsRegistry::OpenKey(const std::string& path) {
+  std::size_t separator = path.find('\\');
+  if (separator == std::string::npos) return getRoot(path);
+  HKey root = getRoot(path.substr(0, separator));
+  HKey key = 0;
+  long status =
+      api_.RegOpenKeyExA(root, ToAnsi(path.substr(separator + 1)), 0, kKeyAllAccess, &key);
+  if (status != kErrorSuccess) {
+    Raise(4, "OpenKey",
+          "Kann Schlüssel nicht öffnen " + Quoted(path) + ", Error # " + std::to_string(status));
+  }
+  return key;
+}
+
+Collection clsRegistry::regEnum() {
+  Key(key_);
+  ScopedKey key(api_, OpenKey(key_));
+  const bool subkeys = EndsWithSeparator(key_);
+  Collection names;
+  for (std::uint32_t index = 0;; ++index) {
+    std::string buffer(2048, ' ');
+    std::uint32_t length = 2048;
+    long status = subkeys ? api_.RegEnumKeyExA(key.get(), index, buffer.data(), &length)
+                          : api_.RegEnumValueA(key.get(), index, buffer.data(), &length);
+    if (status == kErrorNoMoreItems) break;
+    // A name too long for the buffer is taken as reported; any other failure would answer the
+    // same for every index, so the listing stops there and says so.
+    if (status != kErrorSuccess && status != kErrorMoreData) {
+      key.Close();
+      Raise(8, "regEnum", "Kann Schlüssel nicht lesen " + Quoted(key_));
+    }
+    names.Add(FromAnsi(buffer.substr(0, length)));
+  }
+  return names;
+}
+
+std::string clsRegistry::getValue() {
+  Key(key_);
+  std::size_t separator = key_.rfind('\\');
+  if (separator == std::string::npos) Raise(2, "getValue", "Ungültiger Schlüssel: " + Quoted(key_));
+  ScopedKey key(api_, OpenKey(key_.substr(0, separator)));
+  const std::string name = ToAnsi(key_.substr(separator + 1));
+
+  // A zero-size buffer (not a null one) answers ERROR_MORE_DATA with the type and size, or 0
+  // for empty data.
+  std::uint32_t type = 0;
+  std::uint32_t size = 0;
+  std::uint8_t none = 0;
+  long status = api_.RegQueryValueExA(key.get(), name, &type, &none, &size);
+  std::string text;
+  if (status == kErrorMoreData) {
+    if (type == kRegSz || type == kRegExpandSz) {
+      std::string data(size, '\0');
+      status = api_.RegQueryValueExA(key.get(), name, &type,
+                                     reinterpret_cast<std::uint8_t*>(data.data()), &size);
+      if (status == kErrorSuccess && size > 0) text = FromAnsi(data.substr(0, size - 1));
+    } else if (type == kRegBinary) {
+      std::string data(size, '\0');
+      status = api_.RegQueryValueExA(key.get(), name, &type,
+                                     reinterpret_cast<std::uint8_t*>(data.data()), &size);
+      static const char kHex[] = "0123456789ABCDEF";
+      for (std::uint32_t i = 0; status == kErrorSuccess && i < size; ++i) {
+        auto b = static_cast<unsigned char>(data[i]);
+        if (i > 0) text.push_back(' ');
+        text.push_back(kHex[b >> 4]);
+        text.push_back(kHex[b & 15]);
+      }
+    } else if (type == kRegDword) {
+      std::uint8_t bytes[4] = {0, 0, 0, 0};
+      size = 4;
+      status = api_.RegQueryValueExA(key.get(), name, &type, bytes, &size);
+      std::uint32_t bits = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
+                           (static_cast<std::uint32_t>(bytes[3]) << 24);
+      text = std::to_string(static_cast<std::int32_t>(bits));
+    }
+  }
+  key.Close();
+  if (status != kErrorSuccess) Raise(8, "getValue", "Kann Schlüssel nicht lesen " + Quoted(key_));
+  return text;
+}
+
+bool clsRegistry::setValue(const std::string& strStore, std::int32_t regType) {
+  Key(key_);
+  std::size_t separator = key_.rfind('\\');
+  if (separator == std::string::npos) Raise(2, "setValue", "Ungültiger Schlüssel: " + Quoted(key_));
+  const std::string keyPath = key_.substr(0, separator);
+  const std::string name = ToAnsi(key_.substr(separator + 1));
+
+  long status = kErrorSuccess;
+  HKey handle = 0;
+  std::size_t rootEnd = keyPath.find('\\');
+  if (rootEnd == std::string::npos) {
+    handle = OpenKey(keyPath);
+  } else {
+    if (!autoCreate_ && !KeyExists()) Raise(5, "setValue", "Schlüssel wird nicht angelegt");
+    HKey root = OpenKey(keyPath.substr(0, rootEnd));
+    status = api_.RegCreateKeyExA(root, ToAnsi(keyPath.substr(rootEnd + 1)), 0,
+                                  kKeyCreateSubKey | kKeySetValue, &handle, nullptr);
+  }
+  if (handle == 0) {
+    Raise(15, "setValue",
+          "Fehler beim Erstellen/Zugriff auf Schlüssel " + Quoted(key_) +
+              " Error #: " + std::to_string(status));
+  }
+  ScopedKey key(api_, handle);
+  auto write = [&](std::uint32_t type, const std::string& bytes, std::size_t size) {
+    return api_.RegSetValueExA(key.get(), name, type,
+                               reinterpret_cast<const std::uint8_t*>(bytes.c_str()),
+                               static_cast<std::uint32_t>(size));
+  };
+  switch (regType) {
+    case 1: {
+      std::string text = ToAnsi(strStore);
+      status = write(kRegSz, text, text.size() + 1);
+      break;
+    }
+    case 3: {
+      std::string bytes = ParseBinary(strStore);
+      status = write(kRegBinary, bytes, bytes.size());
+      break;
+    }
+    case 4: {
+      auto bits = static_cast<std::uint32_t>(ParseDword(strStore));
+      std::string bytes = {static_cast<char>(bits & 0xFF), static_cast<char>((bits >> 8) & 0xFF),
+                           static_cast<char>((bits >> 16) & 0xFF),
+                           static_cast<char>((bits >> 24) & 0xFF)};
+      status = write(kRegDword, bytes, 4);
+      break;
+    }
+    default:
+      break;  // other types write nothing
+  }
+  key.Close();
+  return status == kErrorSuccess;
+}
+
+std::int32_t clsRegistry::delKey() {
+  Key(key_);
+  const bool deletesKey = EndsWithSeparator(key_);
+  if (deletesKey) {
+    Key(key_.substr(0, key_.size() - 1));
+    if (EndsWithSeparator(key_)) Raise(2, "delKey", "Ungültiger Schlüssel!");
+  }
+  std::size_t separator = key_.rfind('\\');
+  if (separator == std::string::npos) Raise(2, "delKey", "Ungültiger Schlüssel!");
+  ScopedKey parent(api_, OpenKey(key_.substr(0, separator)));
+  const std::string name = ToAnsi(key_.substr(separator + 1));
+  long status = deletesKey ? api_.RegDeleteKeyA(parent.get(), name)
+                           : api_.RegDeleteValueA(parent.get(), name);
+  parent.Close();
+  return static_cast<std::int32_t>(status);
+}
+
+bool clsRegistry::KeyExists() {
+  try {
+    Key(key_);
+  } catch (const AppError&) {
+  }
+  bool exists = false;
+  try {
+    if (EndsWithSeparator(key_)) {
+      ScopedKey key(api_, OpenKey(key_));
+    } else {
+      getValue();
+    }
+    exists = true;
+  } catch (const AppError&) {
+  }
+  lastExists_ = exists;
+  return exists;
+}
+
+}  // namespace pw
