@@ -1,0 +1,18 @@
+// The module Passwort: the fixed scrambling under which "PW" is stored.
+#pragma once
+
+#include <string>
+
+namespace pw::Passwort {
+
+// Scrambles a password or unscrambles a stored "PW" (the same step both ways): every character
+// is taken as its Windows-1252 code and its two lowest bits are inverted. A character outside
+// the code page becomes "?" first. Same length as the input; twice gives the input back.
+std::string Umwandeln(const std::string& text);
+
+// Whether the password reads back unchanged once scrambled and stored: not when it holds the
+// character with code 3 (it scrambles to NUL, where a registry string ends) or a character
+// outside the code page (stored as the scrambled "?").
+bool IsStorable(const std::string& password);
+
+}  // namespace pw::Passwort
