@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include "accounts/AccountStore.h"
+#include "core/AppError.h"
+#include "platform/substitute/FakeRegistry.h"
+
+namespace pw {
+namespace {
+
+const std::string kBenutzer = "Software\\VB and VBA Program Settings\\Mail Postwacht\\Benutzer";
+
+class AccountStoreTest : public ::testing::Test {
+ protected:
+  void TearDown() override { EXPECT_EQ(hive.OpenHandleCount(), 0u); }
+
+  FakeRegistry hive;
+  SettingsStore settings{hive};
+  AccountStore accounts{settings};
+};
+
+TEST_F(AccountStoreTest, AccountsAreWrittenReadListedAndRemoved) {
+  EXPECT_THROW(accounts.List(), AppError) << "no Benutzer key yet";
+  accounts.Write("Zentrale", "NT-USER", "zentrale");
+  accounts.Write("Zentrale", "Angezeigt", "0");
+  accounts.Write("buchhaltung", "NT-USER", "buha");
+  EXPECT_EQ(accounts.List(), (std::vector<std::string>{"buchhaltung", "Zentrale"}));
+  EXPECT_EQ(accounts.Read("ZENTRALE", "NT-USER", ""), "zentrale") << "one account in any case";
+  EXPECT_EQ(accounts.Read("buchhaltung", "Angezeigt", "1"), "1");
+  EXPECT_EQ(accounts.Read("Niemand", "NT-USER", "-"), "-");
+  accounts.Remove("zentrale");
+  EXPECT_EQ(accounts.List(), std::vector<std::string>{"buchhaltung"});
+  accounts.Write("Zentrale", "NT-USER", "neu");
+  EXPECT_EQ(accounts.Read("Zentrale", "Angezeigt", "1"), "1") << "a fresh key after removal";
+  accounts.Remove("Zentrale");
+  EXPECT_THROW(accounts.Remove("Zentrale"), AppError);
+}
+
+TEST_F(AccountStoreTest, HostileNamesNeverReachBeyondTheirOwnAccount) {
+  accounts.Write("a", "NT-USER", "a");
+  hive.SeedValue(kHkeyCurrentUser, kBenutzer, "", kRegSz, std::string("fremd", 6));
+  const std::string before = hive.Dump(kHkeyCurrentUser);
+  for (const std::string& name :
+       {std::string(""), std::string("\\"), std::string("a\\b"), std::string("\\a"),
+        std::string("a\\"), std::string("a\0b", 3), std::string(300, 'n'), std::string(256, 'n'),
+        std::string("\xCE\xA9"), std::string("\xE4")}) {
+    EXPECT_FALSE(AccountStore::IsUsableName(name)) << name;
+    try {
+      accounts.Write(name, "NT-USER", "x");
+      ADD_FAILURE() << "written: " << name;
+    } catch (const AppError& e) {
+      EXPECT_EQ(e.Description(), "Ungültiger Prozeduraufruf oder ungültiges Argument");
+    }
+    EXPECT_THROW(accounts.Remove(name), AppError) << name;
+    EXPECT_EQ(accounts.Read(name, "NT-USER", "default"), "default") << name;
+  }
+  EXPECT_EQ(hive.Dump(kHkeyCurrentUser), before);
+
+  // Dots are ordinary key names; the longest name the registry documents still works.
+  for (const std::string& name : {std::string(".."), std::string("."), std::string(255, 'n')}) {
+    ASSERT_TRUE(AccountStore::IsUsableName(name));
+    accounts.Write(name, "PW", "x");
+    EXPECT_EQ(accounts.List().size(), 2u) << name;
+    accounts.Remove(name);
+    EXPECT_EQ(hive.Dump(kHkeyCurrentUser), before);
+  }
+}
+
+TEST_F(AccountStoreTest, FlagTextReadsTheWordsAndNumbersOfABoolean) {
+  EXPECT_EQ(FlagText(true), "Wahr");
+  EXPECT_EQ(FlagText(false), "Falsch");
+  for (const char* text : {"Wahr", "WAHR", "wahr", "True", "tRUE", "1", "-1", "42", " 007 "}) {
+    EXPECT_TRUE(FlagFromText(text)) << text;
+  }
+  for (const char* text : {"Falsch", "FALSCH", "false", "FALSE", "0", "00", "-0"}) {
+    EXPECT_FALSE(FlagFromText(text)) << text;
+  }
+  for (const char* text : {"", "ja", "Wahr!", "1.5", "-", "0x1"}) {
+    try {
+      FlagFromText(text);
+      ADD_FAILURE() << "converted: " << text;
+    } catch (const AppError& e) {
+      EXPECT_EQ(e.Number(), 13);
+      EXPECT_EQ(e.Description(), "Typen unverträglich");
+    }
+  }
+}
+
+TEST_F(AccountStoreTest, AttendanceTextIsASixteenBitNumber) {
+  EXPECT_EQ(AttendanceFromText("1"), 1);
+  EXPECT_EQ(AttendanceFromText("0"), 0);
+  EXPECT_EQ(AttendanceFromText(" -32768"), -32768);
+  EXPECT_EQ(AttendanceFromText("32767"), 32767);
+  auto number = [](const char* text) {
+    try {
+      AttendanceFromText(text);
+    } catch (const AppError& e) {
+      return std::to_string(e.Number()) + " " + e.Description();
+    }
+    return std::string("ok");
+  };
+  EXPECT_EQ(number("32768"), "6 Überlauf");
+  EXPECT_EQ(number("-32769"), "6 Überlauf");
+  EXPECT_EQ(number("99999999999999999999"), "6 Überlauf");
+  EXPECT_EQ(number(""), "13 Typen unverträglich");
+  EXPECT_EQ(number("Wahr"), "13 Typen unverträglich");
+}
+
+}  // namespace
+}  // namespace pw
