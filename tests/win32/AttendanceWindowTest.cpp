@@ -6,7 +6,7 @@
 #include "platform/win32/AttendanceWindow.h"
 #include "platform/win32/CommandIds.h"
 #include "platform/win32/Strconv.h"
-#include "tests/win32/Win32TestSupport.h"
+#include "win32/Win32TestSupport.h"
 
 namespace pw::win32 {
 namespace {

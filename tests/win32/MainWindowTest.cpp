@@ -7,7 +7,7 @@
 
 #include "platform/win32/MainWindow.h"
 #include "platform/win32/Strconv.h"
-#include "tests/win32/Win32TestSupport.h"
+#include "win32/Win32TestSupport.h"
 
 namespace pw::win32 {
 namespace {
@@ -230,9 +230,9 @@ TEST_F(MainWindowTest, TreeShowsTextsWithCountsAndReportsSelections) {
 }
 
 TEST_F(MainWindowTest, StatusBarStartsWithStatus) {
-  EXPECT_EQ("Status", window_->StatusBar().PanelText(1));
-  window_->StatusBar().SetPanelText(1, "Suchlauf gestartet ... Jürgen");
-  EXPECT_EQ("Suchlauf gestartet ... Jürgen", window_->StatusBar().PanelText(1));
+  EXPECT_EQ("Status", window_->StatusBar().PanelText(0));
+  window_->StatusBar().SetPanelText(0, "Suchlauf gestartet ... Jürgen");
+  EXPECT_EQ("Suchlauf gestartet ... Jürgen", window_->StatusBar().PanelText(0));
   wchar_t shown[64] = {};
   SendMessageW(window_->StatusBar().Hwnd(), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(shown));
   EXPECT_EQ(Widen("Suchlauf gestartet ... Jürgen"), shown);

@@ -7,7 +7,7 @@
 #include "platform/win32/Strconv.h"
 #include "platform/win32/Win32Dialogs.h"
 #include "platform/win32/Win32Timers.h"
-#include "tests/win32/Win32TestSupport.h"
+#include "win32/Win32TestSupport.h"
 
 namespace pw::win32 {
 namespace {

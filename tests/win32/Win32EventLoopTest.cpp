@@ -3,7 +3,7 @@
 
 #include "platform/win32/Win32EventLoop.h"
 #include "platform/win32/Win32Timers.h"
-#include "tests/win32/Win32TestSupport.h"
+#include "win32/Win32TestSupport.h"
 
 namespace pw::win32 {
 namespace {

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "platform/win32/Win32Timers.h"
-#include "tests/win32/Win32TestSupport.h"
+#include "win32/Win32TestSupport.h"
 
 namespace pw::win32 {
 namespace {

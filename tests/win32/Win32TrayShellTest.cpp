@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/win32/Win32TrayShell.h"
-#include "tests/win32/Win32TestSupport.h"
+#include "win32/Win32TestSupport.h"
 #include "tray/TrayData.h"
 
 namespace pw::win32 {

@@ -4,7 +4,7 @@
 #include "core/AppError.h"
 #include "platform/win32/Strconv.h"
 #include "platform/win32/Win32WindowSystem.h"
-#include "tests/win32/Win32TestSupport.h"
+#include "win32/Win32TestSupport.h"
 
 namespace pw::win32 {
 namespace {

@@ -11,7 +11,7 @@ namespace pw::win32 {
 namespace {
 constexpr char kInitialText[] = "Status";
 
-WPARAM Part(int panel) { return static_cast<WPARAM>(panel > 1 ? panel - 1 : 0); }
+WPARAM Part(int panel) { return static_cast<WPARAM>(panel > 0 ? panel : 0); }
 }  // namespace
 
 Win32StatusBar::Win32StatusBar(HINSTANCE instance, HWND parent, int id) {
@@ -21,7 +21,7 @@ Win32StatusBar::Win32StatusBar(HINSTANCE instance, HWND parent, int id) {
   if (!hwnd_) throw std::runtime_error("status bar not created");
   int rightEdges[] = {-1};
   SendMessageW(hwnd_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(rightEdges));
-  SetPanelText(1, kInitialText);
+  SetPanelText(0, kInitialText);
 }
 
 void Win32StatusBar::SetPanelText(int panel, const std::string& text) {

@@ -11,7 +11,7 @@ class Win32StatusBar : public StatusBarControl {
   Win32StatusBar(HINSTANCE instance, HWND parent, int id);
 
   HWND Hwnd() const { return hwnd_; }
-  // Panels are numbered from 1, as the form's Panels collection counts them.
+  // Panels are numbered from 0.
   void SetPanelText(int panel, const std::string& text) override;
   std::string PanelText(int panel) const override;
 
