@@ -27,6 +27,15 @@ fail() { echo "smoke: FAIL: $*" >&2; exit 1; }
 drive() { "$wine_run" "$driver" "$@"; }
 # expect <key=value> <text>: the driver's output holds that line.
 expect() { grep -qxF -- "$1" <<<"$2" || fail "expected '$1' in:"$'\n'"$2"; }
+# wait_info <key=value> <seconds>: polls the driver's info until it shows that line; leaves it in $info.
+wait_info() {
+  local tries=0
+  until info=$(drive info) && grep -qxF -- "$1" <<<"$info"; do
+    tries=$((tries + 1))
+    [ "$tries" -lt "$2" ] || fail "expected '$1' within $2 s in:"$'\n'"$info"
+    sleep 1
+  done
+}
 shot() { /usr/bin/import -display "$DISPLAY" -window root "$out/$1.png" || fail "no screenshot $1"; }
 
 start() {
@@ -53,8 +62,7 @@ reg_value() {
 
 echo "== start, the window and the tray icon"
 start first
-sleep 1
-info=$(drive info)
+wait_info "status=Suchlauf beendet ..." 30
 expect "caption=e-mail @ Velkor?" "$info"
 expect "visible=1" "$info"
 expect "minimizebox=1" "$info"
