@@ -310,7 +310,7 @@ void MainWindow::OnActivate(WPARAM wParam, LPARAM lParam) {
       activeForm_ = true;
       if (events_) events_->Form_Activate();
     }
-    if (tree_) SetFocus(tree_->Hwnd());
+    if (tree_ && !HIWORD(wParam)) SetFocus(tree_->Hwnd());  // not while minimised
   } else {
     HWND next = reinterpret_cast<HWND>(lParam);
     if (next && BelongsToThisProcess(next)) activeForm_ = false;
