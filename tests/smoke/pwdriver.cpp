@@ -233,6 +233,33 @@ void Answer(const std::string& title, const std::string& text, DWORD timeoutMs) 
   if (!WaitFor(timeoutMs, [&] { return !IsWindow(dialog); })) Fail("the prompt stayed open");
 }
 
+// Every visible top-level window with this caption, with the texts of its static controls.
+void PrintWindows(const std::string& caption) {
+  struct Search {
+    std::wstring caption;
+    std::vector<HWND> found;
+  } search{Widen(caption), {}};
+  EnumWindows(
+      [](HWND window, LPARAM lParam) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lParam);
+        wchar_t title[256] = {};
+        GetWindowTextW(window, title, 256);
+        if (IsWindowVisible(window) && s->caption == title) s->found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  for (HWND window : search.found) {
+    std::string texts;
+    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      wchar_t cls[32] = {};
+      GetClassNameW(c, cls, 32);
+      if (std::wstring(cls) == L"Static") texts += "|" + WindowText(c);
+    }
+    Out("window", texts);
+  }
+  Out("windows", std::to_string(search.found.size()));
+}
+
 DWORD Number(const wchar_t* text) { return static_cast<DWORD>(std::wcstoul(text, nullptr, 0)); }
 
 }  // namespace
@@ -308,6 +335,18 @@ int wmain(int argc, wchar_t** argv) {
     SetWindowPos(main, nullptr, static_cast<int>(Number(arg(2))), static_cast<int>(Number(arg(3))),
                  0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  } else if (cmd == L"windows") {
+    PrintWindows(Narrow(arg(2)));
+  } else if (cmd == L"click") {
+    // click <caption> <control id>: presses a button of a top-level window, if it is up.
+    if (HWND window = FindWindowW(nullptr, arg(2))) {
+      HWND button = GetDlgItem(window, static_cast<int>(Number(arg(3))));
+      PostMessageW(window, WM_COMMAND, MAKEWPARAM(Number(arg(3)), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button));
+      Out("clicked", "1");
+    } else {
+      Out("clicked", "0");
+    }
   } else if (cmd == L"answer") {
     Answer(Narrow(arg(2)), Narrow(arg(3)), Number(arg(4)));
   } else {

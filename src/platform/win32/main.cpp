@@ -1,10 +1,18 @@
 // Entry point of postwacht.exe: creates the platform objects and the main window fmStart, loads
 // it and runs the message loop until the form has unloaded.
+#include "about/FrmAbout.h"
+#include "accounts/AccountDialogs.h"
+#include "app/AppForms.h"
 #include "app/FmStart.h"
+#include "notify/NewMailDialogs.h"
+#include "platform/ImapClientFactory.h"
+#include "platform/win32/AboutWindow.h"
+#include "platform/win32/AccountDialogWindows.h"
 #include "core/AppError.h"
 #include "platform/win32/AttendanceWindow.h"
 #include "platform/win32/FmStartEvents.h"
 #include "platform/win32/MainWindow.h"
+#include "platform/win32/NewMailWindow.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Dialogs.h"
 #include "platform/win32/Win32Environment.h"
@@ -13,30 +21,12 @@
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Timers.h"
 #include "platform/win32/Win32TrayShell.h"
+#include "platform/win32/Win32VersionInfo.h"
 #include "platform/win32/Win32WindowSystem.h"
 #include "registry/SettingsStore.h"
 
-namespace {
+#include <memory>
 
-// TEMPORARY stand-in until the IMAP client is wired here: every sign-in finds the server
-// unreachable (connection refused), which the sign-in shows in the tray.
-class StandInUnreachableImap : public pw::ImapComponent, public pw::ImapMailbox {
- public:
-  void SetTimeout(std::int32_t) override {}
-  void SetPort(int) override {}
-  void SignIn(const std::string&, const std::string&, const std::string&) override {
-    throw pw::AppError(pw::kImapErrorConnectionRefused, "SignIn",
-                       "Es konnte keine Verbindung hergestellt werden, da der Zielcomputer die "
-                       "Verbindung verweigerte.");
-  }
-  void PostSignIn() override {}
-  pw::ImapMailbox& Mailbox(const std::string&) override { return *this; }
-  void SignOut() override {}
-  void Search(const std::string&, std::string& output, int) override { output.clear(); }
-  std::int32_t MessageCount() override { return 0; }
-};
-
-}  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   try {
@@ -57,13 +47,25 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     pw::win32::Win32Dialogs dialogs(instance);
     pw::win32::Win32TrayShell tray;
     pw::win32::Win32WindowSystem windows;
-    StandInUnreachableImap imap;
+    std::unique_ptr<pw::ImapComponent> imap = pw::MakeImapClient();
     pw::win32::AttendanceWindowFactory attendanceViews(instance, loop, window.Hwnd());
     pw::Globals globals;
 
     pw::FmStart form({settings, environment, clock, timers, loop, dialogs, tray, windows, window,
-                      window.Anzeige(), window.StatusBar(), imap, attendanceViews},
+                      window.Anzeige(), window.StatusBar(), *imap, attendanceViews},
                      globals);
+    // The other windows: account dialogs, About box and the new-message dialogs.
+    HICON programIcon = reinterpret_cast<HICON>(window.MainIcon());
+    pw::win32::Win32AccountDialogViews accountViews(instance, loop);
+    pw::AccountDialogs accountDialogs(accountViews, settings, form.Timer2());
+    pw::win32::Win32VersionInfo version;
+    pw::win32::Win32AboutViews aboutViews(instance, loop, programIcon);
+    pw::FrmAbout about(aboutViews, {registry, windows, dialogs, version}, form.Timer2());
+    pw::win32::NewMailWindows newMailViews(instance, loop, programIcon);
+    pw::NewMailDialogs newMail(newMailViews, globals, form.Tray(), form.Launcher(), settings);
+    pw::AppForms forms(accountDialogs, about, newMail);
+    form.AttachForms(forms);
+
     pw::win32::FmStartEvents events(form, window);
     window.Attach(&events);
     form.Form_Load();

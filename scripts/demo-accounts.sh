@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Seeds a Dovecot directory (scripts/dovecot.sh) and a Wine prefix with the demo mailboxes:
+# users with mail, some of it seen, some new, and the matching accounts in Postwacht's registry.
+#
+# Usage: demo-accounts.sh users <dovecot-dir>            add the users and their mail
+#        demo-accounts.sh registry <wineprefix> <port> [timer-ms]
+#                                                       write server and accounts for postwacht.exe
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+
+# display name | IMAP user | password | seen messages | new messages
+accounts=(
+  "Büro Anna|anna|demo-anna|9|3"
+  "Bernd|bernd|demo-bernd|5|0"
+  "Zentrale|zentrale|demo-zentrale|2|1"
+)
+
+# The stored form of a password: every code of the ANSI code page with its two lowest bits
+# inverted. The demo passwords are ASCII, so the shell can do it byte by byte.
+scramble() {
+  local text=$1 out="" i c
+  for ((i = 0; i < ${#text}; i++)); do
+    printf -v c '%d' "'${text:i:1}"
+    printf -v c '%02x' $((c ^ 3))
+    out+=$(printf "\\x$c")
+  done
+  printf '%s' "$out"
+}
+
+reg_escape() { local s=${1//\\/\\\\}; printf '%s' "${s//\"/\\\"}"; }
+
+case ${1:-} in
+  users)
+    dir=$2
+    for a in "${accounts[@]}"; do
+      IFS='|' read -r _ user password seen new <<<"$a"
+      "$here/dovecot.sh" adduser "$dir" "$user" "$password"
+      [ "$seen" -gt 0 ] && "$here/dovecot.sh" deliver "$dir" "$user" "$seen" seen
+      [ "$new" -gt 0 ] && "$here/dovecot.sh" deliver "$dir" "$user" "$new"
+    done
+    ;;
+  registry)
+    prefix=$2 port=$3 timer=${4:-60000}
+    base='HKEY_CURRENT_USER\Software\VB and VBA Program Settings\Mail Postwacht'
+    reg=$(mktemp --suffix=.reg)
+    {
+      printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+      printf '[%s\\Server]\r\n"Host"="127.0.0.1"\r\n"Port"="%s"\r\n\r\n' "$base" "$port"
+      printf '[%s\\Timer]\r\n"Timer1"="%s"\r\n\r\n' "$base" "$timer"
+      for a in "${accounts[@]}"; do
+        IFS='|' read -r name user password _ _ <<<"$a"
+        printf '[%s\\Benutzer\\%s]\r\n' "$base" "$name"
+        printf '"NT-USER"="%s"\r\n' "$(reg_escape "$user")"
+        printf '"PW"="%s"\r\n' "$(reg_escape "$(scramble "$password")")"
+        printf '"Mail-Client-OL"="Wahr"\r\n"Mail-Client-TE"="Falsch"\r\n'
+        printf '"Mail-Client-TE-Name"=""\r\n\r\n'
+      done
+    } | iconv -f UTF-8 -t UTF-16 >"$reg"
+    WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=${PW_WINE_LOCALE:-C} \
+      wine regedit /S "$(WINEPREFIX=$prefix winepath -w "$reg" 2>/dev/null)"
+    rm -f "$reg"
+    ;;
+  *)
+    sed -n '5,7p' "$0" >&2
+    exit 2
+    ;;
+esac

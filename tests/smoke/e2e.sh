@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# End to end: a real Dovecot with the demo mailboxes, the demo accounts in Wine's registry, and
+# the real postwacht.exe under Wine and Xvfb. Checks the tree that the check run fills, the
+# new-message windows, and that a message delivered between two runs is announced once.
+# Usage: e2e.sh <postwacht.exe> <pwdriver.exe> <artefact directory>
+set -euo pipefail
+exe=$1 driver=$2 out=$3
+here=$(cd "$(dirname "$0")" && pwd)
+scripts=$here/../../scripts
+wine_run=$scripts/wine-run.sh
+key='HKCU\Software\VB and VBA Program Settings\Mail Postwacht'
+mkdir -p "$out"
+rm -f "$out"/*.png "$out"/*.log
+if [ -n "${PW_DISPLAY_FILE:-}" ] && [ -s "$PW_DISPLAY_FILE" ]; then export DISPLAY=$(cat "$PW_DISPLAY_FILE"); fi
+[ -n "${DISPLAY:-}" ] || { echo "e2e: no X display" >&2; exit 1; }
+
+imap=$out/imap
+pid=
+cleanup() {
+  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  fi
+  "$scripts/dovecot.sh" stop "$imap" >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+
+fail() { echo "e2e: FAIL: $*" >&2; exit 1; }
+drive() { "$wine_run" "$driver" "$@"; }
+expect() { grep -qxF -- "$1" <<<"$2" || fail "expected '$1' in:"$'\n'"$2"; }
+shot() { /usr/bin/import -display "$DISPLAY" -window root "$out/$1.png" || fail "no screenshot $1"; }
+# The attendance list comes up by itself around 07:45 and 17:18; the test confirms it.
+confirm_attendance() { drive click Anwesenheitsliste 2002 >/dev/null || true; }
+# wait_for <command words...> -- <line> <seconds>: polls the driver until its output holds line.
+wait_for() {
+  local line=$1 seconds=$2 tries=0
+  shift 2
+  until out_text=$(drive "$@") && grep -qxF -- "$line" <<<"$out_text"; do
+    tries=$((tries + 1))
+    [ "$tries" -lt "$seconds" ] || fail "expected '$line' within $seconds s in:"$'\n'"$out_text"
+    confirm_attendance
+    sleep 1
+  done
+}
+
+echo "== demo server and accounts"
+rm -rf "$imap"
+port=$("$scripts/dovecot.sh" start "$imap")
+"$scripts/demo-accounts.sh" users "$imap"
+"$wine_run" reg delete "$key" /f >/dev/null 2>&1 || true
+"$scripts/demo-accounts.sh" registry "$WINEPREFIX" "$port" 60000
+
+echo "== the first check fills the tree and announces the new mail"
+"$wine_run" "$exe" >"$out/postwacht.log" 2>&1 &
+pid=$!
+drive find 30000 >/dev/null || fail "the main window did not appear"
+wait_for "status=Suchlauf beendet ..." 60 info
+info=$out_text
+for line in "node=1|-|Bernd" "node=2|-|Nachrichten ungelesen (0)" "node=2|-|Nachrichten gesamt (5)" \
+            "node=1|-|Büro Anna" "node=2|-|Nachrichten ungelesen (3)" "node=2|-|Nachrichten gesamt (12)" \
+            "node=1|-|Zentrale" "node=2|-|Nachrichten ungelesen (1)" "node=2|-|Nachrichten gesamt (3)" \
+            "nodes=9"; do
+  expect "$line" "$info"
+done
+# Every message the server has not shown to any session yet is recent, seen or not.
+wait_for "windows=3" 20 windows "Neue Nachricht!"
+expect "window=|Neue Nachricht für|Bernd" "$out_text"
+expect "window=|Neue Nachricht für|Büro Anna" "$out_text"
+expect "window=|Neue Nachricht für|Zentrale" "$out_text"
+shot first-check
+
+echo "== a message delivered between two runs is announced in the next run only"
+"$scripts/dovecot.sh" deliver "$imap" bernd 1 >/dev/null
+drive command 101
+wait_for "windows=4" 30 windows "Neue Nachricht!"
+[ "$(grep -cxF "window=|Neue Nachricht für|Bernd" <<<"$out_text")" = 2 ] || fail "no second dialog for Bernd"
+wait_for "status=Suchlauf beendet ..." 30 info
+expect "node=2|-|Nachrichten ungelesen (1)" "$out_text"
+expect "node=2|-|Nachrichten gesamt (6)" "$out_text"
+drive command 101
+sleep 3
+wait_for "status=Suchlauf beendet ..." 30 info
+wait_for "windows=4" 5 windows "Neue Nachricht!"
+shot second-check
+
+echo "== quit with the exit password"
+drive command 103
+drive answer "Beenden!" "kuf" 10000 >/dev/null
+drive wait-gone 15000 || fail "the program did not end"
+code=0
+wait "$pid" || code=$?
+pid=
+[ "$code" -eq 0 ] || fail "the program ended with exit code $code"
+echo "e2e: all checks passed; screenshots in $out"
