@@ -1,0 +1,163 @@
+// The new-message dialog's window: layout, tab order, keys, tooltip and close box.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/win32/NewMailWindow.h"
+#include "platform/win32/WindowBase.h"
+#include "support/NewMailRig.h"
+#include "win32/Win32TestSupport.h"
+
+namespace pw::win32 {
+namespace {
+
+std::wstring Text(HWND hwnd) {
+  wchar_t text[256] = {};
+  GetWindowTextW(hwnd, text, 256);
+  return text;
+}
+
+RECT RectIn(HWND dialog, HWND child) {
+  RECT rc{};
+  GetWindowRect(child, &rc);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rc), 2);
+  return rc;
+}
+
+struct Win32Views {
+  Win32EventLoop messageLoop;
+  NewMailWindows views{GetModuleHandleW(nullptr), messageLoop, LoadIconW(nullptr, IDI_APPLICATION)};
+};
+
+struct Rig : Win32Views, pw::test::NewMailRig {
+  Rig() : NewMailRig(views) { AddAccount("Anna", "Wahr", "Falsch"); }
+
+  // The dialog's window: the one of its class that was not there before.
+  HWND Show(const std::string& name) {
+    const std::vector<HWND> before = DialogWindows();
+    Announce(name);
+    for (HWND w : DialogWindows()) {
+      if (std::find(before.begin(), before.end(), w) == before.end()) return w;
+    }
+    return nullptr;
+  }
+  static std::vector<HWND> DialogWindows() {
+    std::vector<HWND> all;
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, kNewMailWindowClass, nullptr));) {
+      all.push_back(w);
+    }
+    return all;
+  }
+  // A key as the keyboard delivers it: to the focused control, through the message loop.
+  void Key(HWND target, WPARAM key, bool alt = false) {
+    PostMessageW(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, alt ? (1 | (1 << 29)) : 1);
+    if (alt) PostMessageW(target, WM_SYSCHAR, key, 1 | (1 << 29));
+    messageLoop.DoEvents();
+  }
+};
+
+TEST(NewMailWindow, LooksAsTheFormSays) {
+  PW_REQUIRE_DISPLAY();
+  Rig r;
+  HWND dialog = r.Show("Anna");
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(Text(dialog), L"Neue Nachricht!");
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  const LONG_PTR style = GetWindowLongPtrW(dialog, GWL_STYLE);
+  EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU), WS_CAPTION | WS_SYSMENU);
+  EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+  EXPECT_TRUE(GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
+  // No taskbar button: owned by a window that is never shown.
+  EXPECT_FALSE(GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+  ASSERT_NE(GetWindow(dialog, GW_OWNER), nullptr);
+  EXPECT_FALSE(IsWindowVisible(GetWindow(dialog, GW_OWNER)));
+  RECT client{};
+  GetClientRect(dialog, &client);
+  EXPECT_EQ(client.right, TwipsToPixels(6030));
+  EXPECT_EQ(client.bottom, TwipsToPixels(1200));
+
+  // Tab order OK, Open, and round again; the labels take no focus.
+  HWND ok = GetNextDlgTabItem(dialog, nullptr, FALSE);
+  HWND open = GetNextDlgTabItem(dialog, ok, FALSE);
+  EXPECT_EQ(GetNextDlgTabItem(dialog, open, FALSE), ok);
+  EXPECT_EQ(Text(ok), L"OK");
+  EXPECT_EQ(GetDlgCtrlID(ok), IDCANCEL);
+  const RECT okRect = RectIn(dialog, ok);
+  EXPECT_EQ(okRect.left, TwipsToPixels(4680));
+  EXPECT_EQ(okRect.bottom - okRect.top, TwipsToPixels(375));
+  EXPECT_EQ(Text(open), L"Ö&ffnen");
+  const RECT openRect = RectIn(dialog, open);
+  EXPECT_EQ(openRect.left, TwipsToPixels(120));
+  EXPECT_EQ(openRect.right - openRect.left, TwipsToPixels(975));
+
+  std::vector<HWND> labels;
+  for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (c != ok && c != open) labels.push_back(c);
+  }
+  ASSERT_EQ(labels.size(), 2u);
+  EXPECT_EQ(Text(labels[0]), L"Neue Nachricht für");
+  EXPECT_EQ(Text(labels[1]), L"Anna");
+  // However wide the desktop font, the name starts after the label, never on it.
+  const RECT label = RectIn(dialog, labels[0]);
+  const RECT name = RectIn(dialog, labels[1]);
+  EXPECT_GE(label.right - label.left, TwipsToPixels(1350));
+  EXPECT_GE(name.left, std::max(TwipsToPixels(2640), static_cast<int>(label.right)));
+  // NameBox grows with its text.
+  HWND longer = r.Show("Buchhaltung und Personalabteilung");
+  const RECT longName = RectIn(longer, GetWindow(GetWindow(longer, GW_CHILD), GW_HWNDLAST));
+  EXPECT_GT(longName.right - longName.left, 3 * (name.right - name.left));
+
+  HWND tip = nullptr;
+  while ((tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr) {
+    if (GetWindow(tip, GW_OWNER) == dialog) break;
+  }
+  ASSERT_NE(tip, nullptr);
+  wchar_t text[80] = {};
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.lpszText = text;
+  ASSERT_TRUE(SendMessageW(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool)));
+  EXPECT_EQ(reinterpret_cast<HWND>(tool.uId), open);
+  EXPECT_EQ(std::wstring(text), L"Mailprogramm Öffnen");
+}
+
+TEST(NewMailWindow, EscPressesOkEnterTheFocusedButtonAltFOpen) {
+  PW_REQUIRE_DISPLAY();
+  Rig r;
+  HWND dialog = r.Show("Anna");
+  r.Key(GetDlgItem(dialog, IDCANCEL), VK_ESCAPE);
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_FALSE(r.Blinking());
+  EXPECT_EQ(r.Tip(), pw::test::kIdle);
+  EXPECT_TRUE(r.windows.started.empty());
+
+  dialog = r.Show("Anna");
+  HWND open = GetNextDlgTabItem(dialog, GetDlgItem(dialog, IDCANCEL), FALSE);
+  SetFocus(open);
+  r.Key(open, VK_RETURN);
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_EQ(r.windows.started.size(), 1u);
+
+  dialog = r.Show("Anna");
+  r.Key(GetDlgItem(dialog, IDCANCEL), 'F', true);
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_EQ(r.windows.started.size(), 2u);
+  EXPECT_EQ(r.dialogs.Count(), 0u);
+}
+
+TEST(NewMailWindow, CloseBoxUnloadsWithoutAHandler) {
+  PW_REQUIRE_DISPLAY();
+  Rig r;
+  HWND dialog = r.Show("Anna");
+  const std::size_t sends = r.shell.calls.size();
+  SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_EQ(r.dialogs.Count(), 0u);
+  EXPECT_EQ(r.shell.calls.size(), sends);
+  EXPECT_EQ(r.Tip(), "Neue Nachricht für Anna!");
+}
+
+}  // namespace
+}  // namespace pw::win32
