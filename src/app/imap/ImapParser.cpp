@@ -1,0 +1,320 @@
+#include "app/imap/ImapParser.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace pw::imap {
+namespace {
+
+char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+std::string UpperCase(std::string_view s) {
+  std::string out(s);
+  std::transform(out.begin(), out.end(), out.begin(), Upper);
+  return out;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (Upper(a[i]) != Upper(b[i])) return false;
+  }
+  return true;
+}
+
+// ATOM-CHAR of RFC 3501: any 7-bit character except controls and atom-specials.
+bool IsAtomChar(char ch) {
+  auto c = static_cast<unsigned char>(ch);
+  if (c <= 0x20 || c >= 0x7F) return false;
+  return std::strchr("(){%*\"\\]", ch) == nullptr;
+}
+
+bool IsAtom(std::string_view s) { return !s.empty() && std::all_of(s.begin(), s.end(), IsAtomChar); }
+
+// A tag is made of ASTRING-CHARs other than "+".
+bool IsTag(std::string_view s) {
+  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) {
+           return c == ']' || (IsAtomChar(c) && c != '+');
+         });
+}
+
+bool IsDigits(std::string_view s) {
+  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A 32-bit unsigned decimal number ("number" of RFC 3501).
+bool ParseNumber(std::string_view s, std::uint32_t& value) {
+  if (!IsDigits(s) || s.size() > 10) return false;
+  std::uint64_t v = 0;
+  for (char c : s) v = v * 10 + static_cast<std::uint64_t>(c - '0');
+  if (v > std::numeric_limits<std::uint32_t>::max()) return false;
+  value = static_cast<std::uint32_t>(v);
+  return true;
+}
+
+// Splits off the text up to the next blank (or the end); the blank is dropped.
+std::string_view NextToken(std::string_view& s) {
+  std::size_t sp = s.find(' ');
+  std::string_view token = s.substr(0, sp);
+  s = sp == std::string_view::npos ? std::string_view() : s.substr(sp + 1);
+  return token;
+}
+
+Condition ConditionOf(std::string_view word) {
+  if (EqualsNoCase(word, "OK")) return Condition::Ok;
+  if (EqualsNoCase(word, "NO")) return Condition::No;
+  if (EqualsNoCase(word, "BAD")) return Condition::Bad;
+  if (EqualsNoCase(word, "BYE")) return Condition::Bye;
+  if (EqualsNoCase(word, "PREAUTH")) return Condition::Preauth;
+  return Condition::None;
+}
+
+bool SplitAtoms(std::string_view s, std::vector<std::string>& atoms) {
+  while (!s.empty()) {
+    std::string_view atom = NextToken(s);
+    if (atom.empty()) continue;  // tolerate doubled or trailing blanks
+    if (!IsAtom(atom)) return false;
+    atoms.push_back(UpperCase(atom));
+  }
+  return true;
+}
+
+// resp-text: ["[" resp-text-code "]" SP] text, after the condition word and its blank.
+bool ParseRespText(std::string_view s, Response& r, std::string& error) {
+  if (!s.empty() && s.front() == '[') {
+    std::size_t close = s.find(']');
+    if (close == std::string_view::npos) {
+      error = "response code without ]";
+      return false;
+    }
+    std::string_view inside = s.substr(1, close - 1);
+    std::string_view atom = NextToken(inside);
+    if (!IsAtom(atom)) {
+      error = "bad response code";
+      return false;
+    }
+    r.code = UpperCase(atom);
+    r.codeData = std::string(inside);
+    if (r.code == "CAPABILITY" && !SplitAtoms(inside, r.atoms)) {
+      error = "bad capability";
+      return false;
+    }
+    s.remove_prefix(close + 1);
+    if (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  }
+  r.text = std::string(s);
+  return true;
+}
+
+// "* SEARCH" *(SP nz-number), optionally followed by the "(MODSEQ n)" of RFC 7162.
+bool ParseSearch(std::string_view s, Response& r, std::string& error) {
+  while (!s.empty()) {
+    std::string_view token = NextToken(s);
+    if (token.empty()) continue;
+    if (token.front() == '(') {
+      if (EqualsNoCase(token, "(MODSEQ") && s.size() > 1 && s.back() == ')' &&
+          IsDigits(s.substr(0, s.size() - 1))) {
+        return true;
+      }
+      error = "bad SEARCH data";
+      return false;
+    }
+    std::uint32_t n = 0;
+    if (token.front() == '0' || !ParseNumber(token, n)) {
+      error = "bad number in SEARCH";
+      return false;
+    }
+    r.numbers.push_back(n);
+  }
+  return true;
+}
+
+// The first line of a complete response; `all` is the whole response with its literals.
+bool Decode(std::string_view line, std::string_view all, Response& r, std::string& error) {
+  if (line.front() == '+') {
+    r.kind = ResponseKind::Continuation;
+    line.remove_prefix(1);
+    if (!line.empty() && line.front() == ' ') line.remove_prefix(1);
+    r.text = std::string(line);
+    return true;
+  }
+  std::string_view rest = line;
+  std::string_view first = NextToken(rest);
+  if (first != "*") {
+    r.kind = ResponseKind::Tagged;
+    if (!IsTag(first)) {
+      error = "bad tag";
+      return false;
+    }
+    r.tag = std::string(first);
+    r.condition = ConditionOf(NextToken(rest));
+    if (r.condition != Condition::Ok && r.condition != Condition::No &&
+        r.condition != Condition::Bad) {
+      error = "tagged response without OK, NO or BAD";
+      return false;
+    }
+    return ParseRespText(rest, r, error);
+  }
+
+  r.kind = ResponseKind::Untagged;
+  std::string_view word = NextToken(rest);
+  if (IsDigits(word)) {
+    if (!ParseNumber(word, r.number)) {
+      error = "number too large";
+      return false;
+    }
+    r.hasNumber = true;
+    word = NextToken(rest);
+  }
+  if (!IsAtom(word)) {
+    error = "untagged response without a name";
+    return false;
+  }
+  r.name = UpperCase(word);
+  if (r.hasNumber) {
+    if (r.name == "EXISTS" || r.name == "RECENT" || r.name == "EXPUNGE") {
+      if (!rest.empty()) {
+        error = "text after " + r.name;
+        return false;
+      }
+      return true;
+    }
+  } else {
+    r.condition = ConditionOf(r.name);
+    if (r.condition != Condition::None) {
+      r.name.clear();
+      return ParseRespText(rest, r, error);
+    }
+    if (r.name == "SEARCH") return ParseSearch(rest, r, error);
+    if (r.name == "CAPABILITY") {
+      if (!SplitAtoms(rest, r.atoms)) {
+        error = "bad capability";
+        return false;
+      }
+      return true;
+    }
+  }
+  // Any other data is kept as it came, literals included, without its final CRLF.
+  std::size_t at = rest.empty() ? line.size() : static_cast<std::size_t>(rest.data() - all.data());
+  r.data = std::string(all.substr(at, all.size() - 2 - at));
+  return true;
+}
+
+bool StartsWithSearch(std::string_view input) {
+  constexpr std::string_view kSearch = "* SEARCH";
+  if (input.size() < kSearch.size() || !EqualsNoCase(input.substr(0, kSearch.size()), kSearch)) {
+    return false;
+  }
+  return input.size() == kSearch.size() || input[kSearch.size()] == ' ' ||
+         input[kSearch.size()] == '\r';
+}
+
+// Untagged data may carry literals; status responses, tagged lines and continuations never do,
+// so a text that happens to end in "{5}" there cannot make the parser swallow the next bytes.
+bool MayCarryLiterals(std::string_view firstLine) {
+  std::string_view rest = firstLine;
+  if (NextToken(rest) != "*") return false;
+  return ConditionOf(NextToken(rest)) == Condition::None;
+}
+
+// A line ending in "{n}" (or "~{n}", RFC 3516) announces a literal of n bytes.
+bool EndsWithLiteral(std::string_view line, std::size_t& size) {
+  if (line.empty() || line.back() != '}') return false;
+  std::size_t open = line.rfind('{');
+  if (open == std::string_view::npos) return false;
+  std::string_view digits = line.substr(open + 1, line.size() - open - 2);
+  std::uint32_t n = 0;
+  if (!ParseNumber(digits, n)) return false;
+  size = n;
+  return true;
+}
+
+}  // namespace
+
+void ResponseParser::Reset() {
+  scanned_ = 0;
+  lineStart_ = 0;
+  lineBytes_ = 0;
+  literalBytes_ = 0;
+  literalLeft_ = 0;
+  literalsAllowed_ = false;
+}
+
+std::size_t ResponseParser::LineCap(std::string_view input) const {
+  return lineStart_ == 0 && StartsWithSearch(input) ? limits_.maxSearchLine : limits_.maxLine;
+}
+
+ParseStatus ResponseParser::Frame(std::string_view input, std::string& error) {
+  for (;;) {
+    if (literalLeft_ > 0) {
+      std::size_t take = std::min(input.size() - scanned_, literalLeft_);
+      scanned_ += take;
+      literalLeft_ -= take;
+      if (literalLeft_ > 0) return ParseStatus::NeedMore;
+      lineStart_ = scanned_;
+    }
+    const void* found = std::memchr(input.data() + scanned_, '\n', input.size() - scanned_);
+    if (found == nullptr) {
+      scanned_ = input.size();
+      if (lineBytes_ + (scanned_ - lineStart_) > LineCap(input)) {
+        error = "line too long";
+        return ParseStatus::Malformed;
+      }
+      return ParseStatus::NeedMore;
+    }
+    auto at = static_cast<std::size_t>(static_cast<const char*>(found) - input.data());
+    if (at == lineStart_ || input[at - 1] != '\r') {
+      error = "line not ended by CRLF";
+      return ParseStatus::Malformed;
+    }
+    std::string_view line = input.substr(lineStart_, at - 1 - lineStart_);
+    lineBytes_ += line.size() + 2;
+    if (lineBytes_ > LineCap(input)) {
+      error = "line too long";
+      return ParseStatus::Malformed;
+    }
+    if (line.find('\r') != std::string_view::npos || line.find('\0') != std::string_view::npos) {
+      error = "CR or NUL inside a line";
+      return ParseStatus::Malformed;
+    }
+    if (lineStart_ == 0) {
+      if (line.empty()) {
+        error = "empty line";
+        return ParseStatus::Malformed;
+      }
+      literalsAllowed_ = MayCarryLiterals(line);
+    }
+    scanned_ = at + 1;
+    std::size_t literal = 0;
+    if (!literalsAllowed_ || !EndsWithLiteral(line, literal)) return ParseStatus::Complete;
+    if (literal > limits_.maxLiterals - literalBytes_) {
+      error = "literal too large";
+      return ParseStatus::Malformed;
+    }
+    literalBytes_ += literal;
+    literalLeft_ = literal;
+    lineStart_ = scanned_;
+  }
+}
+
+ParseResult ResponseParser::Parse(std::string_view input, Response& response) {
+  ParseResult result;
+  result.status = Frame(input, result.error);
+  if (result.status == ParseStatus::NeedMore) return result;
+  std::size_t size = scanned_;
+  Reset();
+  if (result.status == ParseStatus::Malformed) return result;
+
+  std::string_view all = input.substr(0, size);
+  std::string_view firstLine = all.substr(0, all.find("\r\n"));
+  response = Response{};
+  if (!Decode(firstLine, all, response, result.error)) {
+    result.status = ParseStatus::Malformed;
+    return result;
+  }
+  result.consumed = size;
+  return result;
+}
+
+}  // namespace pw::imap
