@@ -1,0 +1,201 @@
+#include "app/imap/ImapClient.h"
+
+#include <limits>
+
+#include "app/imap/ImapErrors.h"
+#include "app/imap/ImapSession.h"
+#include "app/imap/ImapWire.h"
+
+namespace pw {
+namespace {
+
+using imap::Completion;
+using imap::Condition;
+using imap::ImapSession;
+using imap::SessionState;
+
+constexpr int kDefaultTimeoutMs = 10000;
+
+// The failure of a command after the login, as NO or BAD.
+AppError CommandError(const std::string& command, const Completion& c) {
+  if (c.condition == Condition::No) {
+    return imap::Error(imap::kCommandFailed, "Der Server hat den Befehl " + command +
+                                                 " abgelehnt: " + imap::ServerText(c.text));
+  }
+  return imap::Error(imap::kCommandRejected, "Der Server hat den Befehl " + command +
+                                                 " zurückgewiesen: " + imap::ServerText(c.text));
+}
+
+// NO to LOGIN: a wrong user name or password unless the response code tells of a passing
+// condition of the server (RFC 5530).
+AppError LoginError(const Completion& c) {
+  std::string text = imap::ServerText(c.text);
+  if (c.condition == Condition::No) {
+    if (c.code == "UNAVAILABLE" || c.code == "LIMIT" || c.code == "INUSE") {
+      return imap::Error(kImapErrorSilent,
+                         "Der Server hat die Anmeldung vorübergehend abgelehnt: " + text);
+    }
+    if (c.code == "PRIVACYREQUIRED") {
+      return imap::Error(imap::kLoginDisabled,
+                         "Der Server verlangt eine verschlüsselte Verbindung: " + text);
+    }
+    return imap::Error(kImapErrorLoginRefused,
+                       "Der Server hat Benutzername oder Passwort abgelehnt: " + text);
+  }
+  return CommandError("LOGIN", c);
+}
+
+bool SameMailbox(const std::string& a, const std::string& b) {
+  auto upper = [](std::string s) {
+    for (char& c : s) {
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return s;
+  };
+  // INBOX is the one name that is not case-sensitive (RFC 3501 5.1).
+  if (upper(a) == "INBOX") return upper(b) == "INBOX";
+  return a == b;
+}
+
+std::string SelectCommand(const std::string& mailbox) {
+  return "SELECT \"" + imap::ServerText(mailbox) + "\"";
+}
+
+}  // namespace
+
+ImapClient::ImapClient(TransportFactory transports, imap::ParserLimits limits)
+    : transports_(std::move(transports)), limits_(limits) {}
+
+ImapClient::~ImapClient() {
+  if (session_) session_->Close();
+}
+
+void ImapClient::SetTimeout(std::int32_t milliseconds) {
+  timeoutMs_ = milliseconds > 0 ? milliseconds : kDefaultTimeoutMs;
+}
+
+void ImapClient::SetPort(int port) { port_ = port; }
+
+int ImapClient::RoundTrips() const {
+  return pastRoundTrips_ + (session_ ? session_->RoundTrips() : 0);
+}
+
+void ImapClient::Retire(ImapSession& session) {
+  pastRoundTrips_ += session.RoundTrips();
+  session.Close();
+}
+
+void ImapClient::SignIn(const std::string& host, const std::string& user,
+                        const std::string& password) {
+  SignOut();
+  if (imap::HasLineBreakOrNul(user) || imap::HasLineBreakOrNul(password)) {
+    throw imap::Error(imap::kUnsafeText,
+                      "Benutzername oder Passwort enthält einen Zeilenumbruch oder ein "
+                      "NUL-Zeichen.");
+  }
+  if (port_ < 1 || port_ > 65535) {
+    throw imap::Error(imap::kBadArgument, "Ungültige Portnummer " + std::to_string(port_) + ".");
+  }
+  auto session = std::make_unique<ImapSession>(transports_(), limits_);
+  try {
+    session->Open(host, port_, timeoutMs_);
+    if (session->State() == SessionState::NotAuthenticated) {
+      if (session->HasCapability("LOGINDISABLED")) {
+        throw imap::Error(imap::kLoginDisabled,
+                          "Der Server lässt keine Anmeldung mit unverschlüsseltem Passwort zu.");
+      }
+      std::string tag = session->QueueLogin(user, password);
+      session->Flush();
+      Completion c = session->Await(tag);
+      if (c.condition != Condition::Ok) throw LoginError(c);
+    }
+  } catch (...) {
+    Retire(*session);
+    throw;
+  }
+  session_ = std::move(session);
+}
+
+ImapSession& ImapClient::SignedIn() {
+  if (!session_ || (session_->State() != SessionState::Authenticated &&
+                    session_->State() != SessionState::Selected)) {
+    throw imap::Error(imap::kNotSignedIn, "Es ist kein Konto angemeldet.");
+  }
+  return *session_;
+}
+
+void ImapClient::PostSignIn() { SignedIn(); }
+
+ImapMailbox& ImapClient::Mailbox(const std::string& name) {
+  SignedIn();
+  if (name.empty() || imap::HasLineBreakOrNul(name)) {
+    throw imap::Error(imap::kBadArgument, "Ungültiger Name eines Postfachs.");
+  }
+  mailbox_.name = name;
+  return mailbox_;
+}
+
+bool ImapClient::IsSelected(const std::string& mailbox) {
+  ImapSession& s = SignedIn();
+  return s.State() == SessionState::Selected && SameMailbox(s.SelectedMailbox(), mailbox);
+}
+
+void ImapClient::SignOut() {
+  if (!session_) return;
+  std::unique_ptr<ImapSession> session = std::move(session_);
+  SessionState state = session->State();
+  if (state == SessionState::NotAuthenticated || state == SessionState::Authenticated ||
+      state == SessionState::Selected) {
+    try {
+      std::string tag = session->QueueLogout();
+      session->Flush();
+      session->Await(tag);
+    } catch (const AppError&) {
+      // Closing the connection below ends the session just as well.
+    }
+  }
+  Retire(*session);
+}
+
+void ImapClient::MailboxHandle::Search(const std::string& key, std::string& output, int) {
+  ImapSession& s = client_.SignedIn();
+  if (!imap::IsSearchCriteria(key)) {
+    throw imap::Error(imap::kBadArgument, "Ungültiger Suchbegriff.");
+  }
+  // SELECT and SEARCH go out together: one round trip instead of two.
+  std::string select;
+  if (!client_.IsSelected(name)) select = s.QueueSelect(name);
+  std::string search = s.QueueSearch(key);
+  s.Flush();
+  if (!select.empty()) {
+    Completion c = s.Await(select);
+    if (c.condition != Condition::Ok) {
+      s.Await(search);  // fails for want of a mailbox; only the SELECT's answer matters
+      throw CommandError(SelectCommand(name), c);
+    }
+  }
+  Completion c = s.Await(search);
+  if (c.condition != Condition::Ok) throw CommandError("SEARCH " + key, c);
+  std::string text;
+  text.reserve(c.numbers.size() * 7);
+  for (std::uint32_t n : c.numbers) {
+    if (!text.empty()) text += ',';
+    text += std::to_string(n);
+  }
+  output = std::move(text);
+}
+
+std::int32_t ImapClient::MailboxHandle::MessageCount() {
+  ImapSession& s = client_.SignedIn();
+  if (!client_.IsSelected(name)) {
+    std::string select = s.QueueSelect(name);
+    s.Flush();
+    Completion c = s.Await(select);
+    if (c.condition != Condition::Ok) throw CommandError(SelectCommand(name), c);
+  }
+  std::uint32_t exists = s.Exists();
+  constexpr auto kMax = static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max());
+  return static_cast<std::int32_t>(exists > kMax ? kMax : exists);
+}
+
+}  // namespace pw

@@ -1,0 +1,69 @@
+// The component Imap1: our own IMAP4rev1 client behind the interface the main window uses.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/ImapComponent.h"
+#include "app/imap/ImapParser.h"
+#include "platform/Transport.h"
+
+namespace pw {
+
+namespace imap {
+class ImapSession;
+}
+
+// One connection per signed-in account. Mailbox selects read-write (SELECT), so the \Recent
+// marks of the messages the server announces are used up by this session; the SELECT is sent
+// together with the mailbox's first search.
+class ImapClient : public ImapComponent {
+ public:
+  using TransportFactory = std::function<std::unique_ptr<Transport>()>;
+
+  explicit ImapClient(TransportFactory transports, imap::ParserLimits limits = {});
+  ~ImapClient() override;
+
+  // Values of 0 or less mean the default of 10000 ms: no call waits without limit.
+  void SetTimeout(std::int32_t milliseconds) override;
+  void SetPort(int port) override;
+  void SignIn(const std::string& host, const std::string& user,
+              const std::string& password) override;
+  void PostSignIn() override;
+  ImapMailbox& Mailbox(const std::string& name) override;
+  // Ends the session with LOGOUT and closes the connection. Never raises: once the counts are
+  // read, a server that fails to say goodbye changes nothing, and the connection is closed
+  // either way.
+  void SignOut() override;
+
+  // Times the client waited for a server, over all sessions so far.
+  int RoundTrips() const;
+
+ private:
+  class MailboxHandle : public ImapMailbox {
+   public:
+    explicit MailboxHandle(ImapClient& client) : client_(client) {}
+    void Search(const std::string& key, std::string& output, int flags) override;
+    std::int32_t MessageCount() override;
+    std::string name;
+
+   private:
+    ImapClient& client_;
+  };
+
+  imap::ImapSession& SignedIn();
+  bool IsSelected(const std::string& mailbox);
+  void Retire(imap::ImapSession& session);
+
+  TransportFactory transports_;
+  imap::ParserLimits limits_;
+  int timeoutMs_ = 10000;
+  int port_ = 143;
+  std::unique_ptr<imap::ImapSession> session_;
+  MailboxHandle mailbox_{*this};
+  int pastRoundTrips_ = 0;
+};
+
+}  // namespace pw

@@ -1,0 +1,56 @@
+// The byte stream to a server (one TCP connection), with a time limit on every step.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/AppError.h"
+
+namespace pw {
+
+// Numbers every transport raises (as AppError). Timed-out and refused are the Windows Sockets
+// codes that the sign-in tells apart; the others are the program's own.
+inline constexpr std::int32_t kNetTimedOut = 10060;
+inline constexpr std::int32_t kNetRefused = 10061;
+inline constexpr std::int32_t kNetHostNotFound = 12100;
+inline constexpr std::int32_t kNetUnreachable = 12101;
+inline constexpr std::int32_t kNetClosed = 12102;
+inline constexpr std::int32_t kNetFailure = 12103;
+
+// The error for one of those numbers with its German description. `detail` is the host name
+// for kNetHostNotFound and the system's own error code for kNetFailure.
+inline AppError NetError(std::int32_t number, const std::string& detail = {}) {
+  std::string text;
+  switch (number) {
+    case kNetTimedOut: text = "Zeitüberschreitung: Der Server antwortet nicht."; break;
+    case kNetRefused: text = "Der Server hat die Verbindung abgelehnt."; break;
+    case kNetHostNotFound: text = "Der Server " + detail + " wurde nicht gefunden."; break;
+    case kNetUnreachable: text = "Das Netzwerk oder der Server ist nicht erreichbar."; break;
+    case kNetClosed: text = "Die Verbindung wurde vom Server getrennt."; break;
+    default: text = "Netzwerkfehler (Systemcode " + detail + ")."; break;
+  }
+  return AppError(number, "Transport", text);
+}
+
+class Transport {
+ public:
+  virtual ~Transport() = default;
+  // Resolves host (IPv4 or IPv6) and connects to the first address that answers, all within
+  // timeoutMs.
+  virtual void Connect(const std::string& host, int port, int timeoutMs) = 0;
+  // Writes all of data, giving up when the peer takes none of it for timeoutMs.
+  virtual void Send(std::string_view data, int timeoutMs) = 0;
+  // Waits up to timeoutMs for data and returns what arrived (at most capacity bytes);
+  // 0 means the peer closed the connection.
+  virtual std::size_t Receive(char* buffer, std::size_t capacity, int timeoutMs) = 0;
+  // Drops the connection; harmless when there is none.
+  virtual void Close() = 0;
+};
+
+// The socket transport of this platform (POSIX sockets or Winsock).
+std::unique_ptr<Transport> MakeSocketTransport();
+
+}  // namespace pw

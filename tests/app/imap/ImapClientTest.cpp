@@ -1,0 +1,352 @@
+// Transcript tests of the IMAP client: scripted server lines, the exact client bytes expected.
+#include "app/imap/ImapClient.h"
+
+#include <gtest/gtest.h>
+
+#include "app/imap/ImapErrors.h"
+#include "app/imap/ScriptedTransport.h"
+
+namespace pw {
+namespace {
+
+using test::ScriptedTransport;
+
+constexpr char kGreeting[] = "* OK [CAPABILITY IMAP4rev1 LITERAL+ AUTH=PLAIN] Dovecot ready.";
+
+class ImapTranscript : public ::testing::Test {
+ protected:
+  ScriptedTransport server;
+  ImapClient client{[this] { return server.Handle(); }};
+
+  // The greeting and a successful LOGIN of anna.
+  ScriptedTransport& SignedIn() {
+    return server.Server(kGreeting)
+        .Client("A1 LOGIN \"anna\" \"geheim\"")
+        .Server("A1 OK [CAPABILITY IMAP4rev1 LITERAL+ ESEARCH] Logged in");
+  }
+
+  // The error number SignIn raises, or 0.
+  std::int32_t SignInError(const std::string& user, const std::string& password) {
+    try {
+      client.SignIn("imap.example.org", user, password);
+    } catch (const AppError& e) {
+      description = e.Description();
+      return e.Number();
+    }
+    return 0;
+  }
+
+  std::int32_t SearchError(const std::string& key) {
+    try {
+      std::string out;
+      client.Mailbox("INBOX").Search(key, out, 0);
+    } catch (const AppError& e) {
+      description = e.Description();
+      return e.Number();
+    }
+    return 0;
+  }
+
+  std::string Search(const std::string& key) {
+    std::string out = "unchanged";
+    client.Mailbox("INBOX").Search(key, out, 0);
+    return out;
+  }
+
+  std::string description;
+};
+
+TEST_F(ImapTranscript, CheckOfOneAccountTakesFiveRoundTrips) {
+  SignedIn()
+      .Client("A2 SELECT \"INBOX\"")
+      .Client("A3 SEARCH RECENT")
+      .Server("* FLAGS (\\Answered \\Flagged \\Deleted \\Seen \\Draft)")
+      .Server("* OK [PERMANENTFLAGS (\\Answered \\Flagged \\Deleted \\Seen \\Draft \\*)] Flags.")
+      .Server("* 12 EXISTS")
+      .Server("* 2 RECENT")
+      .Server("* OK [UIDVALIDITY 1700000000] UIDs valid")
+      .Server("A2 OK [READ-WRITE] Select completed (0.001 + 0.000 secs).")
+      .Server("* SEARCH 11 12")
+      .Server("A3 OK Search completed (0.001 + 0.000 secs).")
+      .Client("A4 SEARCH SEEN")
+      .Server("* SEARCH 1 2 3 4 5 6 7 8 9")
+      .Server("A4 OK Search completed (0.001 + 0.000 secs).")
+      .Client("A5 LOGOUT")
+      .Server("* BYE Logging out")
+      .Server("A5 OK Logout completed (0.001 + 0.000 secs).");
+
+  client.SetTimeout(10000);
+  client.SignIn("imap.example.org", "anna", "geheim");
+  client.PostSignIn();
+  EXPECT_EQ(Search("RECENT"), "11,12");
+  EXPECT_EQ(Search("SEEN"), "1,2,3,4,5,6,7,8,9");
+  EXPECT_EQ(client.Mailbox("INBOX").MessageCount(), 12);
+  client.SignOut();
+
+  EXPECT_EQ(server.Problems(), "");
+  EXPECT_EQ(server.host, "imap.example.org");
+  EXPECT_EQ(server.port, 143);
+  EXPECT_GT(server.lastTimeoutMs, 9000);
+  EXPECT_LE(server.lastTimeoutMs, 10000);
+  EXPECT_TRUE(server.Closed());
+  // connect/greeting, LOGIN, SELECT + SEARCH RECENT, SEARCH SEEN, LOGOUT
+  EXPECT_EQ(client.RoundTrips(), 5);
+}
+
+TEST_F(ImapTranscript, ReadsOneByteAtATime) {
+  SignedIn()
+      .ClientRaw("A2 SELECT \"INBOX\"\r\nA3 SEARCH SEEN\r\n")
+      .ServerRaw("* 40000 EXISTS\r\n* 0 RECENT\r\nA2 OK [READ-WRITE] done\r\n* SEARCH 39999 40000\r\n")
+      .Server("A3 OK done");
+  server.SetChunk(1);
+  client.SignIn("imap.example.org", "anna", "geheim");
+  EXPECT_EQ(Search("SEEN"), "39999,40000");
+  EXPECT_EQ(client.Mailbox("INBOX").MessageCount(), 40000);
+  EXPECT_EQ(server.Problems(), "");
+}
+
+TEST_F(ImapTranscript, RepliesAreMatchedByTagNotByOrder) {
+  SignedIn()
+      .Client("A2 SELECT \"INBOX\"")
+      .Client("A3 SEARCH RECENT")
+      .Server("* 3 EXISTS")
+      .Server("* SEARCH 2 3")
+      .Server("A3 OK Search completed")
+      .Server("A2 OK [READ-WRITE] Select completed");
+  client.SignIn("imap.example.org", "anna", "geheim");
+  EXPECT_EQ(Search("RECENT"), "2,3");
+  EXPECT_EQ(client.Mailbox("INBOX").MessageCount(), 3);
+  EXPECT_EQ(server.Problems(), "");
+}
+
+TEST_F(ImapTranscript, EmptySearchGivesEmptyTextAndNewMailUpdatesTheCount) {
+  SignedIn()
+      .Client("A2 SELECT \"inbox\"")
+      .Server("* 5 EXISTS")
+      .Server("A2 OK [READ-WRITE] Select completed")
+      .Client("A3 SEARCH RECENT")
+      .Server("* SEARCH")
+      .Server("A3 OK Search completed")
+      .Client("A4 SEARCH SEEN")
+      .Server("* 6 EXISTS")
+      .Server("* 1 EXPUNGE")
+      .Server("* SEARCH ")
+      .Server("A4 OK Search completed");
+  client.SignIn("imap.example.org", "anna", "geheim");
+  EXPECT_EQ(client.Mailbox("inbox").MessageCount(), 5);  // SELECT alone, no search
+  EXPECT_EQ(Search("RECENT"), "");
+  EXPECT_EQ(Search("SEEN"), "");
+  EXPECT_EQ(client.Mailbox("INBOX").MessageCount(), 5);  // 5 + 1 delivered - 1 expunged
+  EXPECT_EQ(server.Problems(), "");
+}
+
+TEST_F(ImapTranscript, LoginRefusalsAndTheirNumbers) {
+  struct Case {
+    const char* reply;
+    std::int32_t number;
+  };
+  const Case cases[] = {
+      {"A1 NO [AUTHENTICATIONFAILED] Authentication failed.", kImapErrorLoginRefused},
+      {"A1 NO Login failed", kImapErrorLoginRefused},
+      {"A1 NO [EXPIRED] Password expired", kImapErrorLoginRefused},
+      {"A1 NO [LIMIT] Maximum number of connections from user+IP exceeded", kImapErrorSilent},
+      {"A1 NO [UNAVAILABLE] Temporary authentication failure", kImapErrorSilent},
+      {"A1 NO [PRIVACYREQUIRED] Use TLS", imap::kLoginDisabled},
+      {"A1 BAD Error in IMAP command", imap::kCommandRejected},
+  };
+  for (const Case& c : cases) {
+    ScriptedTransport script;
+    ImapClient fresh([&] { return script.Handle(); });
+    script.Server(kGreeting).Client("A1 LOGIN \"anna\" \"falsch\"").Server(c.reply);
+    std::int32_t number = 0;
+    try {
+      fresh.SignIn("imap.example.org", "anna", "falsch");
+    } catch (const AppError& e) {
+      number = e.Number();
+    }
+    EXPECT_EQ(number, c.number) << c.reply;
+    EXPECT_TRUE(script.Closed()) << c.reply;
+    EXPECT_EQ(script.Problems(), "") << c.reply;
+    EXPECT_NO_THROW(fresh.SignOut());
+    EXPECT_EQ(script.Sent().find("LOGOUT"), std::string::npos);
+  }
+}
+
+TEST_F(ImapTranscript, ServerTurningTheSessionAwayIsSilent) {
+  server.Server("* BYE Too many connections, try again later").ServerCloses();
+  EXPECT_EQ(SignInError("anna", "geheim"), kImapErrorSilent);
+  EXPECT_EQ(description, "Der Server hat die Sitzung abgelehnt: Too many connections, try again later");
+
+  ScriptedTransport later;
+  ImapClient second([&] { return later.Handle(); });
+  later.Server(kGreeting)
+      .Client("A1 LOGIN \"anna\" \"geheim\"")
+      .Server("* BYE Server shutting down.")
+      .ServerCloses();
+  try {
+    second.SignIn("imap.example.org", "anna", "geheim");
+    ADD_FAILURE() << "no error";
+  } catch (const AppError& e) {
+    EXPECT_EQ(e.Number(), kImapErrorSilent);
+  }
+}
+
+TEST_F(ImapTranscript, QuotesAndLiteralsCarryAnyPassword) {
+  struct Case {
+    const char* user;
+    const char* password;
+    const char* wire;
+  };
+  const Case cases[] = {
+      {"anna", "a\"b\\c", "A1 LOGIN \"anna\" \"a\\\"b\\\\c\"\r\n"},
+      {"anna", "", "A1 LOGIN \"anna\" \"\"\r\n"},
+      {"anna", "pässwort", "A1 LOGIN \"anna\" {9+}\r\npässwort\r\n"},
+      {"jörg", "x y", "A1 LOGIN {5+}\r\njörg \"x y\"\r\n"},
+  };
+  for (const Case& c : cases) {
+    ScriptedTransport script;
+    ImapClient fresh([&] { return script.Handle(); });
+    script.Server(kGreeting).ClientRaw(c.wire).Server("A1 OK Logged in");
+    EXPECT_NO_THROW(fresh.SignIn("h", c.user, c.password)) << c.password;
+    EXPECT_EQ(script.Problems(), "") << c.password;
+  }
+}
+
+TEST_F(ImapTranscript, WithoutLiteralPlusTheLiteralWaitsForTheServer) {
+  server.Server("* OK [CAPABILITY IMAP4rev1] ready")
+      .ClientRaw("A1 LOGIN \"anna\" {9}\r\n")
+      .Server("+ OK")
+      .ClientRaw("pässwort\r\n")
+      .Server("A1 OK Logged in");
+  EXPECT_EQ(SignInError("anna", "pässwort"), 0);
+  EXPECT_EQ(server.Problems(), "");
+
+  // A server that refuses the literal gets none of the password's bytes.
+  ScriptedTransport refusing;
+  ImapClient second([&] { return refusing.Handle(); });
+  refusing.Server("* OK [CAPABILITY IMAP4rev1] ready")
+      .ClientRaw("A1 LOGIN \"anna\" {9}\r\n")
+      .Server("A1 BAD Literal too large");
+  EXPECT_THROW(second.SignIn("h", "anna", "pässwort"), AppError);
+  EXPECT_EQ(refusing.Problems(), "");
+}
+
+TEST_F(ImapTranscript, LineBreaksAndNulAreRefusedBeforeAnythingIsSent) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"anna", "geheim\r\nA2 DELETE INBOX"},
+      {"anna\n", "geheim"},
+      {"anna", std::string("geh\0eim", 7)},
+  };
+  for (const auto& [user, password] : cases) {
+    EXPECT_EQ(SignInError(user, password), imap::kUnsafeText);
+  }
+  EXPECT_EQ(server.Connects(), 0);
+  EXPECT_EQ(server.Sent(), "");
+}
+
+TEST_F(ImapTranscript, LoginDisabledIsReportedWithoutSendingThePassword) {
+  server.Server("* OK [CAPABILITY IMAP4rev1 STARTTLS LOGINDISABLED] ready");
+  EXPECT_EQ(SignInError("anna", "geheim"), imap::kLoginDisabled);
+  EXPECT_EQ(server.Sent(), "");
+}
+
+TEST_F(ImapTranscript, PreauthenticatedSessionSkipsTheLogin) {
+  server.Server("* PREAUTH [CAPABILITY IMAP4rev1] ready")
+      .Client("A1 SELECT \"INBOX\"")
+      .Client("A2 SEARCH RECENT")
+      .Server("* 1 EXISTS")
+      .Server("A1 OK [READ-WRITE] done")
+      .Server("* SEARCH 1")
+      .Server("A2 OK done");
+  client.SignIn("h", "anna", "geheim");
+  EXPECT_EQ(Search("RECENT"), "1");
+  EXPECT_EQ(server.Problems(), "");
+}
+
+TEST_F(ImapTranscript, FailuresAfterTheLogin) {
+  SignedIn()
+      .Client("A2 SELECT \"INBOX\"")
+      .Client("A3 SEARCH RECENT")
+      .Server("A2 NO Mailbox doesn't exist: INBOX")
+      .Server("A3 BAD No mailbox selected")
+      .Client("A4 SELECT \"INBOX\"")
+      .Client("A5 SEARCH FLAGGED")
+      .Server("A4 OK [READ-WRITE] done")
+      .Server("A5 NO [SERVERBUG] Internal error")
+      .Client("A6 SEARCH SEEN")
+      .Server("A6 BAD Error in IMAP command SEARCH")
+      .Client("A7 SEARCH DRAFT")
+      .Server("* SEARCH 1 x");
+  client.SignIn("h", "anna", "geheim");
+  EXPECT_EQ(SearchError("RECENT"), imap::kCommandFailed);
+  EXPECT_EQ(description,
+            "Der Server hat den Befehl SELECT \"INBOX\" abgelehnt: Mailbox doesn't exist: INBOX");
+  EXPECT_EQ(SearchError("FLAGGED"), imap::kCommandFailed);
+  EXPECT_EQ(SearchError("SEEN"), imap::kCommandRejected);
+  EXPECT_EQ(SearchError("DRAFT"), imap::kMalformedReply);
+  EXPECT_EQ(SearchError("ANSWERED"), imap::kNotSignedIn);  // the malformed reply closed it
+  EXPECT_EQ(server.Problems(), "");
+}
+
+TEST_F(ImapTranscript, TimeoutsAndClosedConnections) {
+  server.ServerSilent();
+  EXPECT_EQ(SignInError("anna", "geheim"), kImapErrorTimedOut);
+
+  ScriptedTransport refused;
+  refused.ConnectFails(kNetRefused);
+  ImapClient second([&] { return refused.Handle(); });
+  try {
+    second.SignIn("h", "anna", "geheim");
+    ADD_FAILURE() << "no error";
+  } catch (const AppError& e) {
+    EXPECT_EQ(e.Number(), kImapErrorConnectionRefused);
+  }
+
+  ScriptedTransport dying;
+  ImapClient third([&] { return dying.Handle(); });
+  dying.Server(kGreeting)
+      .Client("A1 LOGIN \"anna\" \"geheim\"")
+      .Server("A1 OK Logged in")
+      .Client("A2 SELECT \"INBOX\"")
+      .Client("A3 SEARCH RECENT")
+      .ServerRaw("* 3 EXISTS\r\n* 3 REC")
+      .ServerCloses();
+  third.SignIn("h", "anna", "geheim");
+  try {
+    std::string out;
+    third.Mailbox("INBOX").Search("RECENT", out, 0);
+    ADD_FAILURE() << "no error";
+  } catch (const AppError& e) {
+    EXPECT_EQ(e.Number(), kNetClosed);
+  }
+  EXPECT_NO_THROW(third.SignOut());
+  EXPECT_EQ(dying.Problems(), "");
+}
+
+TEST_F(ImapTranscript, SignOutIsHarmlessWhenNobodyIsSignedIn) {
+  EXPECT_NO_THROW(client.SignOut());
+  EXPECT_EQ(server.Connects(), 0);
+  EXPECT_THROW(client.Mailbox("INBOX"), AppError);
+  EXPECT_THROW(client.PostSignIn(), AppError);
+
+  // A server that never answers the LOGOUT does not make SignOut fail.
+  SignedIn().Client("A2 LOGOUT").ServerSilent();
+  client.SignIn("h", "anna", "geheim");
+  EXPECT_NO_THROW(client.SignOut());
+  EXPECT_TRUE(server.Closed());
+  EXPECT_EQ(server.Problems(), "");
+}
+
+TEST_F(ImapTranscript, TimeoutOfZeroMeansTheDefaultAndThePortIsUsed) {
+  SignedIn();
+  client.SetTimeout(0);
+  client.SetPort(10143);
+  EXPECT_EQ(SignInError("anna", "geheim"), 0);
+  EXPECT_EQ(server.port, 10143);
+  EXPECT_GT(server.lastTimeoutMs, 9000);
+  client.SetPort(70000);
+  EXPECT_EQ(SignInError("anna", "geheim"), imap::kBadArgument);
+}
+
+}  // namespace
+}  // namespace pw
