@@ -10,6 +10,9 @@
 #ifndef _WIN32_WINNT
 #define _WIN32_WINNT 0x0601
 #endif
+// winsock2.h must come before windows.h, or the old winsock.h declarations clash with it.
+#include <winsock2.h>
+#include <ws2tcpip.h>
 #include <windows.h>
 
 // winuser.h's function-like macro would swallow pw::WindowSystem::GetNextWindow.

@@ -1,0 +1,11 @@
+#include "platform/ImapClientFactory.h"
+
+#include "app/imap/ImapClient.h"
+
+namespace pw {
+
+std::unique_ptr<ImapComponent> MakeImapClient() {
+  return std::make_unique<ImapClient>([] { return MakeSocketTransport(); });
+}
+
+}  // namespace pw

@@ -1,0 +1,12 @@
+#include "platform/ImapClientFactory.h"
+
+#include "app/imap/ImapClient.h"
+#include "platform/win32/Win32.h"
+
+namespace pw {
+
+std::unique_ptr<ImapComponent> MakeImapClient() {
+  return std::make_unique<ImapClient>([] { return MakeSocketTransport(); });
+}
+
+}  // namespace pw
