@@ -1,0 +1,317 @@
+#include "platform/win32/AccountDialogWindows.h"
+
+#include "accounts/FmDelete.h"
+#include "accounts/FmEdit.h"
+#include "accounts/FmNew.h"
+#include "platform/win32/DialogWindow.h"
+#include "platform/win32/Strconv.h"
+
+namespace pw::win32 {
+
+namespace {
+
+// Layout in twips: labels on the left, fields on the right, the frame below, buttons at the foot.
+constexpr float kClientWidth = 4800;
+constexpr float kFieldsClientHeight = 3555;
+constexpr float kDeleteClientHeight = 1455;
+constexpr float kLabelLeft = 180, kLabelWidth = 1260, kLabelHeight = 255;
+constexpr float kFieldLeft = 1560, kFieldWidth = 3060, kFieldHeight = 315;
+constexpr float kRow1 = 240, kRow2 = 660, kRow3 = 1080;
+constexpr float kComboDropHeight = 1800;
+constexpr float kButtonWidth = 1215, kButtonHeight = 375, kOkLeft = 2040, kCancelLeft = 3405;
+
+constexpr DWORD kEditStyle = WS_TABSTOP | ES_AUTOHSCROLL;
+constexpr DWORD kComboStyle = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
+
+// Setting a control from code raises EN_CHANGE as typing does; the form is told only of typing.
+class QuietScope {
+ public:
+  explicit QuietScope(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
+  ~QuietScope() { flag_ = old_; }
+
+ private:
+  bool& flag_;
+  bool old_;
+};
+
+template <typename ViewBase>
+class AccountFieldsWindow : public DialogWindow, public ViewBase {
+ public:
+  std::string UserName() const override { return ItemText(kIdUserName); }
+  void SetUserName(const std::string& text) override { SetQuietly(kIdUserName, text); }
+  std::string Password() const override { return ItemText(kIdPassword); }
+  void SetPassword(const std::string& text) override { SetQuietly(kIdPassword, text); }
+  bool OptionOL() const override { return Checked(kIdOptionOL); }
+  void SetOptionOL(bool value) override { SetOption(kIdOptionOL, kIdOptionTE, value); }
+  bool OptionTE() const override { return Checked(kIdOptionTE); }
+  void SetOptionTE(bool value) override { SetOption(kIdOptionTE, kIdOptionOL, value); }
+  std::string LinkName() const override { return ItemText(kIdLinkName); }
+  void SetLinkName(const std::string& text) override { SetQuietly(kIdLinkName, text); }
+  void SetOkEnabled(bool enabled) override { EnableWindow(Item(IDOK), enabled ? TRUE : FALSE); }
+  void Show() override { ShowAndActivate(); }
+  void Close() override { DestroyDialogWindow(); }
+
+ protected:
+  // Creation order is tab order: name, user, password, the two options, LinkName, OK, Cancel.
+  void CreateFields(const char* caption, bool nameIsCombo) {
+    QuietScope quiet(quiet_);
+    SetWindowTextW(Hwnd(), Widen(caption).c_str());
+    AddLabel(kIdLabelAnzeigeName, "&Anzeigename:", kRow1);
+    if (nameIsCombo) {
+      AddControl(L"COMBOBOX", "", kComboStyle, kIdAnzeigeName, kFieldLeft, kRow1, kFieldWidth,
+                 kComboDropHeight);
+    } else {
+      AddEdit(kIdAnzeigeName, 0, kFieldLeft, kRow1, kFieldWidth);
+    }
+    AddLabel(kIdLabelUserName, "&Benutzername:", kRow2);
+    AddEdit(kIdUserName, 0, kFieldLeft, kRow2, kFieldWidth);
+    AddLabel(kIdLabelPassword, "&Kennwort:", kRow3);
+    HWND password = AddEdit(kIdPassword, ES_PASSWORD, kFieldLeft, kRow3, kFieldWidth);
+    // Version 6 of the common controls masks with a dot; the dialog shows "*".
+    SendMessageW(password, EM_SETPASSWORDCHAR, L'*', 0);
+
+    AddControl(L"BUTTON", " Mail Client", BS_GROUPBOX, kIdFrame1, kLabelLeft, 1560, 4440, 1140);
+    AddControl(L"BUTTON", "Outlook", WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON, kIdOptionOL,
+               360, 1860, 1800, 255);
+    AddControl(L"BUTTON", "Terminalemulation", WS_TABSTOP | BS_AUTORADIOBUTTON, kIdOptionTE, 360,
+               2250, 1800, 255);
+    // WS_GROUP ends the option group, so that the automatic buttons clear only each other.
+    AddEdit(kIdLinkName, WS_GROUP, 2280, 2220, 2160);
+
+    AddControl(L"BUTTON", "OK", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, kOkLeft, 2940,
+               kButtonWidth, kButtonHeight);
+    AddControl(L"BUTTON", "Abbrechen", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, kCancelLeft, 2940,
+               kButtonWidth, kButtonHeight);
+    SendMessageW(Hwnd(), DM_SETDEFID, IDOK, 0);
+  }
+
+  void SetQuietly(int id, const std::string& text) {
+    QuietScope quiet(quiet_);
+    SetItemText(id, text);
+  }
+
+  bool quiet_ = false;
+
+ private:
+  void AddLabel(int id, const char* text, float top) {
+    AddControl(L"STATIC", text, SS_LEFT, id, kLabelLeft, top + 45, kLabelWidth, kLabelHeight);
+  }
+  HWND AddEdit(int id, DWORD style, float left, float top, float width) {
+    return AddControl(L"EDIT", "", kEditStyle | style, id, left, top, width, kFieldHeight,
+                      WS_EX_CLIENTEDGE);
+  }
+  bool Checked(int id) const {
+    return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  }
+  // The two options are one group: code that turns one on turns the other off, as a click does.
+  void SetOption(int id, int otherId, bool value) {
+    SendMessageW(Item(id), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (value) SendMessageW(Item(otherId), BM_SETCHECK, BST_UNCHECKED, 0);
+  }
+};
+
+std::string ComboItemText(HWND combo, LRESULT index) {
+  const LRESULT n = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (n == CB_ERR || n <= 0) return {};
+  std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+  const LRESULT got =
+      SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+  return Narrow(text);
+}
+
+// The drop-down list of cmbAnzeigeName, kept apart from the text in its field.
+void ClearComboKeepingText(HWND combo) {
+  const int n = GetWindowTextLengthW(combo);
+  std::wstring text(static_cast<std::size_t>(n > 0 ? n : 0) + 1, L'\0');
+  const int got = GetWindowTextW(combo, text.data(), n + 1);
+  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  // CB_RESETCONTENT empties the edit field too.
+  SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+  SetWindowTextW(combo, text.c_str());
+}
+
+void AddComboName(HWND combo, const std::string& name) {
+  SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(name).c_str()));
+}
+
+class NewAccountWindow : public AccountFieldsWindow<FmNewView> {
+ public:
+  explicit NewAccountWindow(FmNew& form) : form_(form) {}
+  void Create(HINSTANCE instance, Win32EventLoop& loop) {
+    CreateDialogWindow(instance, loop, kClientWidth, kFieldsClientHeight);
+  }
+  std::string AnzeigeName() const override { return ItemText(kIdAnzeigeName); }
+
+ protected:
+  void OnInitDialog() override { CreateFields(kFmNewCaption, false); }
+
+  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM) override {
+    if (message == WM_CLOSE) {
+      form_.Form_CloseBox();
+      return TRUE;
+    }
+    if (message != WM_COMMAND || quiet_) return FALSE;
+    const int id = LOWORD(wParam);
+    const UINT code = HIWORD(wParam);
+    if (id == kIdAnzeigeName && code == EN_CHANGE) {
+      form_.txtAnzeigeName_Change();
+    } else if (id == kIdPassword && code == EN_CHANGE) {
+      form_.txtPassword_Change();
+    } else if (id == IDOK && code == BN_CLICKED) {
+      form_.cmdOK_Click();
+    } else if (id == IDCANCEL && code == BN_CLICKED) {
+      form_.cmdCancel_Click();
+    } else {
+      return FALSE;
+    }
+    return TRUE;
+  }
+
+ private:
+  FmNew& form_;
+};
+
+class EditAccountWindow : public AccountFieldsWindow<FmEditView> {
+ public:
+  explicit EditAccountWindow(FmEdit& form) : form_(form) {}
+  void Create(HINSTANCE instance, Win32EventLoop& loop) {
+    CreateDialogWindow(instance, loop, kClientWidth, kFieldsClientHeight);
+  }
+  std::string AnzeigeName() const override { return ItemText(kIdAnzeigeName); }
+  void SetAnzeigeName(const std::string& text) override { SetQuietly(kIdAnzeigeName, text); }
+  void ClearNames() override {
+    QuietScope quiet(quiet_);
+    ClearComboKeepingText(Item(kIdAnzeigeName));
+  }
+  void AddName(const std::string& name) override { AddComboName(Item(kIdAnzeigeName), name); }
+
+ protected:
+  void OnInitDialog() override { CreateFields(kFmEditCaption, true); }
+
+  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM) override {
+    if (message == WM_CLOSE) {
+      form_.Form_CloseBox();
+      return TRUE;
+    }
+    if (message != WM_COMMAND || quiet_) return FALSE;
+    const int id = LOWORD(wParam);
+    const UINT code = HIWORD(wParam);
+    if (id == kIdAnzeigeName && code == CBN_EDITCHANGE) {
+      form_.cmbAnzeigeName_Change();
+    } else if (id == kIdAnzeigeName && code == CBN_SELCHANGE) {
+      // The field still holds the old text while CBN_SELCHANGE is sent; the chosen name is
+      // put there first, as the form expects.
+      HWND combo = Item(kIdAnzeigeName);
+      const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+      if (index == CB_ERR) return TRUE;
+      SetQuietly(kIdAnzeigeName, ComboItemText(combo, index));
+      form_.cmbAnzeigeName_Click();
+    } else if (id == kIdPassword && code == EN_CHANGE) {
+      form_.txtPassword_Change();
+    } else if (id == IDOK && code == BN_CLICKED) {
+      form_.cmdOK_Click();
+    } else if (id == IDCANCEL && code == BN_CLICKED) {
+      form_.cmdCancel_Click();
+    } else {
+      return FALSE;
+    }
+    return TRUE;
+  }
+
+ private:
+  FmEdit& form_;
+};
+
+class DeleteAccountWindow : public DialogWindow, public FmDeleteView {
+ public:
+  explicit DeleteAccountWindow(FmDelete& form) : form_(form) {}
+  void Create(HINSTANCE instance, Win32EventLoop& loop) {
+    CreateDialogWindow(instance, loop, kClientWidth, kDeleteClientHeight);
+  }
+  std::string AnzeigeName() const override { return ItemText(kIdAnzeigeName); }
+  void ClearNames() override {
+    QuietScope quiet(quiet_);
+    ClearComboKeepingText(Item(kIdAnzeigeName));
+  }
+  void AddName(const std::string& name) override { AddComboName(Item(kIdAnzeigeName), name); }
+  void SetOkEnabled(bool enabled) override { EnableWindow(Item(IDOK), enabled ? TRUE : FALSE); }
+  void Show() override { ShowAndActivate(); }
+  void Close() override { DestroyDialogWindow(); }
+
+ protected:
+  void OnInitDialog() override {
+    QuietScope quiet(quiet_);
+    SetWindowTextW(Hwnd(), Widen(kFmDeleteCaption).c_str());
+    AddControl(L"STATIC", "&Anzeigename:", SS_LEFT, kIdLabelAnzeigeName, kLabelLeft, kRow1 + 45,
+               kLabelWidth, kLabelHeight);
+    AddControl(L"COMBOBOX", "", kComboStyle, kIdAnzeigeName, kFieldLeft, kRow1, kFieldWidth,
+               kComboDropHeight);
+    AddControl(L"BUTTON", "OK", WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, IDOK, kOkLeft, 840,
+               kButtonWidth, kButtonHeight);
+    // Abbrechen is the default button too: Enter closes the dialog without removing anything.
+    AddControl(L"BUTTON", "Abbrechen", WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL, kCancelLeft, 840,
+               kButtonWidth, kButtonHeight);
+    SendMessageW(Hwnd(), DM_SETDEFID, IDCANCEL, 0);
+  }
+
+  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM) override {
+    if (message == WM_ACTIVATE) {
+      // FALSE: the dialog manager still puts the focus back where it was.
+      if (LOWORD(wParam) != WA_INACTIVE) form_.Form_Activate();
+      return FALSE;
+    }
+    if (message == WM_CLOSE) {
+      form_.Form_CloseBox();
+      return TRUE;
+    }
+    if (message != WM_COMMAND || quiet_) return FALSE;
+    const int id = LOWORD(wParam);
+    const UINT code = HIWORD(wParam);
+    if (id == kIdAnzeigeName && code == CBN_EDITCHANGE) {
+      form_.cmbAnzeigeName_Change();
+    } else if (id == kIdAnzeigeName && code == CBN_SELCHANGE) {
+      HWND combo = Item(kIdAnzeigeName);
+      const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+      if (index == CB_ERR) return TRUE;
+      {
+        QuietScope quiet(quiet_);
+        SetItemText(kIdAnzeigeName, ComboItemText(combo, index));
+      }
+      form_.cmbAnzeigeName_Click();
+    } else if (id == IDOK && code == BN_CLICKED) {
+      form_.cmdOK_Click();
+    } else if (id == IDCANCEL && code == BN_CLICKED) {
+      form_.cmdCancel_Click();
+    } else {
+      return FALSE;
+    }
+    return TRUE;
+  }
+
+ private:
+  FmDelete& form_;
+  bool quiet_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<FmNewView> Win32AccountDialogViews::CreateNewView(FmNew& form) {
+  auto view = std::make_unique<NewAccountWindow>(form);
+  view->Create(instance_, loop_);
+  return view;
+}
+
+std::unique_ptr<FmEditView> Win32AccountDialogViews::CreateEditView(FmEdit& form) {
+  auto view = std::make_unique<EditAccountWindow>(form);
+  view->Create(instance_, loop_);
+  return view;
+}
+
+std::unique_ptr<FmDeleteView> Win32AccountDialogViews::CreateDeleteView(FmDelete& form) {
+  auto view = std::make_unique<DeleteAccountWindow>(form);
+  view->Create(instance_, loop_);
+  return view;
+}
+
+}  // namespace pw::win32
