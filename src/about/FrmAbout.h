@@ -21,7 +21,7 @@ inline constexpr char kAboutStoredCaption[] = "Info zu meiner Anwendung";
 inline constexpr char kAboutProduktname[] = "Produktname";
 inline constexpr char kAboutVersion[] = "Version ";
 inline constexpr char kAboutCopyright[] = "Copyright";
-inline constexpr char kAboutMaker[] = "Velkor EDV, Ansprechpartner: IT-Betreuung";
+inline constexpr char kAboutMaker[] = "Velkor EDV, Kontakt: IT-Betreuung";
 inline constexpr char kAboutBeschreibung[] = "Beschreibung";
 inline constexpr char kAboutDescription[] =
     "Benachrichtigung bei neuer Post in mehreren Mailboxen für IMAP 4";

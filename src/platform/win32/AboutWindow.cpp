@@ -1,0 +1,126 @@
+#include "platform/win32/AboutWindow.h"
+
+#include "about/FrmAbout.h"
+#include "platform/win32/AboutPictures.h"
+#include "platform/win32/DialogWindow.h"
+#include "platform/win32/Strconv.h"
+#include "platform/win32/WindowBase.h"
+#include "platform/win32/resources/resource.h"
+
+namespace pw::win32 {
+
+namespace {
+
+constexpr float kClientWidth = 8250;
+constexpr float kClientHeight = 3795;
+
+RECT TwipsRect(float left, float top, float width, float height) {
+  return RECT{TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(left + width),
+              TwipsToPixels(top + height)};
+}
+
+class AboutWindow : public DialogWindow, public AboutView {
+ public:
+  AboutWindow(FrmAbout& form, HICON icon) : form_(form), icon_(icon) {}
+  void Create(HINSTANCE instance, Win32EventLoop& loop) {
+    CreateDialogWindow(instance, loop, kClientWidth, kClientHeight);
+  }
+
+  void SetCaption(const std::string& text) override {
+    SetWindowTextW(Hwnd(), Widen(text).c_str());
+  }
+  void SetTitle(const std::string& text) override { SetItemText(kIdAboutTitle, text); }
+  void SetVersion(const std::string& text) override { SetItemText(kIdAboutVersion, text); }
+  void Show() override { ShowAndActivate(); }
+  void Close() override { DestroyDialogWindow(); }
+
+ protected:
+  void OnInitDialog() override {
+    SetWindowTextW(Hwnd(), Widen(kAboutStoredCaption).c_str());
+    // cmdOK comes first in the tab order and so has the focus when the box opens; it is the
+    // default button, and Escape reaches it as IDCANCEL.
+    AddControl(L"BUTTON", kAboutOK, WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, IDOK, 4245, 2625,
+               1260, 345);
+    AddControl(L"BUTTON", kAboutSysInfo, WS_TABSTOP | BS_PUSHBUTTON, kIdAboutSysInfo, 4260, 3240,
+               1245, 345);
+    AddLabel(kIdAboutProduktname, kAboutProduktname, 1080, 240, 975, 495);
+    AddLabel(kIdAboutTitle, "", 2290, 240, 3135, 495);
+    AddLabel(kIdAboutVersionHeading, kAboutVersion, 1080, 840, 975, 255);
+    AddLabel(kIdAboutVersion, "", 2290, 840, 3135, 255);
+    AddLabel(kIdAboutCopyright, kAboutCopyright, 1080, 1200, 975, 255);
+    AddLabel(kIdAboutMaker, kAboutMaker, 2290, 1200, 3135, 255);
+    AddLabel(kIdAboutBeschreibung, kAboutBeschreibung, 1080, 1560, 975, 495);
+    AddLabel(kIdAboutDescription, kAboutDescription, 2290, 1560, 3135, 495);
+    AddLabel(kIdAboutErstellt, kAboutErstellt, 1080, 2160, 4455, 255);
+    SendMessageW(Hwnd(), DM_SETDEFID, IDOK, 0);
+  }
+
+  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM) override {
+    switch (message) {
+      case WM_PAINT:
+        Paint();
+        return TRUE;
+      case WM_CLOSE:
+        form_.Form_CloseBox();
+        return TRUE;
+      case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        if (HIWORD(wParam) != BN_CLICKED) return FALSE;
+        if (id == IDOK || id == IDCANCEL) {
+          form_.cmdOK_Click();
+          return TRUE;
+        }
+        if (id == kIdAboutSysInfo) {
+          form_.cmdSysInfo_Click();
+          return TRUE;
+        }
+        return FALSE;
+      }
+      default:
+        return FALSE;
+    }
+  }
+
+ private:
+  void AddLabel(int id, const char* text, float left, float top, float width, float height) {
+    AddControl(L"STATIC", text, SS_LEFT | SS_NOPREFIX, id, left, top, width, height);
+  }
+
+  void Paint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(Hwnd(), &ps);
+    // picIcon: the program's icon at its natural size.
+    const RECT icon = TwipsRect(240, 240, 540, 540);
+    DrawIconEx(dc, icon.left, icon.top, icon_, GetSystemMetrics(SM_CXICON),
+               GetSystemMetrics(SM_CYICON), 0, nullptr, DI_NORMAL);
+    // Line1: a grey line with a white one of two pixels just below it, an etched separator.
+    const int grey = TwipsToPixels(2445);
+    const int white = TwipsToPixels(2460);
+    RECT greyLine{TwipsToPixels(90), grey, TwipsToPixels(5654), grey + 1};
+    RECT whiteLine{TwipsToPixels(105), std::max(white, grey + 1), TwipsToPixels(5654),
+                   std::max(white, grey + 1) + 2};
+    HBRUSH greyBrush = CreateSolidBrush(RGB(128, 128, 128));
+    FillRect(dc, &greyLine, greyBrush);
+    DeleteObject(greyBrush);
+    FillRect(dc, &whiteLine, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    DrawMakerLogo(dc, TwipsRect(480, 2760, 3255, 795));
+    DrawSidePicture(dc, TwipsRect(5760, 0, 2430, 3675));
+    EndPaint(Hwnd(), &ps);
+  }
+
+  FrmAbout& form_;
+  HICON icon_;
+};
+
+}  // namespace
+
+std::unique_ptr<AboutView> Win32AboutViews::CreateAboutView(FrmAbout& form) {
+  HICON icon = programIcon_;
+  if (!icon) icon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_MAIN));
+  if (!icon) icon = LoadIconW(nullptr, IDI_APPLICATION);
+  auto view = std::make_unique<AboutWindow>(form, icon);
+  view->Create(instance_, loop_);
+  return view;
+}
+
+}  // namespace pw::win32
