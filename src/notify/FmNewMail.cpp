@@ -3,6 +3,8 @@
 
 #include <exception>
 
+#include "notify/ClientChoice.h"
+
 namespace pw {
 
 FmNewMail::FmNewMail(NewMailViewFactory& views, Globals& globals, NotifyIcon& tray,
@@ -57,15 +59,7 @@ void FmNewMail::OKButton_Click() {
 
 void FmNewMail::Open_Click() {
   try {
-    const bool outlook = FlagFromText(accounts_.Read(accountName_, "Mail-Client-OL", ""));
-    const bool terminal = FlagFromText(accounts_.Read(accountName_, "Mail-Client-TE", ""));
-    const std::string connection = accounts_.Read(accountName_, "Mail-Client-TE-Name", "");
-    if (outlook) {
-      globals_.UseOutlook = true;
-    } else if (terminal) {
-      globals_.UseOutlook = false;
-    }
-    launcher_.StartMailClient(connection);
+    launcher_.StartMailClient(ChooseMailClient(accounts_, accountName_, globals_));
     if (globals_.TrayAlertsEnabled) tray_.StopTrayBlink();
   } catch (const std::exception&) {
     // No message: the tip is reset and the dialog closes, the icon keeps blinking.
