@@ -2,6 +2,7 @@
 #include <exception>
 
 #include "app/FmStart.h"
+#include "notify/ClientChoice.h"
 
 namespace pw {
 
@@ -22,15 +23,8 @@ void FmStart::Anzeige_Click() {
 void FmStart::Anzeige_DblClick() {
   if (globals_.SelectedAccount.empty()) return;
   try {
-    const std::string account = globals_.SelectedAccount;
-    const bool outlook = FlagFromText(accounts_.Read(account, "Mail-Client-OL", ""));
-    const bool terminal = FlagFromText(accounts_.Read(account, "Mail-Client-TE", ""));
-    const std::string connection = accounts_.Read(account, "Mail-Client-TE-Name", "");
-    if (outlook) {
-      globals_.UseOutlook = true;
-    } else if (terminal) {
-      globals_.UseOutlook = false;
-    }
+    const std::string connection =
+        ChooseMailClient(accounts_, globals_.SelectedAccount, globals_);
     launcher_.StartMailClient(connection);
     if (globals_.TrayAlertsEnabled) tray_.StopTrayBlink();
   } catch (const std::exception&) {
