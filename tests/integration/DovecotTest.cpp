@@ -1,0 +1,189 @@
+// The IMAP client against the fixture's Dovecot, the way the check run calls it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "TestSockets.h"
+#include "app/ImapComponent.h"
+#include "app/imap/ImapClient.h"
+#include "core/AppError.h"
+#include "platform/Transport.h"
+
+namespace pw {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+// The fixture writes Unix paths; under Wine they are reached through drive Z:.
+std::filesystem::path HostPath(const std::string& unixPath) {
+#ifdef _WIN32
+  return std::filesystem::path("Z:" + unixPath);
+#else
+  return std::filesystem::path(unixPath);
+#endif
+}
+
+int Port() { return std::atoi(Env("PW_DOVECOT_PORT").c_str()); }
+
+std::int32_t Count(const std::string& numbers) {
+  if (numbers.empty()) return 0;
+  return static_cast<std::int32_t>(std::count(numbers.begin(), numbers.end(), ',')) + 1;
+}
+
+struct Check {
+  std::string recent;
+  std::string seen;
+  std::int32_t total = -1;
+};
+
+class Dovecot : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (Port() == 0) GTEST_SKIP() << "PW_DOVECOT_PORT is not set (run through ctest)";
+    client.SetPort(Port());
+  }
+
+  // The calls of one account in the check run.
+  Check CheckAccount(const std::string& user, const std::string& password) {
+    Check c;
+    client.SetTimeout(10000);
+    client.SignIn("127.0.0.1", user, password);
+    client.PostSignIn();
+    client.Mailbox("INBOX").Search("RECENT", c.recent, 0);
+    client.Mailbox("INBOX").Search("SEEN", c.seen, 0);
+    c.total = client.Mailbox("INBOX").MessageCount();
+    client.SignOut();
+    return c;
+  }
+
+  std::optional<std::int32_t> SignInError(const std::string& host, const std::string& user,
+                                          const std::string& password) {
+    try {
+      client.SignIn(host, user, password);
+    } catch (const AppError& e) {
+      description = e.Description();
+      return e.Number();
+    }
+    return std::nullopt;
+  }
+
+  // Writes one message into the user's maildir as a delivery agent would: tmp/, then new/.
+  void Deliver(const std::string& user, const std::string& name) {
+    std::filesystem::path maildir =
+        HostPath(Env("PW_DOVECOT_DIR")) / "mail" / user / "Maildir";
+    {
+      std::ofstream out(maildir / "tmp" / name, std::ios::binary);
+      out << "From: test@example.org\r\nSubject: between two checks\r\n\r\nHallo\r\n";
+    }
+    std::filesystem::rename(maildir / "tmp" / name, maildir / "new" / name);
+  }
+
+  ImapClient client{[] { return MakeSocketTransport(); }};
+  std::string description;
+};
+
+TEST_F(Dovecot, CheckGivesCountsAndUsesUpRecentOnce) {
+  Check first = CheckAccount("anna", "geheim");
+  EXPECT_EQ(first.total, 12);
+  EXPECT_EQ(Count(first.seen), 9);
+  // Dovecot marks every message \Recent for the first session that sees it, seen or not.
+  EXPECT_EQ(Count(first.recent), 12);
+  EXPECT_EQ(client.RoundTrips(), 5);
+
+  Check second = CheckAccount("anna", "geheim");
+  EXPECT_EQ(second.recent, "");
+  EXPECT_EQ(second.seen, first.seen);
+  EXPECT_EQ(second.total, 12);
+}
+
+TEST_F(Dovecot, MessageDeliveredBetweenTwoChecksIsRecentOnceOnly) {
+  Check before = CheckAccount("otto", "otto");
+  ASSERT_EQ(before.total, 2);
+  Deliver("otto", "between.checks.postwacht");
+  Check after = CheckAccount("otto", "otto");
+  EXPECT_EQ(after.recent, "3");
+  EXPECT_EQ(after.total, 3);
+  EXPECT_EQ(CheckAccount("otto", "otto").recent, "");
+}
+
+TEST_F(Dovecot, PasswordWithQuoteBackslashAndUmlauts) {
+  Check c = CheckAccount("jörg.müller", "pa\"ss\\wört ß");
+  EXPECT_EQ(c.total, 1);
+  EXPECT_EQ(c.recent, "1");
+  EXPECT_EQ(SignInError("127.0.0.1", "jörg.müller", "pa\"ss\\wort ß"), kImapErrorLoginRefused);
+}
+
+TEST_F(Dovecot, MailboxOfFortyThousandMessages) {
+  Check c = CheckAccount("big", "riesig");
+  EXPECT_EQ(c.total, 40000);
+  EXPECT_EQ(Count(c.seen), 39990);
+  EXPECT_GT(c.seen.size(), 200000u);
+}
+
+TEST_F(Dovecot, FailuresGiveTheNumbersTheSignInTellsApart) {
+  EXPECT_EQ(SignInError("127.0.0.1", "anna", "falsch"), kImapErrorLoginRefused);
+  EXPECT_EQ(SignInError("127.0.0.1", "niemand", "geheim"), kImapErrorLoginRefused);
+
+  client.SetPort(test::ClosedPort());
+  EXPECT_EQ(SignInError("127.0.0.1", "anna", "geheim"), kImapErrorConnectionRefused);
+
+  EXPECT_EQ(SignInError("host.invalid", "anna", "geheim"), kNetHostNotFound);
+  EXPECT_NO_THROW(client.SignOut());
+}
+
+TEST_F(Dovecot, ListenerThatNeverGreetsTimesOut) {
+  test::SilentListener listener;
+  client.SetPort(listener.Port());
+  client.SetTimeout(1500);
+  Clock::time_point start = Clock::now();
+  EXPECT_EQ(SignInError("127.0.0.1", "anna", "geheim"), kImapErrorTimedOut);
+  auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+  EXPECT_GE(took.count(), 1400);
+  EXPECT_LT(took.count(), 2500);
+}
+
+// Run by kill-mid-session.sh, which kills the server's session processes on request.
+class DovecotKilled : public Dovecot {};
+
+TEST_F(DovecotKilled, ServerKilledMidSessionGivesAnErrorNotAHang) {
+  std::string handshake = Env("PW_KILL_HANDSHAKE");
+  if (handshake.empty()) GTEST_SKIP() << "run by kill-mid-session.sh";
+  client.SetTimeout(5000);
+  client.SignIn("127.0.0.1", "karl", "karl");
+  std::string recent;
+  client.Mailbox("INBOX").Search("RECENT", recent, 0);
+
+  std::ofstream(HostPath(handshake + ".request")) << "kill\n";
+  Clock::time_point asked = Clock::now();
+  while (!std::filesystem::exists(HostPath(handshake + ".done"))) {
+    ASSERT_LT(Clock::now() - asked, std::chrono::seconds(30)) << "nobody killed the server";
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the kernel closes its socket
+
+  Clock::time_point start = Clock::now();
+  std::string seen;
+  try {
+    client.Mailbox("INBOX").Search("SEEN", seen, 0);
+    ADD_FAILURE() << "the search succeeded on a dead server";
+  } catch (const AppError& e) {
+    EXPECT_EQ(e.Number(), kNetClosed) << e.Description();
+  }
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+  EXPECT_NO_THROW(client.SignOut());
+}
+
+}  // namespace
+}  // namespace pw
