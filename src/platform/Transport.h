@@ -25,12 +25,24 @@ inline constexpr std::int32_t kNetFailure = 12103;
 inline AppError NetError(std::int32_t number, const std::string& detail = {}) {
   std::string text;
   switch (number) {
-    case kNetTimedOut: text = "Zeitüberschreitung: Der Server antwortet nicht."; break;
-    case kNetRefused: text = "Der Server hat die Verbindung abgelehnt."; break;
-    case kNetHostNotFound: text = "Der Server " + detail + " wurde nicht gefunden."; break;
-    case kNetUnreachable: text = "Das Netzwerk oder der Server ist nicht erreichbar."; break;
-    case kNetClosed: text = "Die Verbindung wurde vom Server getrennt."; break;
-    default: text = "Netzwerkfehler (Systemcode " + detail + ")."; break;
+    case kNetTimedOut:
+      text = "Zeitüberschreitung: Der Server antwortet nicht.";
+      break;
+    case kNetRefused:
+      text = "Der Server hat die Verbindung abgelehnt.";
+      break;
+    case kNetHostNotFound:
+      text = "Der Server " + detail + " wurde nicht gefunden.";
+      break;
+    case kNetUnreachable:
+      text = "Das Netzwerk oder der Server ist nicht erreichbar.";
+      break;
+    case kNetClosed:
+      text = "Die Verbindung wurde vom Server getrennt.";
+      break;
+    default:
+      text = "Netzwerkfehler (Systemcode " + detail + ").";
+      break;
   }
   return AppError(number, "Transport", text);
 }

@@ -210,10 +210,11 @@ double Mean(const std::vector<double>& v) {
 }
 
 void Usage() {
-  std::fprintf(stderr,
-               "usage: postwacht_imap_bench [--host H] [--port P] [--user U] [--password P]\n"
-               "                            [--cycles N] [--delay-ms D]\n"
-               "The port defaults to $PW_DOVECOT_PORT (see scripts/dovecot.sh and run-bench.sh).\n");
+  std::fprintf(
+      stderr,
+      "usage: postwacht_imap_bench [--host H] [--port P] [--user U] [--password P]\n"
+      "                            [--cycles N] [--delay-ms D]\n"
+      "The port defaults to $PW_DOVECOT_PORT (see scripts/dovecot.sh and run-bench.sh).\n");
   std::exit(2);
 }
 
@@ -226,13 +227,20 @@ int main(int argc, char** argv) {
     std::string arg = argv[i];
     if (i + 1 >= argc) Usage();
     std::string value = argv[++i];
-    if (arg == "--host") o.host = value;
-    else if (arg == "--port") o.port = std::atoi(value.c_str());
-    else if (arg == "--user") o.user = value;
-    else if (arg == "--password") o.password = value;
-    else if (arg == "--cycles") o.cycles = std::atoi(value.c_str());
-    else if (arg == "--delay-ms") o.delayMs = std::atoi(value.c_str());
-    else Usage();
+    if (arg == "--host")
+      o.host = value;
+    else if (arg == "--port")
+      o.port = std::atoi(value.c_str());
+    else if (arg == "--user")
+      o.user = value;
+    else if (arg == "--password")
+      o.password = value;
+    else if (arg == "--cycles")
+      o.cycles = std::atoi(value.c_str());
+    else if (arg == "--delay-ms")
+      o.delayMs = std::atoi(value.c_str());
+    else
+      Usage();
   }
   if (o.port <= 0 || o.cycles <= 0) Usage();
 
@@ -271,10 +279,11 @@ int main(int argc, char** argv) {
     double ourTrips = static_cast<double>(client.RoundTrips() - ourTripsBefore) / o.cycles;
     double rawTrips = static_cast<double>(raw.roundTrips) / o.cycles;
 
-    std::printf("%d accounts against %s:%d as %s (%d messages, %lld seen), delay %d ms each way\n",
-                o.cycles, o.host.c_str(), o.port, o.user.c_str(), total,
-                seen.empty() ? 0LL : static_cast<long long>(std::count(seen.begin(), seen.end(), ',') + 1),
-                o.delayMs);
+    std::printf(
+        "%d accounts against %s:%d as %s (%d messages, %lld seen), delay %d ms each way\n",
+        o.cycles, o.host.c_str(), o.port, o.user.c_str(), total,
+        seen.empty() ? 0LL : static_cast<long long>(std::count(seen.begin(), seen.end(), ',') + 1),
+        o.delayMs);
     std::printf("%-22s %14s %12s %20s\n", "", "ms/account med", "mean", "round trips/account");
     std::printf("%-22s %14.3f %12.3f %20.1f\n", "Imap1 (ImapClient)", Median(ours), Mean(ours),
                 ourTrips);

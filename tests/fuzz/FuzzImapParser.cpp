@@ -12,8 +12,8 @@
 namespace {
 
 using pw::imap::ParseResult;
-using pw::imap::ParseStatus;
 using pw::imap::ParserLimits;
+using pw::imap::ParseStatus;
 using pw::imap::Response;
 using pw::imap::ResponseParser;
 

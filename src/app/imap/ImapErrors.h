@@ -16,8 +16,8 @@ inline constexpr std::int32_t kCommandFailed = 12111;    // NO to a command afte
 inline constexpr std::int32_t kCommandRejected = 12112;  // BAD to any command
 inline constexpr std::int32_t kUnsafeText = 12113;       // CR, LF or NUL in user name or password
 inline constexpr std::int32_t kNotSignedIn = 12114;
-inline constexpr std::int32_t kLoginDisabled = 12115;    // the server allows no plain-text login
-inline constexpr std::int32_t kBadArgument = 12116;      // unusable port, mailbox name or key
+inline constexpr std::int32_t kLoginDisabled = 12115;  // the server allows no plain-text login
+inline constexpr std::int32_t kBadArgument = 12116;    // unusable port, mailbox name or key
 
 AppError Error(std::int32_t number, std::string description);
 

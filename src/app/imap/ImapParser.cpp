@@ -30,13 +30,14 @@ bool IsAtomChar(char ch) {
   return std::strchr("(){%*\"\\]", ch) == nullptr;
 }
 
-bool IsAtom(std::string_view s) { return !s.empty() && std::all_of(s.begin(), s.end(), IsAtomChar); }
+bool IsAtom(std::string_view s) {
+  return !s.empty() && std::all_of(s.begin(), s.end(), IsAtomChar);
+}
 
 // A tag is made of ASTRING-CHARs other than "+".
 bool IsTag(std::string_view s) {
-  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) {
-           return c == ']' || (IsAtomChar(c) && c != '+');
-         });
+  return !s.empty() && std::all_of(s.begin(), s.end(),
+                                   [](char c) { return c == ']' || (IsAtomChar(c) && c != '+'); });
 }
 
 bool IsDigits(std::string_view s) {

@@ -10,9 +10,9 @@
 namespace pw::imap {
 
 struct ParserLimits {
-  std::size_t maxLine = 64 * 1024;                  // one response without its literals
-  std::size_t maxSearchLine = 16 * 1024 * 1024;     // "* SEARCH": ~8 bytes per message
-  std::size_t maxLiterals = 1024 * 1024;            // all literals of one response together
+  std::size_t maxLine = 64 * 1024;               // one response without its literals
+  std::size_t maxSearchLine = 16 * 1024 * 1024;  // "* SEARCH": ~8 bytes per message
+  std::size_t maxLiterals = 1024 * 1024;         // all literals of one response together
 };
 
 enum class ParseStatus { Complete, NeedMore, Malformed };
@@ -40,12 +40,12 @@ class ResponseParser {
   std::size_t LineCap(std::string_view input) const;
 
   ParserLimits limits_;
-  std::size_t scanned_ = 0;        // bytes of the response looked at so far
-  std::size_t lineStart_ = 0;      // where the current line (after the last literal) begins
-  std::size_t lineBytes_ = 0;      // bytes of finished lines, literals not counted
-  std::size_t literalBytes_ = 0;   // bytes of literals announced so far
-  std::size_t literalLeft_ = 0;    // bytes of the current literal still to come
-  bool literalsAllowed_ = false;   // decided at the end of the first line
+  std::size_t scanned_ = 0;       // bytes of the response looked at so far
+  std::size_t lineStart_ = 0;     // where the current line (after the last literal) begins
+  std::size_t lineBytes_ = 0;     // bytes of finished lines, literals not counted
+  std::size_t literalBytes_ = 0;  // bytes of literals announced so far
+  std::size_t literalLeft_ = 0;   // bytes of the current literal still to come
+  bool literalsAllowed_ = false;  // decided at the end of the first line
 };
 
 }  // namespace pw::imap

@@ -14,17 +14,17 @@ enum class Condition { None, Ok, No, Bad, Bye, Preauth };
 
 struct Response {
   ResponseKind kind = ResponseKind::Untagged;
-  std::string tag;                      // Tagged only
+  std::string tag;  // Tagged only
   Condition condition = Condition::None;
-  std::string code;                     // response code atom in upper case ("CAPABILITY"), or ""
-  std::string codeData;                 // what follows the code atom inside the brackets
-  std::string text;                     // human-readable text of a status or continuation
-  std::string name;                     // untagged data in upper case: EXISTS, SEARCH, FLAGS ...
-  bool hasNumber = false;               // "* n EXISTS" and the like
+  std::string code;        // response code atom in upper case ("CAPABILITY"), or ""
+  std::string codeData;    // what follows the code atom inside the brackets
+  std::string text;        // human-readable text of a status or continuation
+  std::string name;        // untagged data in upper case: EXISTS, SEARCH, FLAGS ...
+  bool hasNumber = false;  // "* n EXISTS" and the like
   std::uint32_t number = 0;
-  std::vector<std::uint32_t> numbers;   // SEARCH
-  std::vector<std::string> atoms;       // CAPABILITY data, or the atoms of a [CAPABILITY] code
-  std::string data;                     // the rest of any other untagged data, literals included
+  std::vector<std::uint32_t> numbers;  // SEARCH
+  std::vector<std::string> atoms;      // CAPABILITY data, or the atoms of a [CAPABILITY] code
+  std::string data;                    // the rest of any other untagged data, literals included
 };
 
 }  // namespace pw::imap

@@ -54,12 +54,17 @@ void ImapSession::Open(const std::string& host, int port, int timeoutMs) {
   if (greeting.kind != ResponseKind::Untagged) Fail(MalformedReply());
   if (!greeting.atoms.empty()) capabilities_ = {greeting.atoms.begin(), greeting.atoms.end()};
   switch (greeting.condition) {
-    case Condition::Ok: SetState(SessionState::NotAuthenticated); break;
-    case Condition::Preauth: SetState(SessionState::Authenticated); break;
+    case Condition::Ok:
+      SetState(SessionState::NotAuthenticated);
+      break;
+    case Condition::Preauth:
+      SetState(SessionState::Authenticated);
+      break;
     case Condition::Bye:
-      Fail(Error(kImapErrorSilent, "Der Server hat die Sitzung abgelehnt: " +
-                                       ServerText(greeting.text)));
-    default: Fail(MalformedReply());
+      Fail(Error(kImapErrorSilent,
+                 "Der Server hat die Sitzung abgelehnt: " + ServerText(greeting.text)));
+    default:
+      Fail(MalformedReply());
   }
 }
 
@@ -210,8 +215,7 @@ Response ImapSession::Next(Clock::time_point deadline) {
 }
 
 void ImapSession::OnConnectionClosed() {
-  bool beforeLogin =
-      state_ == SessionState::Greeting || state_ == SessionState::NotAuthenticated;
+  bool beforeLogin = state_ == SessionState::Greeting || state_ == SessionState::NotAuthenticated;
   Close();
   if (bye_ && beforeLogin) {
     throw Error(kImapErrorSilent, "Der Server hat die Sitzung abgelehnt: " + ServerText(byeText_));
@@ -228,8 +232,12 @@ void ImapSession::Dispatch(const Response& response) {
       if (!awaitingContinuation_) Fail(MalformedReply());
       continued_ = true;
       break;
-    case ResponseKind::Tagged: OnTagged(response); break;
-    case ResponseKind::Untagged: OnUntagged(response); break;
+    case ResponseKind::Tagged:
+      OnTagged(response);
+      break;
+    case ResponseKind::Untagged:
+      OnUntagged(response);
+      break;
   }
 }
 

@@ -18,7 +18,14 @@
 
 namespace pw::imap {
 
-enum class SessionState { Disconnected, Greeting, NotAuthenticated, Authenticated, Selected, LoggedOut };
+enum class SessionState {
+  Disconnected,
+  Greeting,
+  NotAuthenticated,
+  Authenticated,
+  Selected,
+  LoggedOut
+};
 
 // How a command ended, with the data that belongs to it.
 struct Completion {

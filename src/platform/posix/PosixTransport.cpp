@@ -18,16 +18,21 @@ using Clock = std::chrono::steady_clock;
 
 AppError ErrnoError(int code) {
   switch (code) {
-    case ETIMEDOUT: return NetError(kNetTimedOut);
-    case ECONNREFUSED: return NetError(kNetRefused);
+    case ETIMEDOUT:
+      return NetError(kNetTimedOut);
+    case ECONNREFUSED:
+      return NetError(kNetRefused);
     case ENETUNREACH:
     case EHOSTUNREACH:
     case ENETDOWN:
-    case EHOSTDOWN: return NetError(kNetUnreachable);
+    case EHOSTDOWN:
+      return NetError(kNetUnreachable);
     case ECONNRESET:
     case ECONNABORTED:
-    case EPIPE: return NetError(kNetClosed);
-    default: return NetError(kNetFailure, std::to_string(code));
+    case EPIPE:
+      return NetError(kNetClosed);
+    default:
+      return NetError(kNetFailure, std::to_string(code));
   }
 }
 

@@ -14,17 +14,22 @@ using Clock = std::chrono::steady_clock;
 
 AppError WinsockError(int code) {
   switch (code) {
-    case WSAETIMEDOUT: return NetError(kNetTimedOut);
-    case WSAECONNREFUSED: return NetError(kNetRefused);
+    case WSAETIMEDOUT:
+      return NetError(kNetTimedOut);
+    case WSAECONNREFUSED:
+      return NetError(kNetRefused);
     case WSAENETUNREACH:
     case WSAEHOSTUNREACH:
     case WSAENETDOWN:
-    case WSAEHOSTDOWN: return NetError(kNetUnreachable);
+    case WSAEHOSTDOWN:
+      return NetError(kNetUnreachable);
     case WSAECONNRESET:
     case WSAECONNABORTED:
     case WSAESHUTDOWN:
-    case WSAENETRESET: return NetError(kNetClosed);
-    default: return NetError(kNetFailure, std::to_string(code));
+    case WSAENETRESET:
+      return NetError(kNetClosed);
+    default:
+      return NetError(kNetFailure, std::to_string(code));
   }
 }
 
@@ -51,7 +56,8 @@ timeval TimeLeft(Clock::time_point deadline) {
 enum class Ready { Yes, TimedOut, Failed };
 
 // select() rather than WSAPoll: WSAPoll does not report a refused connect on Windows before
-// 10 version 2004, it waits out the timeout instead (see the WSAPoll remarks on learn.microsoft.com).
+// 10 version 2004, it waits out the timeout instead (see the WSAPoll remarks on
+// learn.microsoft.com).
 Ready WaitFor(SOCKET s, bool write, Clock::time_point deadline) {
   fd_set ready;
   fd_set failed;
@@ -112,8 +118,8 @@ void WinsockTransport::Connect(const std::string& host, int port, int timeoutMs)
   std::wstring service = std::to_wstring(port);
   int rc = GetAddrInfoW(Widen(host).c_str(), service.c_str(), &hints, &list);
   if (rc != 0) {
-    if (rc == WSAHOST_NOT_FOUND || rc == WSANO_DATA || rc == WSATRY_AGAIN ||
-        rc == WSANO_RECOVERY || rc == WSAEINVAL) {
+    if (rc == WSAHOST_NOT_FOUND || rc == WSANO_DATA || rc == WSATRY_AGAIN || rc == WSANO_RECOVERY ||
+        rc == WSAEINVAL) {
       throw NetError(kNetHostNotFound, host);
     }
     throw WinsockError(rc);

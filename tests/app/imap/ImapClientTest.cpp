@@ -1,8 +1,7 @@
 // Transcript tests of the IMAP client: scripted server lines, the exact client bytes expected.
-#include "app/imap/ImapClient.h"
-
 #include <gtest/gtest.h>
 
+#include "app/imap/ImapClient.h"
 #include "app/imap/ImapErrors.h"
 #include "app/imap/ScriptedTransport.h"
 
@@ -96,7 +95,8 @@ TEST_F(ImapTranscript, CheckOfOneAccountTakesFiveRoundTrips) {
 TEST_F(ImapTranscript, ReadsOneByteAtATime) {
   SignedIn()
       .ClientRaw("A2 SELECT \"INBOX\"\r\nA3 SEARCH SEEN\r\n")
-      .ServerRaw("* 40000 EXISTS\r\n* 0 RECENT\r\nA2 OK [READ-WRITE] done\r\n* SEARCH 39999 40000\r\n")
+      .ServerRaw(
+          "* 40000 EXISTS\r\n* 0 RECENT\r\nA2 OK [READ-WRITE] done\r\n* SEARCH 39999 40000\r\n")
       .Server("A3 OK done");
   server.SetChunk(1);
   client.SignIn("imap.example.org", "anna", "geheim");
@@ -175,7 +175,8 @@ TEST_F(ImapTranscript, LoginRefusalsAndTheirNumbers) {
 TEST_F(ImapTranscript, ServerTurningTheSessionAwayIsSilent) {
   server.Server("* BYE Too many connections, try again later").ServerCloses();
   EXPECT_EQ(SignInError("anna", "geheim"), kImapErrorSilent);
-  EXPECT_EQ(description, "Der Server hat die Sitzung abgelehnt: Too many connections, try again later");
+  EXPECT_EQ(description,
+            "Der Server hat die Sitzung abgelehnt: Too many connections, try again later");
 
   ScriptedTransport later;
   ImapClient second([&] { return later.Handle(); });

@@ -1,7 +1,7 @@
 // The response parser: every prefix, one byte at a time, decoded fields, caps and bad input.
-#include "app/imap/ImapParser.h"
-
 #include <gtest/gtest.h>
+
+#include "app/imap/ImapParser.h"
 
 namespace pw::imap {
 namespace {

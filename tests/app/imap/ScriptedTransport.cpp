@@ -66,7 +66,9 @@ ScriptedTransport& ScriptedTransport::ConnectFails(std::int32_t number) {
   return *this;
 }
 
-std::unique_ptr<Transport> ScriptedTransport::Handle() { return std::make_unique<Forwarder>(*this); }
+std::unique_ptr<Transport> ScriptedTransport::Handle() {
+  return std::make_unique<Forwarder>(*this);
+}
 
 void ScriptedTransport::Connect(const std::string& h, int p, int timeoutMs) {
   ++connects_;
@@ -111,8 +113,12 @@ std::size_t ScriptedTransport::Receive(char* buffer, std::size_t capacity, int t
   }
   Step& step = steps_[next_];
   switch (step.kind) {
-    case Kind::Closes: ++next_; return 0;
-    case Kind::Silent: ++next_; throw NetError(kNetTimedOut);
+    case Kind::Closes:
+      ++next_;
+      return 0;
+    case Kind::Silent:
+      ++next_;
+      throw NetError(kNetTimedOut);
     case Kind::Server: {
       std::size_t n = std::min({capacity, chunk_, step.bytes.size() - served_});
       std::memcpy(buffer, step.bytes.data() + served_, n);
@@ -123,7 +129,9 @@ std::size_t ScriptedTransport::Receive(char* buffer, std::size_t capacity, int t
       }
       return n;
     }
-    default: problems_.push_back("unexpected receive"); throw NetError(kNetTimedOut);
+    default:
+      problems_.push_back("unexpected receive");
+      throw NetError(kNetTimedOut);
   }
 }
 
