@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/imap/ServerSecurity.h"
 #include "core/AppError.h"
 
 namespace pw {
@@ -82,8 +83,13 @@ FmStart::~FmStart() = default;
 void FmStart::Form_Load() {
   // 1. The one IMAP server for all accounts.
   globals_.ImapServerName = s_.settings.GetSetting(kSettingsApp, "Server", "Host", "localhost");
-  s_.Imap1.SetPort(static_cast<int>(
-      ParseWhole(s_.settings.GetSetting(kSettingsApp, "Server", "Port", "143"), 1, 65535, 143)));
+  const std::string security = s_.settings.GetSetting(kSettingsApp, "Server", "Sicherheit", "Keine");
+  const int defaultPort = imap::DefaultPort(security);
+  s_.Imap1.SetPort(static_cast<int>(ParseWhole(
+      s_.settings.GetSetting(kSettingsApp, "Server", "Port", std::to_string(defaultPort)), 1,
+      65535, defaultPort)));
+  s_.Imap1.SetSecurity(security,
+                       s_.settings.GetSetting(kSettingsApp, "Server", "Zertifikat-SHA256", ""));
   // 2.
   s_.loop.DoEvents();
   // 3. The timer takes 0 to 65535 ms; anything else falls back to the default.

@@ -28,6 +28,10 @@ class ImapComponent {
   virtual void SetTimeout(std::int32_t milliseconds) = 0;
   // The server's port (143 unless configured otherwise).
   virtual void SetPort(int port) = 0;
+  // How the connection is secured: the texts of the settings "Sicherheit" ("Keine",
+  // "STARTTLS", "SSL/TLS") and "Zertifikat-SHA256" (empty, or the fingerprint of the one
+  // certificate to accept).
+  virtual void SetSecurity(const std::string& sicherheit, const std::string& zertifikat) = 0;
   virtual void SignIn(const std::string& host, const std::string& user,
                       const std::string& password) = 0;
   virtual void PostSignIn() = 0;

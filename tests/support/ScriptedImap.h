@@ -27,6 +27,10 @@ class ScriptedImap : public ImapComponent, private ImapMailbox {
     log.push_back("Timeout " + std::to_string(milliseconds));
   }
   void SetPort(int value) override { port = value; }
+  void SetSecurity(const std::string& mode, const std::string& pin) override {
+    security = mode;
+    fingerprint = pin;
+  }
   void SignIn(const std::string& host, const std::string& user,
               const std::string& password) override {
     log.push_back("SignIn " + host + " " + user + " " + password);
@@ -54,6 +58,8 @@ class ScriptedImap : public ImapComponent, private ImapMailbox {
   std::optional<std::string> signedIn;
   std::int32_t timeout = 0;
   int port = 0;
+  std::string security;
+  std::string fingerprint;
   // Raise a component error at the n-th mailbox step of this user (counting from 1).
   std::string failUser;
   int failAtStep = 0;

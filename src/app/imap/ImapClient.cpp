@@ -63,8 +63,8 @@ std::string SelectCommand(const std::string& mailbox) {
 
 }  // namespace
 
-ImapClient::ImapClient(TransportFactory transports, imap::ParserLimits limits)
-    : transports_(std::move(transports)), limits_(limits) {}
+ImapClient::ImapClient(TransportFactory transports, imap::ParserLimits limits, TlsFactory tls)
+    : transports_(std::move(transports)), limits_(limits), tls_(std::move(tls)) {}
 
 ImapClient::~ImapClient() {
   if (session_) session_->Close();
@@ -75,6 +75,66 @@ void ImapClient::SetTimeout(std::int32_t milliseconds) {
 }
 
 void ImapClient::SetPort(int port) { port_ = port; }
+
+void ImapClient::SetSecurity(const std::string& sicherheit, const std::string& zertifikat) {
+  securityError_.reset();
+  security_ = {};
+  try {
+    security_ = imap::ParseSecurity(sicherheit, zertifikat);
+  } catch (const AppError& e) {
+    securityError_ = e;
+  }
+}
+
+std::unique_ptr<TlsEngine> ImapClient::Engine(const std::string& host) {
+  if (!tls_) {
+    throw TlsError(kTlsFailed, "Dieses Programm kann keine verschlüsselte Verbindung aufbauen.");
+  }
+  return tls_(host);
+}
+
+void ImapClient::AskCapabilities(ImapSession& session) {
+  std::string tag = session.QueueCapability();
+  session.Flush();
+  Completion c = session.Await(tag);
+  if (c.condition != Condition::Ok) throw CommandError("CAPABILITY", c);
+}
+
+// Connects, secures the connection as the settings ask and reads the greeting; returns with
+// the session not yet signed in (or preauthenticated) and the capabilities known.
+void ImapClient::Open(ImapSession& session, const std::string& host) {
+  imap::TlsPeer peer{host, security_.pin};
+  if (security_.mode == imap::Security::Implicit) {
+    session.OpenSecure(host, port_, timeoutMs_, Engine(host), peer);
+  } else {
+    session.Open(host, port_, timeoutMs_);
+  }
+  if (security_.mode == imap::Security::StartTls &&
+      session.State() != SessionState::NotAuthenticated) {
+    // PREAUTH: the server began the session without a login, and STARTTLS is no longer allowed.
+    throw TlsError(kTlsNotOffered,
+                   "Der Server hat die Sitzung unverschlüsselt und ohne Anmeldung begonnen; "
+                   "STARTTLS ist so nicht möglich.");
+  }
+  if (session.State() != SessionState::NotAuthenticated) return;
+  // Servers that do not name their capabilities in the greeting are asked.
+  if (!session.HasCapability("IMAP4REV1")) AskCapabilities(session);
+  if (security_.mode != imap::Security::StartTls) return;
+  if (!session.HasCapability("STARTTLS")) {
+    throw TlsError(kTlsNotOffered,
+                   "Der Server bietet keine Verschlüsselung mit STARTTLS an. Es wurde nichts "
+                   "unverschlüsselt gesendet.");
+  }
+  std::string tag = session.QueueStartTls();
+  session.Flush();
+  Completion c = session.Await(tag);
+  if (c.condition != Condition::Ok) {
+    throw TlsError(kTlsRefused,
+                   "Der Server hat STARTTLS abgelehnt: " + imap::ServerText(c.text));
+  }
+  session.StartTls(Engine(host), peer);
+  AskCapabilities(session);
+}
 
 int ImapClient::RoundTrips() const {
   return pastRoundTrips_ + (session_ ? session_->RoundTrips() : 0);
@@ -96,13 +156,18 @@ void ImapClient::SignIn(const std::string& host, const std::string& user,
   if (port_ < 1 || port_ > 65535) {
     throw imap::Error(imap::kBadArgument, "Ungültige Portnummer " + std::to_string(port_) + ".");
   }
+  if (securityError_) throw *securityError_;
   auto session = std::make_unique<ImapSession>(transports_(), limits_);
   try {
-    session->Open(host, port_, timeoutMs_);
+    Open(*session, host);
     if (session->State() == SessionState::NotAuthenticated) {
       if (session->HasCapability("LOGINDISABLED")) {
         throw imap::Error(imap::kLoginDisabled,
-                          "Der Server lässt keine Anmeldung mit unverschlüsseltem Passwort zu.");
+                          session->Secured()
+                              ? "Der Server lässt keine Anmeldung mit Passwort zu (LOGINDISABLED)."
+                              : "Der Server lässt keine Anmeldung mit unverschlüsseltem Passwort "
+                                "zu (LOGINDISABLED). Die Einstellung Sicherheit muss STARTTLS "
+                                "oder SSL/TLS sein; das Passwort wurde nicht gesendet.");
       }
       std::string tag = session->QueueLogin(user, password);
       session->Flush();

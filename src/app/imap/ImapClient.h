@@ -4,10 +4,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/ImapComponent.h"
 #include "app/imap/ImapParser.h"
+#include "app/imap/ServerSecurity.h"
+#include "platform/Tls.h"
 #include "platform/Transport.h"
 
 namespace pw {
@@ -22,13 +25,17 @@ class ImapSession;
 class ImapClient : public ImapComponent {
  public:
   using TransportFactory = std::function<std::unique_ptr<Transport>()>;
+  using TlsFactory = std::function<std::unique_ptr<TlsEngine>(const std::string& serverName)>;
 
-  explicit ImapClient(TransportFactory transports, imap::ParserLimits limits = {});
+  explicit ImapClient(TransportFactory transports, imap::ParserLimits limits = {},
+                      TlsFactory tls = {});
   ~ImapClient() override;
 
   // Values of 0 or less mean the default of 10000 ms: no call waits without limit.
   void SetTimeout(std::int32_t milliseconds) override;
   void SetPort(int port) override;
+  // Unusable texts make every SignIn fail with kTlsBadSetting, before anything is sent.
+  void SetSecurity(const std::string& sicherheit, const std::string& zertifikat) override;
   void SignIn(const std::string& host, const std::string& user,
               const std::string& password) override;
   void PostSignIn() override;
@@ -54,11 +61,17 @@ class ImapClient : public ImapComponent {
   };
 
   imap::ImapSession& SignedIn();
+  void Open(imap::ImapSession& session, const std::string& host);
+  void AskCapabilities(imap::ImapSession& session);
+  std::unique_ptr<TlsEngine> Engine(const std::string& host);
   bool IsSelected(const std::string& mailbox);
   void Retire(imap::ImapSession& session);
 
   TransportFactory transports_;
   imap::ParserLimits limits_;
+  TlsFactory tls_;
+  imap::SecuritySettings security_;
+  std::optional<AppError> securityError_;
   int timeoutMs_ = 10000;
   int port_ = 143;
   std::unique_ptr<imap::ImapSession> session_;

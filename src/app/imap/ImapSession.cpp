@@ -39,9 +39,8 @@ bool ImapSession::HasCapability(std::string_view name) const {
   return capabilities_.count(std::string(name)) != 0;
 }
 
-void ImapSession::Open(const std::string& host, int port, int timeoutMs) {
+void ImapSession::Connect(const std::string& host, int port, int timeoutMs) {
   timeoutMs_ = timeoutMs;
-  Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   try {
     transport_->Connect(host, port, timeoutMs);
   } catch (const AppError& e) {
@@ -49,7 +48,46 @@ void ImapSession::Open(const std::string& host, int port, int timeoutMs) {
   }
   SetState(SessionState::Greeting);
   sentSinceWait_ = true;  // the greeting answers the connect
+}
 
+void ImapSession::Open(const std::string& host, int port, int timeoutMs) {
+  Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  Connect(host, port, timeoutMs);
+  ReadGreeting(deadline);
+}
+
+void ImapSession::OpenSecure(const std::string& host, int port, int timeoutMs,
+                             std::unique_ptr<TlsEngine> engine, const TlsPeer& peer) {
+  Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  Connect(host, port, timeoutMs);
+  Secure(std::move(engine), peer);
+  ReadGreeting(deadline);
+}
+
+void ImapSession::Secure(std::unique_ptr<TlsEngine> engine, const TlsPeer& peer) {
+  auto secure = std::make_unique<SecureTransport>(std::move(transport_), std::move(engine));
+  SecureTransport& handshake = *secure;
+  transport_ = std::move(secure);
+  try {
+    handshake.Handshake(peer, timeoutMs_);
+  } catch (const AppError& e) {
+    Fail(e);
+  }
+  ++roundTrips_;
+  secured_ = true;
+}
+
+void ImapSession::StartTls(std::unique_ptr<TlsEngine> engine, const TlsPeer& peer) {
+  if (secured_ || !outgoing_.empty() || !pending_.empty()) {
+    throw std::logic_error("ImapSession: STARTTLS out of turn");
+  }
+  input_.clear();
+  inputPos_ = 0;
+  capabilities_.clear();
+  Secure(std::move(engine), peer);
+}
+
+void ImapSession::ReadGreeting(Clock::time_point deadline) {
   Response greeting = Next(deadline);
   if (greeting.kind != ResponseKind::Untagged) Fail(MalformedReply());
   if (!greeting.atoms.empty()) capabilities_ = {greeting.atoms.begin(), greeting.atoms.end()};
@@ -120,6 +158,15 @@ std::string ImapSession::QueueSearch(std::string_view criteria) {
 }
 
 std::string ImapSession::QueueLogout() { return Queue(Command::Logout, "LOGOUT", {}); }
+
+std::string ImapSession::QueueCapability() {
+  return Queue(Command::Capability, "CAPABILITY", {});
+}
+
+std::string ImapSession::QueueStartTls() {
+  if (secured_) throw std::logic_error("ImapSession: STARTTLS on a secured connection");
+  return Queue(Command::StartTls, "STARTTLS", {});
+}
 
 void ImapSession::Send(const std::string& bytes) {
   if (bytes.empty()) return;
@@ -269,6 +316,9 @@ void ImapSession::OnTagged(const Response& response) {
       break;
     case Command::Logout:
       if (ok) SetState(SessionState::LoggedOut);
+      break;
+    case Command::Capability:
+    case Command::StartTls:
       break;
   }
 }

@@ -14,6 +14,8 @@
 #include "app/imap/ImapParser.h"
 #include "app/imap/ImapResponse.h"
 #include "app/imap/ImapWire.h"
+#include "app/imap/SecureTransport.h"
+#include "platform/Tls.h"
 #include "platform/Transport.h"
 
 namespace pw::imap {
@@ -49,12 +51,23 @@ class ImapSession {
   // Connects and reads the greeting, both within timeoutMs, which also bounds every later
   // wait. A server that turns the session away with BYE raises 12011.
   void Open(const std::string& host, int port, int timeoutMs);
+  // The same with TLS from the first byte: the handshake and the certificate's judgement come
+  // between the connect and the greeting, all within timeoutMs.
+  void OpenSecure(const std::string& host, int port, int timeoutMs, std::unique_ptr<TlsEngine> engine,
+                  const TlsPeer& peer);
+  // After the server's OK to STARTTLS: whatever it sent after that OK is dropped unread (it
+  // came in clear and could be anybody's), the handshake runs, and the capabilities are
+  // forgotten, to be asked for again over the secured connection.
+  void StartTls(std::unique_ptr<TlsEngine> engine, const TlsPeer& peer);
+  bool Secured() const { return secured_; }
 
   std::string QueueLogin(std::string_view user, std::string_view password);
   std::string QueueSelect(std::string_view mailbox);
   // Untagged SEARCH data carries no tag, so only one search may be in flight at a time.
   std::string QueueSearch(std::string_view criteria);
   std::string QueueLogout();
+  std::string QueueCapability();
+  std::string QueueStartTls();
   void Flush();
   Completion Await(const std::string& tag);
 
@@ -69,7 +82,7 @@ class ImapSession {
   int RoundTrips() const { return roundTrips_; }
 
  private:
-  enum class Command { Login, Select, Search, Logout };
+  enum class Command { Login, Select, Search, Logout, Capability, StartTls };
   struct Pending {
     Command command;
     std::string mailbox;
@@ -89,6 +102,9 @@ class ImapSession {
   [[noreturn]] void OnConnectionClosed();
   [[noreturn]] void Fail(const AppError& error);
   void SetState(SessionState state) { state_ = state; }
+  void Connect(const std::string& host, int port, int timeoutMs);
+  void ReadGreeting(std::chrono::steady_clock::time_point deadline);
+  void Secure(std::unique_ptr<TlsEngine> engine, const TlsPeer& peer);
 
   std::unique_ptr<Transport> transport_;
   ResponseParser parser_;
@@ -111,6 +127,7 @@ class ImapSession {
   std::string byeText_;
   int roundTrips_ = 0;
   bool sentSinceWait_ = false;
+  bool secured_ = false;
 };
 
 }  // namespace pw::imap

@@ -1,0 +1,63 @@
+// Encryption of the connection to the mail server (TLS): the engine each platform supplies
+// (OpenSSL on Linux, Schannel on Windows) and the error numbers of a secured connection.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/AppError.h"
+
+namespace pw {
+
+// Our own numbers, outside the sign-in's table, so they reach the user as "Error#…".
+inline constexpr std::int32_t kTlsFailed = 12120;       // handshake or record layer failed
+inline constexpr std::int32_t kTlsUntrusted = 12121;    // no chain to a root the system trusts
+inline constexpr std::int32_t kTlsWrongHost = 12122;    // certificate not issued for the host
+inline constexpr std::int32_t kTlsPinMismatch = 12123;  // not the certificate the settings name
+inline constexpr std::int32_t kTlsNotOffered = 12124;   // STARTTLS asked for but not offered
+inline constexpr std::int32_t kTlsRefused = 12125;      // the server answered STARTTLS with NO/BAD
+inline constexpr std::int32_t kTlsBadSetting = 12126;   // "Sicherheit" or "Zertifikat" unusable
+
+inline AppError TlsError(std::int32_t number, std::string description) {
+  return AppError(number, "TLS", std::move(description));
+}
+
+using Sha256 = std::array<unsigned char, 32>;
+
+// One TLS client session, free of I/O: the caller feeds it what the server sent and sends what
+// it produces, so every wait stays under the caller's time limit. Failures raise
+// TlsError(kTlsFailed, …) with the library's reason in the description.
+class TlsEngine {
+ public:
+  virtual ~TlsEngine() = default;
+
+  // Moves the handshake on. Takes from the front of `in` what it can use (erasing it; an
+  // incomplete record stays for the next call) and appends to `out` what must go to the server.
+  // Returns true once the handshake is complete; `out` may then still hold a last flight.
+  virtual bool Handshake(std::string& in, std::string& out) = 0;
+
+  // About the server's certificate, once the handshake is complete.
+  // SHA-256 over the DER encoding of the server's own (leaf) certificate.
+  virtual Sha256 LeafSha256() const = 0;
+  // Empty when the certificate chains to a root in the system's trust store and is within its
+  // validity; otherwise the reason, for the error description. The host name is not part of it.
+  virtual std::string ChainProblem() const = 0;
+  // Whether the certificate is issued for host (a DNS name, wildcards as RFC 6125 allows them,
+  // or an IPv4/IPv6 literal compared with the certificate's IP addresses).
+  virtual bool MatchesHost(const std::string& host) const = 0;
+
+  // Seals plain text into records appended to `out`.
+  virtual void Encrypt(std::string_view plain, std::string& out) = 0;
+  // Opens the complete records at the front of `in` (erasing them) and appends their plain text
+  // to `plain`; anything the TLS layer must answer (a key update, say) is appended to `out`.
+  // Returns false once the server has ended the TLS session (close_notify).
+  virtual bool Decrypt(std::string& in, std::string& plain, std::string& out) = 0;
+};
+
+// This platform's engine for a connection to serverName (sent as SNI unless it is an address).
+std::unique_ptr<TlsEngine> MakeTlsEngine(const std::string& serverName);
+
+}  // namespace pw

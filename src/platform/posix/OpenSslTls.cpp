@@ -1,0 +1,172 @@
+// The TLS engine of the Linux build: OpenSSL over memory BIOs, so the transport keeps the I/O
+// and its time limits.
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
+
+#include <arpa/inet.h>
+
+#include <climits>
+#include <string>
+
+#include "platform/Tls.h"
+
+namespace pw {
+namespace {
+
+[[noreturn]] void Fail(const std::string& what) {
+  std::string reason;
+  unsigned long code = ERR_get_error();
+  if (code != 0) {
+    char text[256];
+    ERR_error_string_n(code, text, sizeof text);
+    reason = text;
+  }
+  ERR_clear_error();
+  throw TlsError(kTlsFailed, "Der verschlüsselte Verbindungsaufbau (TLS) ist fehlgeschlagen: " +
+                                 what + (reason.empty() ? "" : " (" + reason + ")"));
+}
+
+bool IsAddress(const std::string& host) {
+  unsigned char buffer[16];
+  return inet_pton(AF_INET, host.c_str(), buffer) == 1 ||
+         inet_pton(AF_INET6, host.c_str(), buffer) == 1;
+}
+
+class OpenSslEngine : public TlsEngine {
+ public:
+  explicit OpenSslEngine(const std::string& serverName) {
+    ERR_clear_error();
+    ctx_ = SSL_CTX_new(TLS_client_method());
+    if (!ctx_) Fail("keine TLS-Umgebung");
+    SSL_CTX_set_min_proto_version(ctx_, TLS1_2_VERSION);
+    // The chain is judged against the system's trust store; the result is read after the
+    // handshake (SSL_get_verify_result), together with the host name and a pinned certificate.
+    if (SSL_CTX_set_default_verify_paths(ctx_) != 1) ERR_clear_error();
+    SSL_CTX_set_verify(ctx_, SSL_VERIFY_NONE, nullptr);
+    ssl_ = SSL_new(ctx_);
+    if (!ssl_) Fail("keine TLS-Sitzung");
+    fromServer_ = BIO_new(BIO_s_mem());
+    toServer_ = BIO_new(BIO_s_mem());
+    if (!fromServer_ || !toServer_) Fail("kein Speicher");
+    SSL_set_bio(ssl_, fromServer_, toServer_);
+    SSL_set_connect_state(ssl_);
+    if (!serverName.empty() && !IsAddress(serverName)) {
+      SSL_set_tlsext_host_name(ssl_, serverName.c_str());
+    }
+  }
+
+  ~OpenSslEngine() override {
+    if (ssl_) {
+      SSL_free(ssl_);  // frees both BIOs
+    } else {
+      BIO_free(fromServer_);
+      BIO_free(toServer_);
+    }
+    SSL_CTX_free(ctx_);
+  }
+
+  OpenSslEngine(const OpenSslEngine&) = delete;
+  OpenSslEngine& operator=(const OpenSslEngine&) = delete;
+
+  bool Handshake(std::string& in, std::string& out) override {
+    ERR_clear_error();
+    Feed(in);
+    int r = SSL_do_handshake(ssl_);
+    Drain(out);
+    if (r == 1) return true;
+    int error = SSL_get_error(ssl_, r);
+    if (error == SSL_ERROR_WANT_READ) return false;
+    Fail("Handshake");
+  }
+
+  Sha256 LeafSha256() const override {
+    Sha256 digest{};
+    X509* leaf = SSL_get0_peer_certificate(ssl_);
+    unsigned int length = 0;
+    if (!leaf || X509_digest(leaf, EVP_sha256(), digest.data(), &length) != 1 ||
+        length != digest.size()) {
+      Fail("kein Zertifikat des Servers");
+    }
+    return digest;
+  }
+
+  std::string ChainProblem() const override {
+    long result = SSL_get_verify_result(ssl_);
+    if (result == X509_V_OK) return {};
+    return std::string(X509_verify_cert_error_string(result)) + " (" + std::to_string(result) +
+           ").";
+  }
+
+  bool MatchesHost(const std::string& host) const override {
+    X509* leaf = SSL_get0_peer_certificate(ssl_);
+    if (!leaf || host.empty()) return false;
+    if (IsAddress(host)) return X509_check_ip_asc(leaf, host.c_str(), 0) == 1;
+    return X509_check_host(leaf, host.data(), host.size(), X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS,
+                           nullptr) == 1;
+  }
+
+  void Encrypt(std::string_view plain, std::string& out) override {
+    ERR_clear_error();
+    while (!plain.empty()) {
+      int n = static_cast<int>(std::min<std::size_t>(plain.size(), INT_MAX));
+      int written = SSL_write(ssl_, plain.data(), n);
+      if (written <= 0) Fail("Senden");
+      plain.remove_prefix(static_cast<std::size_t>(written));
+    }
+    Drain(out);
+  }
+
+  bool Decrypt(std::string& in, std::string& plain, std::string& out) override {
+    ERR_clear_error();
+    Feed(in);
+    bool open = true;
+    char buffer[16384];
+    for (;;) {
+      int r = SSL_read(ssl_, buffer, sizeof buffer);
+      if (r > 0) {
+        plain.append(buffer, static_cast<std::size_t>(r));
+        continue;
+      }
+      int error = SSL_get_error(ssl_, r);
+      if (error == SSL_ERROR_WANT_READ) break;
+      if (error == SSL_ERROR_ZERO_RETURN) {
+        open = false;
+        break;
+      }
+      Fail("Empfangen");
+    }
+    Drain(out);
+    return open;
+  }
+
+ private:
+  void Feed(std::string& in) {
+    if (in.empty()) return;
+    if (BIO_write(fromServer_, in.data(), static_cast<int>(in.size())) != static_cast<int>(in.size())) {
+      Fail("kein Speicher");
+    }
+    in.clear();
+  }
+
+  void Drain(std::string& out) {
+    char buffer[16384];
+    int n;
+    while ((n = BIO_read(toServer_, buffer, sizeof buffer)) > 0) {
+      out.append(buffer, static_cast<std::size_t>(n));
+    }
+  }
+
+  SSL_CTX* ctx_ = nullptr;
+  SSL* ssl_ = nullptr;
+  BIO* fromServer_ = nullptr;
+  BIO* toServer_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<TlsEngine> MakeTlsEngine(const std::string& serverName) {
+  return std::make_unique<OpenSslEngine>(serverName);
+}
+
+}  // namespace pw
