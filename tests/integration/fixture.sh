@@ -1,8 +1,18 @@
 #!/usr/bin/env bash
-# Starts the integration tests' Dovecot in <dir> afresh, with the users and mail they expect.
+# Starts the integration tests' two Dovecots afresh, with the users and mail they expect: a
+# plain one in <dir> (no TLS at all) and one with TLS in <dir>/tls-server (STARTTLS, implicit
+# TLS, a certificate from a test CA for localhost and 127.0.0.2, listening on 127.0.0.1 and
+# 127.0.0.2; plaintext login only over TLS or from the listener's own address).
+# "fixture.sh stop <dir>" stops both.
 set -euo pipefail
-dir=$1
 dovecot=$(dirname "$0")/../../scripts/dovecot.sh
+if [ "$1" = stop ]; then
+  bash "$dovecot" stop "$2/tls-server"
+  bash "$dovecot" stop "$2"
+  exit 0
+fi
+dir=$1
+bash "$dovecot" stop "$dir/tls-server"
 bash "$dovecot" stop "$dir"
 rm -rf "$dir"
 mkdir -p "$dir"
@@ -19,3 +29,12 @@ bash "$dovecot" adduser "$dir" big riesig
 bash "$dovecot" deliver "$dir" big 39990 seen
 bash "$dovecot" deliver "$dir" big 10
 bash "$dovecot" start "$dir" >/dev/null
+
+tls=$dir/tls-server
+mkdir -p "$tls"
+bash "$dovecot" make-cert "$tls"
+echo "127.0.0.1, 127.0.0.2" >"$tls/listen"
+bash "$dovecot" adduser "$tls" anna geheim
+bash "$dovecot" deliver "$tls" anna 2
+bash "$dovecot" deliver "$tls" anna 5 seen
+bash "$dovecot" start "$tls" >/dev/null

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Runs a test program with the fixture's port and directory in its environment.
+# Runs a test program with the fixture's ports and directories in its environment.
 # Usage: run-with-dovecot.sh <dir> <program> [args...]
 set -euo pipefail
 dir=$1
 shift
 PW_DOVECOT_PORT=$(cat "$dir/port")
 PW_DOVECOT_DIR=$(cd "$dir" && pwd)
-export PW_DOVECOT_PORT PW_DOVECOT_DIR
+PW_DOVECOT_TLS_DIR=$PW_DOVECOT_DIR/tls-server
+PW_DOVECOT_TLS_PORT=$(cat "$PW_DOVECOT_TLS_DIR/port")
+PW_DOVECOT_IMAPS_PORT=$(cat "$PW_DOVECOT_TLS_DIR/imaps-port")
+export PW_DOVECOT_PORT PW_DOVECOT_DIR PW_DOVECOT_TLS_DIR PW_DOVECOT_TLS_PORT PW_DOVECOT_IMAPS_PORT
 exec "$@"
