@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "TestEnv.h"
 #include "TestSockets.h"
 #include "app/ImapComponent.h"
 #include "app/imap/ImapClient.h"
@@ -21,19 +22,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string Env(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
-
-// The fixture writes Unix paths; under Wine they are reached through drive Z:.
-std::filesystem::path HostPath(const std::string& unixPath) {
-#ifdef _WIN32
-  return std::filesystem::path("Z:" + unixPath);
-#else
-  return std::filesystem::path(unixPath);
-#endif
-}
+using test::Env;
+using test::HostPath;
 
 int Port() { return std::atoi(Env("PW_DOVECOT_PORT").c_str()); }
 
