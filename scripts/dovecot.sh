@@ -145,6 +145,8 @@ cmd_start() {
     mkdir -p "$dir/run"
     write_config "$dir" "$port" "$tls_port"
     if dovecot -c "$dir/dovecot.conf" >>"$dir/dovecot.log" 2>&1 </dev/null; then
+      # The master writes its pid file after the starting process has returned.
+      for _ in $(seq 100); do [ -s "$dir/run/master.pid" ] && break; sleep 0.05; done
       pid=$(cat "$dir/run/master.pid")
       address=127.0.0.1
       [ -f "$dir/listen" ] && address=$(sed 's/[ ,].*//' "$dir/listen")
