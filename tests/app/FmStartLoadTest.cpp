@@ -52,6 +52,37 @@ TEST(FormLoad, ReadsIntervalPositionAndServerFromTheSettings) {
   EXPECT_EQ(r.imap.port, 10143);
 }
 
+TEST(FormLoad, SecurityComesWithItsOwnDefaultPort) {
+  MainWindowRig plain;
+  plain.fm.Form_Load();
+  EXPECT_EQ(plain.imap.security, "Keine");
+  EXPECT_EQ(plain.imap.fingerprint, "");
+
+  MainWindowRig implicit;
+  implicit.settings.SaveSetting("Mail Postwacht", "Server", "Sicherheit", "SSL/TLS");
+  implicit.settings.SaveSetting("Mail Postwacht", "Server", "Zertifikat-SHA256", "AB:CD");
+  implicit.fm.Form_Load();
+  EXPECT_EQ(implicit.imap.port, 993);
+  EXPECT_EQ(implicit.imap.security, "SSL/TLS");
+  EXPECT_EQ(implicit.imap.fingerprint, "AB:CD");
+
+  // A port of its own wins; an unusable one falls back to the default of the security.
+  MainWindowRig own;
+  own.settings.SaveSetting("Mail Postwacht", "Server", "Sicherheit", "SSL/TLS");
+  own.settings.SaveSetting("Mail Postwacht", "Server", "Port", "10993");
+  own.fm.Form_Load();
+  EXPECT_EQ(own.imap.port, 10993);
+  MainWindowRig bad;
+  bad.settings.SaveSetting("Mail Postwacht", "Server", "Sicherheit", "SSL/TLS");
+  bad.settings.SaveSetting("Mail Postwacht", "Server", "Port", "0");
+  bad.fm.Form_Load();
+  EXPECT_EQ(bad.imap.port, 993);
+  MainWindowRig starttls;
+  starttls.settings.SaveSetting("Mail Postwacht", "Server", "Sicherheit", "STARTTLS");
+  starttls.fm.Form_Load();
+  EXPECT_EQ(starttls.imap.port, 143);
+}
+
 TEST(FormLoad, UnusableIntervalFallsBackToTheDefault) {
   for (const char* text : {"abc", "-1", "65536", "1e4", "", "99999999999999999999"}) {
     MainWindowRig r;
