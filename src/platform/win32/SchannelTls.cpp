@@ -1,0 +1,568 @@
+#include "platform/win32/SchannelTls.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "platform/win32/Strconv.h"
+#include "platform/win32/Win32.h"
+
+// SCH_CREDENTIALS (the only way to TLS 1.3 on Windows 11) needs UNICODE_STRING and this switch.
+#define SCHANNEL_USE_BLACKLISTS
+#ifndef SECURITY_WIN32
+#define SECURITY_WIN32
+#endif
+#include <subauth.h>
+#include <wincrypt.h>
+#include <security.h>
+#include <schannel.h>
+
+namespace pw::win32 {
+namespace {
+
+// wininet.h's SECURITY_FLAG_IGNORE_CERT_CN_INVALID, the one flag needed from there: the host
+// name is checked by MatchesHost, not by the chain policy.
+constexpr DWORD kIgnoreCertNameInvalid = 0x00001000;
+
+// The content type of a TLS alert record (RFC 5246, 6.2.1).
+constexpr char kAlertRecord = 21;
+
+constexpr std::string_view kFailed = "Der verschlüsselte Verbindungsaufbau (TLS) ist fehlgeschlagen: ";
+
+std::string Hex(unsigned long code) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08lX", code);
+  return text;
+}
+
+// The reason of a failed SSPI call, in the words the user gets to read.
+AppError SspiError(const char* call, SECURITY_STATUS status) {
+  std::string reason;
+  switch (status) {
+    case SEC_E_ALGORITHM_MISMATCH:
+      reason = "Programm und Server beherrschen kein gemeinsames Verfahren (TLS-Version oder "
+               "Verschlüsselung). ";
+      break;
+    case SEC_E_ILLEGAL_MESSAGE:
+    case SEC_E_INVALID_TOKEN:
+    case SEC_E_MESSAGE_ALTERED:
+    case SEC_E_DECRYPT_FAILURE:
+      reason = "Der Server hat ungültige oder verfälschte TLS-Daten geschickt. ";
+      break;
+    case SEC_E_CERT_UNKNOWN:
+    case SEC_E_CERT_EXPIRED:
+    case SEC_E_UNTRUSTED_ROOT:
+    case SEC_E_WRONG_PRINCIPAL:
+      reason = "Das Zertifikat des Servers wurde zurückgewiesen. ";
+      break;
+    case SEC_E_INCOMPLETE_CREDENTIALS:
+    case SEC_I_INCOMPLETE_CREDENTIALS:
+      reason = "Der Server verlangt ein Client-Zertifikat. ";
+      break;
+    case SEC_E_UNSUPPORTED_FUNCTION:
+      reason = "Die TLS-Version wird nicht unterstützt. ";
+      break;
+    default:
+      break;
+  }
+  return TlsError(kTlsFailed, std::string(kFailed) + reason + "(" + call + ": " +
+                                  Hex(static_cast<unsigned long>(status)) + ")");
+}
+
+AppError Failure(const std::string& reason) {
+  return TlsError(kTlsFailed, std::string(kFailed) + reason);
+}
+
+// Owners of what SSPI and CryptoAPI hand out.
+class Credentials {
+ public:
+  Credentials() { SecInvalidateHandle(&handle_); }
+  ~Credentials() {
+    if (SecIsValidHandle(&handle_)) FreeCredentialsHandle(&handle_);
+  }
+  Credentials(const Credentials&) = delete;
+  Credentials& operator=(const Credentials&) = delete;
+  CredHandle* Get() { return &handle_; }
+
+ private:
+  CredHandle handle_;
+};
+
+class SecurityContext {
+ public:
+  SecurityContext() { SecInvalidateHandle(&handle_); }
+  ~SecurityContext() {
+    if (SecIsValidHandle(&handle_)) DeleteSecurityContext(&handle_);
+  }
+  SecurityContext(const SecurityContext&) = delete;
+  SecurityContext& operator=(const SecurityContext&) = delete;
+  CtxtHandle* Get() { return &handle_; }
+  bool Valid() const { return SecIsValidHandle(&handle_); }
+
+ private:
+  CtxtHandle handle_;
+};
+
+struct ContextBufferFree {
+  void operator()(void* p) const { FreeContextBuffer(p); }
+};
+using ContextBuffer = std::unique_ptr<void, ContextBufferFree>;
+
+struct CertFree {
+  void operator()(const CERT_CONTEXT* p) const { CertFreeCertificateContext(p); }
+};
+using UniqueCert = std::unique_ptr<const CERT_CONTEXT, CertFree>;
+
+struct ChainFree {
+  void operator()(const CERT_CHAIN_CONTEXT* p) const { CertFreeCertificateChain(p); }
+};
+using UniqueChain = std::unique_ptr<const CERT_CHAIN_CONTEXT, ChainFree>;
+
+struct LocalMemoryFree {
+  void operator()(void* p) const { LocalFree(p); }
+};
+template <typename T>
+using LocalMemory = std::unique_ptr<T, LocalMemoryFree>;
+
+// Lowered ASCII letters, everything else as it is; DNS names compare that way.
+std::string Lower(std::string_view s) {
+  std::string result(s);
+  for (char& c : result) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return result;
+}
+
+std::string_view WithoutTrailingDot(std::string_view s) {
+  if (!s.empty() && s.back() == '.') s.remove_suffix(1);
+  return s;
+}
+
+// A decoded structure from CryptDecodeObjectEx, or nullptr when the encoding is unusable.
+template <typename T>
+LocalMemory<T> Decode(const char* type, const CRYPT_DATA_BLOB& blob) {
+  void* decoded = nullptr;
+  DWORD size = 0;
+  if (!CryptDecodeObjectEx(X509_ASN_ENCODING, type, blob.pbData, blob.cbData,
+                           CRYPT_DECODE_ALLOC_FLAG, nullptr, &decoded, &size)) {
+    return nullptr;
+  }
+  return LocalMemory<T>(static_cast<T*>(decoded));
+}
+
+std::string ChainReason(DWORD error) {
+  const std::string code = " (" + Hex(error) + ").";
+  switch (error) {
+    case static_cast<DWORD>(CERT_E_UNTRUSTEDROOT):
+      return "Die ausstellende Zertifizierungsstelle ist nicht vertrauenswürdig" + code;
+    case static_cast<DWORD>(CERT_E_CHAINING):
+      return "Die Zertifikatskette reicht nicht bis zu einer vertrauenswürdigen "
+             "Stammzertifizierungsstelle" +
+             code;
+    case static_cast<DWORD>(CERT_E_EXPIRED):
+      return "Das Zertifikat ist abgelaufen oder noch nicht gültig" + code;
+    case static_cast<DWORD>(CERT_E_WRONG_USAGE):
+      return "Das Zertifikat ist nicht für Server bestimmt" + code;
+    case static_cast<DWORD>(TRUST_E_CERT_SIGNATURE):
+      return "Die Signatur des Zertifikats ist ungültig" + code;
+    case static_cast<DWORD>(TRUST_E_BASIC_CONSTRAINTS):
+      return "Ein Zertifikat der Kette darf keine Zertifikate ausstellen" + code;
+    default:
+      return "Das Zertifikat wurde nicht als vertrauenswürdig bestätigt" + code;
+  }
+}
+
+// The policy's error for a chain status that the policy let through. Wine 8's SSL and base
+// policies pass a partial chain (issuer unknown, CERT_TRUST_IS_PARTIAL_CHAIN) as trusted, where
+// Windows answers CERT_E_CHAINING; revocation bits stay out, as nothing checks revocation.
+DWORD ErrorPolicyMissed(DWORD trustErrors) {
+  if (trustErrors & CERT_TRUST_IS_NOT_SIGNATURE_VALID) return static_cast<DWORD>(TRUST_E_CERT_SIGNATURE);
+  if (trustErrors & CERT_TRUST_IS_UNTRUSTED_ROOT) return static_cast<DWORD>(CERT_E_UNTRUSTEDROOT);
+  if (trustErrors & (CERT_TRUST_IS_PARTIAL_CHAIN | CERT_TRUST_IS_CYCLIC)) {
+    return static_cast<DWORD>(CERT_E_CHAINING);
+  }
+  if (trustErrors & CERT_TRUST_IS_NOT_TIME_VALID) return static_cast<DWORD>(CERT_E_EXPIRED);
+  if (trustErrors & CERT_TRUST_IS_NOT_VALID_FOR_USAGE) return static_cast<DWORD>(CERT_E_WRONG_USAGE);
+  if (trustErrors & CERT_TRUST_INVALID_BASIC_CONSTRAINTS) {
+    return static_cast<DWORD>(TRUST_E_BASIC_CONSTRAINTS);
+  }
+  return 0;
+}
+
+// Refuses input that cannot be the start of a TLS record (RFC 8446, 5.1): content type 20-23,
+// version 3.x, at most 2^14 + 2048 bytes. Wine (8) reads any five bytes as a record header and
+// waits for the length they happen to spell, so a plain-text greeting would end in a time-out
+// instead of a TLS error; Schannel on Windows refuses it itself.
+void CheckRecordStart(std::string_view in) {
+  if (in.empty()) return;
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(in[i]); };
+  bool valid = byte(0) >= 20 && byte(0) <= 23;
+  if (valid && in.size() >= 2) valid = byte(1) == 3;
+  if (valid && in.size() >= 5) valid = (byte(3) << 8 | byte(4)) <= (1 << 14) + 2048;
+  if (!valid) throw Failure("Der Server antwortet nicht mit TLS.");
+}
+
+// SECBUFFER_EXTRA reports input that the call did not use: the last cbBuffer bytes of it
+// (pvBuffer is not set by every version, so only the count is relied on).
+void KeepUnused(const SecBuffer& extra, std::string& in) {
+  if (extra.BufferType == SECBUFFER_EXTRA && extra.cbBuffer > 0 && extra.cbBuffer <= in.size()) {
+    in.erase(0, in.size() - extra.cbBuffer);
+  } else {
+    in.clear();
+  }
+}
+
+class SchannelTls final : public TlsEngine {
+ public:
+  explicit SchannelTls(const std::string& serverName) {
+    // SNI carries names only (RFC 6066, 3).
+    if (!serverName.empty() && !IpLiteralBytes(serverName)) target_ = Widen(serverName);
+    AcquireCredentials();
+  }
+
+  bool Handshake(std::string& in, std::string& out) override {
+    if (open_) return true;
+    if (!context_.Valid()) {
+      if (Step(nullptr, out) == Progress::Done) return Opened();
+    }
+    while (!in.empty()) {
+      Progress p = Step(&in, out);
+      if (p == Progress::Done) return Opened();
+      if (p == Progress::NeedMore) break;
+    }
+    return false;
+  }
+
+  Sha256 LeafSha256() const override { return sha256_; }
+
+  std::string ChainProblem() const override {
+    if (!leaf_) return "Der Server hat kein Zertifikat geschickt.";
+    CERT_CHAIN_PARA para{};
+    para.cbSize = sizeof para;
+    char serverAuth[] = szOID_PKIX_KP_SERVER_AUTH;
+    char* usages[] = {serverAuth};
+    para.RequestedUsage.dwType = USAGE_MATCH_TYPE_AND;
+    para.RequestedUsage.Usage.cUsageIdentifier = 1;
+    para.RequestedUsage.Usage.rgpszUsageIdentifier = usages;
+    const CERT_CHAIN_CONTEXT* chain = nullptr;
+    // The server's own intermediates come in the certificate's store; no revocation check (a
+    // mail check every few minutes should not wait on CRL servers).
+    if (!CertGetCertificateChain(nullptr, leaf_.get(), nullptr, leaf_->hCertStore, &para, 0,
+                                 nullptr, &chain)) {
+      return "Die Zertifikatskette ließ sich nicht bilden (" + Hex(GetLastError()) + ").";
+    }
+    UniqueChain owned(chain);
+    SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
+    ssl.cbSize = sizeof ssl;
+    ssl.dwAuthType = AUTHTYPE_SERVER;
+    ssl.fdwChecks = kIgnoreCertNameInvalid;
+    ssl.pwszServerName = nullptr;
+    CERT_CHAIN_POLICY_PARA policy{};
+    policy.cbSize = sizeof policy;
+    policy.pvExtraPolicyPara = &ssl;
+    CERT_CHAIN_POLICY_STATUS status{};
+    status.cbSize = sizeof status;
+    if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status)) {
+      return "Die Zertifikatskette ließ sich nicht prüfen (" + Hex(GetLastError()) + ").";
+    }
+    if (status.dwError != 0) return ChainReason(status.dwError);
+    DWORD missed = ErrorPolicyMissed(chain->TrustStatus.dwErrorStatus);
+    return missed == 0 ? std::string() : ChainReason(missed);
+  }
+
+  bool MatchesHost(const std::string& host) const override {
+    if (!leaf_) return false;
+    const CERT_INFO& info = *leaf_->pCertInfo;
+    LocalMemory<CERT_ALT_NAME_INFO> san;
+    if (const CERT_EXTENSION* ext =
+            CertFindExtension(szOID_SUBJECT_ALT_NAME2, info.cExtension, info.rgExtension)) {
+      san = Decode<CERT_ALT_NAME_INFO>(X509_ALTERNATE_NAME, ext->Value);
+    }
+    if (std::optional<std::string> ip = IpLiteralBytes(host)) {
+      // Addresses only against the SAN's iPAddress entries, never against a name.
+      if (!san) return false;
+      for (DWORD i = 0; i < san->cAltEntry; ++i) {
+        const CERT_ALT_NAME_ENTRY& e = san->rgAltEntry[i];
+        if (e.dwAltNameChoice == CERT_ALT_NAME_IP_ADDRESS && e.IPAddress.cbData == ip->size() &&
+            std::memcmp(e.IPAddress.pbData, ip->data(), ip->size()) == 0) {
+          return true;
+        }
+      }
+      return false;
+    }
+    bool anyDnsName = false;
+    if (san) {
+      for (DWORD i = 0; i < san->cAltEntry; ++i) {
+        const CERT_ALT_NAME_ENTRY& e = san->rgAltEntry[i];
+        if (e.dwAltNameChoice != CERT_ALT_NAME_DNS_NAME || e.pwszDNSName == nullptr) continue;
+        anyDnsName = true;
+        if (CertNameMatches(Narrow(e.pwszDNSName), host)) return true;
+      }
+    }
+    if (anyDnsName) return false;
+    // The common name counts only for a certificate without DNS names (RFC 6125, 6.4.4); of
+    // several, the last (most specific) one.
+    LocalMemory<CERT_NAME_INFO> subject = Decode<CERT_NAME_INFO>(X509_UNICODE_NAME, info.Subject);
+    if (!subject) return false;
+    const wchar_t* commonName = nullptr;
+    for (DWORD r = 0; r < subject->cRDN; ++r) {
+      const CERT_RDN& rdn = subject->rgRDN[r];
+      for (DWORD a = 0; a < rdn.cRDNAttr; ++a) {
+        const CERT_RDN_ATTR& attr = rdn.rgRDNAttr[a];
+        if (attr.pszObjId != nullptr && std::strcmp(attr.pszObjId, szOID_COMMON_NAME) == 0) {
+          commonName = reinterpret_cast<const wchar_t*>(attr.Value.pbData);
+        }
+      }
+    }
+    return commonName != nullptr && CertNameMatches(Narrow(commonName), host);
+  }
+
+  void Encrypt(std::string_view plain, std::string& out) override {
+    if (!open_) throw Failure("Die Verbindung ist nicht (mehr) verschlüsselt.");
+    while (!plain.empty()) {
+      std::size_t chunk =
+          std::min<std::size_t>(plain.size(), std::max<unsigned long>(sizes_.cbMaximumMessage, 1));
+      std::size_t at = out.size();
+      out.resize(at + sizes_.cbHeader + chunk + sizes_.cbTrailer);
+      char* record = out.data() + at;
+      std::memcpy(record + sizes_.cbHeader, plain.data(), chunk);
+      SecBuffer buffers[4] = {
+          {sizes_.cbHeader, SECBUFFER_STREAM_HEADER, record},
+          {static_cast<unsigned long>(chunk), SECBUFFER_DATA, record + sizes_.cbHeader},
+          {sizes_.cbTrailer, SECBUFFER_STREAM_TRAILER, record + sizes_.cbHeader + chunk},
+          {0, SECBUFFER_EMPTY, nullptr},
+      };
+      SecBufferDesc desc{SECBUFFER_VERSION, 4, buffers};
+      SECURITY_STATUS status = EncryptMessage(context_.Get(), 0, &desc, 0);
+      if (status != SEC_E_OK) {
+        out.resize(at);
+        throw SspiError("EncryptMessage", status);
+      }
+      // The trailer may come out shorter than its largest size.
+      out.resize(at + buffers[0].cbBuffer + buffers[1].cbBuffer + buffers[2].cbBuffer);
+      plain.remove_prefix(chunk);
+    }
+  }
+
+  bool Decrypt(std::string& in, std::string& plain, std::string& out) override {
+    if (closed_) return false;
+    if (!open_) throw Failure("Die Verbindung ist nicht (mehr) verschlüsselt.");
+    while (!in.empty() || renegotiating_) {
+      if (renegotiating_) {
+        Progress p = Step(&in, out);
+        if (p == Progress::NeedMore || (p == Progress::Continue && in.empty())) return true;
+        if (p == Progress::Done) {
+          renegotiating_ = false;
+          QueryStreamSizes();
+        }
+        continue;
+      }
+      CheckRecordStart(in);
+      SecBuffer buffers[4] = {
+          {static_cast<unsigned long>(in.size()), SECBUFFER_DATA, in.data()},
+          {0, SECBUFFER_EMPTY, nullptr},
+          {0, SECBUFFER_EMPTY, nullptr},
+          {0, SECBUFFER_EMPTY, nullptr},
+      };
+      SecBufferDesc desc{SECBUFFER_VERSION, 4, buffers};
+      const char recordType = in.front();
+      const std::size_t plainBefore = plain.size();
+      SECURITY_STATUS status = DecryptMessage(context_.Get(), &desc, 0, nullptr);
+      if (status == SEC_E_INCOMPLETE_MESSAGE) return true;
+      if (status != SEC_E_OK && status != SEC_I_RENEGOTIATE && status != SEC_I_CONTEXT_EXPIRED) {
+        throw SspiError("DecryptMessage", status);
+      }
+      SecBuffer noExtra{0, SECBUFFER_EMPTY, nullptr};
+      const SecBuffer* extra = &noExtra;
+      for (const SecBuffer& b : buffers) {
+        if (b.BufferType == SECBUFFER_DATA && b.cbBuffer > 0) {
+          plain.append(static_cast<const char*>(b.pvBuffer), b.cbBuffer);
+        } else if (b.BufferType == SECBUFFER_EXTRA) {
+          extra = &b;
+        }
+      }
+      KeepUnused(*extra, in);
+      // Wine (8) reports the server's close_notify as an empty SEC_E_OK instead of
+      // SEC_I_CONTEXT_EXPIRED; in TLS 1.2, its only version there, the record header still
+      // shows an alert. No other alert reaches here: fatal ones fail the call, and warnings
+      // besides close_notify answer renegotiations that we never start.
+      const bool emptyAlert = status == SEC_E_OK && recordType == kAlertRecord &&
+                              plain.size() == plainBefore;
+      if (status == SEC_I_CONTEXT_EXPIRED || emptyAlert) {
+        closed_ = true;
+        return false;
+      }
+      // A TLS 1.2 renegotiation or a TLS 1.3 message after the handshake (session ticket, key
+      // update): what follows goes to InitializeSecurityContext until it is done with it
+      // ("Recognizing a Request to Renegotiate a Connection" on learn.microsoft.com).
+      if (status == SEC_I_RENEGOTIATE) renegotiating_ = true;
+    }
+    return true;
+  }
+
+ private:
+  enum class Progress { NeedMore, Continue, Done };
+
+  static constexpr unsigned long kRequest = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT |
+                                            ISC_REQ_CONFIDENTIALITY | ISC_REQ_ALLOCATE_MEMORY |
+                                            ISC_REQ_STREAM | ISC_REQ_USE_SUPPLIED_CREDS |
+                                            ISC_REQ_MANUAL_CRED_VALIDATION;
+
+  // TLS 1.2 and 1.3 through SCH_CREDENTIALS where the system knows it (Windows 10 1809 and
+  // later); otherwise the older SCHANNEL_CRED, which reaches at most TLS 1.2 there.
+  void AcquireCredentials() {
+    const DWORD flags = SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS |
+                        SCH_CRED_NO_SERVERNAME_CHECK | SCH_USE_STRONG_CRYPTO;
+    TLS_PARAMETERS tls{};
+    tls.grbitDisabledProtocols = static_cast<DWORD>(~(SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT));
+    SCH_CREDENTIALS modern{};
+    modern.dwVersion = SCH_CREDENTIALS_VERSION;
+    modern.dwFlags = flags;
+    modern.cTlsParameters = 1;
+    modern.pTlsParameters = &tls;
+    SECURITY_STATUS status = Acquire(&modern);
+    if (status == SEC_E_OK) return;
+    SCHANNEL_CRED legacy{};
+    legacy.dwVersion = SCHANNEL_CRED_VERSION;
+    legacy.dwFlags = flags;
+    legacy.grbitEnabledProtocols = SP_PROT_TLS1_2_CLIENT;
+    status = Acquire(&legacy);
+    if (status != SEC_E_OK) throw SspiError("AcquireCredentialsHandle", status);
+  }
+
+  SECURITY_STATUS Acquire(void* authData) {
+    wchar_t package[] = UNISP_NAME_W;
+    TimeStamp expiry;
+    return AcquireCredentialsHandleW(nullptr, package, SECPKG_CRED_OUTBOUND, nullptr, authData,
+                                     nullptr, nullptr, credentials_.Get(), &expiry);
+  }
+
+  // One call of InitializeSecurityContext: in == nullptr for the first, which only produces
+  // the ClientHello. Consumes from in what it used and appends its answer to out.
+  Progress Step(std::string* in, std::string& out) {
+    if (in) CheckRecordStart(*in);
+    for (int attempt = 0;; ++attempt) {
+      SecBuffer inBuffers[2] = {
+          {in ? static_cast<unsigned long>(in->size()) : 0, SECBUFFER_TOKEN,
+           in ? in->data() : nullptr},
+          {0, SECBUFFER_EMPTY, nullptr},
+      };
+      SecBufferDesc inDesc{SECBUFFER_VERSION, 2, inBuffers};
+      SecBuffer outBuffers[1] = {{0, SECBUFFER_TOKEN, nullptr}};
+      SecBufferDesc outDesc{SECBUFFER_VERSION, 1, outBuffers};
+      const bool first = !context_.Valid();
+      unsigned long attributes = 0;
+      SECURITY_STATUS status = InitializeSecurityContextW(
+          credentials_.Get(), first ? nullptr : context_.Get(),
+          target_.empty() ? nullptr : target_.data(), kRequest, 0, 0, in ? &inDesc : nullptr, 0,
+          context_.Get(), &outDesc, &attributes, nullptr);
+      ContextBuffer token(outBuffers[0].pvBuffer);
+      if (status == SEC_E_INCOMPLETE_MESSAGE) return Progress::NeedMore;
+      if (status == SEC_I_INCOMPLETE_CREDENTIALS && attempt == 0) {
+        // The server asks for a client certificate; we have none, and Schannel answers without
+        // one when asked again with the same input.
+        continue;
+      }
+      if (status != SEC_E_OK && status != SEC_I_CONTINUE_NEEDED) {
+        throw SspiError("InitializeSecurityContext", status);
+      }
+      if (token && outBuffers[0].cbBuffer > 0) {
+        out.append(static_cast<const char*>(token.get()), outBuffers[0].cbBuffer);
+      }
+      if (in) KeepUnused(inBuffers[1], *in);
+      return status == SEC_E_OK ? Progress::Done : Progress::Continue;
+    }
+  }
+
+  bool Opened() {
+    // Wine (8) takes SCH_CREDENTIALS but not its disabled protocols, and agrees to TLS 1.0
+    // and 1.1; so the version is checked here, on every system.
+    SecPkgContext_ConnectionInfo connection{};
+    SECURITY_STATUS status =
+        QueryContextAttributesW(context_.Get(), SECPKG_ATTR_CONNECTION_INFO, &connection);
+    if (status != SEC_E_OK) {
+      throw SspiError("QueryContextAttributes(SECPKG_ATTR_CONNECTION_INFO)", status);
+    }
+    if ((connection.dwProtocol & (SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT)) == 0) {
+      throw Failure("Der Server beherrscht nur TLS-Versionen vor 1.2 (Protokoll " +
+                    Hex(connection.dwProtocol) + ").");
+    }
+    QueryStreamSizes();
+    const CERT_CONTEXT* remote = nullptr;
+    status = QueryContextAttributesW(context_.Get(), SECPKG_ATTR_REMOTE_CERT_CONTEXT, &remote);
+    if (status != SEC_E_OK || remote == nullptr) {
+      throw SspiError("QueryContextAttributes(SECPKG_ATTR_REMOTE_CERT_CONTEXT)", status);
+    }
+    leaf_.reset(remote);
+    DWORD size = static_cast<DWORD>(sha256_.size());
+    if (!CryptHashCertificate2(L"SHA256", 0, nullptr, leaf_->pbCertEncoded,
+                               leaf_->cbCertEncoded, sha256_.data(), &size) ||
+        size != sha256_.size()) {
+      throw Failure("SHA-256 des Zertifikats nicht berechenbar (" + Hex(GetLastError()) + ").");
+    }
+    open_ = true;
+    return true;
+  }
+
+  void QueryStreamSizes() {
+    SECURITY_STATUS status =
+        QueryContextAttributesW(context_.Get(), SECPKG_ATTR_STREAM_SIZES, &sizes_);
+    if (status != SEC_E_OK) throw SspiError("QueryContextAttributes(SECPKG_ATTR_STREAM_SIZES)", status);
+  }
+
+  std::wstring target_;
+  Credentials credentials_;
+  SecurityContext context_;
+  SecPkgContext_StreamSizes sizes_{};
+  UniqueCert leaf_;
+  Sha256 sha256_{};
+  bool open_ = false;
+  bool renegotiating_ = false;
+  bool closed_ = false;
+};
+
+}  // namespace
+
+bool CertNameMatches(std::string_view pattern, std::string_view host) {
+  std::string p = Lower(WithoutTrailingDot(pattern));
+  std::string h = Lower(WithoutTrailingDot(host));
+  if (p.empty() || h.empty()) return false;
+  if (p.compare(0, 2, "*.") != 0) return p == h;
+  // "*.example.org": the rest must itself hold a dot, so "*.org" covers nothing.
+  std::string_view rest = std::string_view(p).substr(1);
+  if (rest.find('.', 1) == std::string_view::npos || rest.find('*') != std::string_view::npos) {
+    return false;
+  }
+  std::size_t dot = h.find('.');
+  if (dot == 0 || dot == std::string::npos) return false;
+  return std::string_view(h).substr(dot) == rest;
+}
+
+std::optional<std::string> IpLiteralBytes(std::string_view host) {
+  std::string text(host);
+  if (text.size() >= 2 && text.front() == '[' && text.back() == ']') {
+    text = text.substr(1, text.size() - 2);
+  }
+  in_addr v4{};
+  if (inet_pton(AF_INET, text.c_str(), &v4) == 1) {
+    return std::string(reinterpret_cast<const char*>(&v4), sizeof v4);
+  }
+  if (std::size_t zone = text.find('%'); zone != std::string::npos) text.resize(zone);
+  in6_addr v6{};
+  if (inet_pton(AF_INET6, text.c_str(), &v6) == 1) {
+    return std::string(reinterpret_cast<const char*>(&v6), sizeof v6);
+  }
+  return std::nullopt;
+}
+
+}  // namespace pw::win32
+
+namespace pw {
+
+std::unique_ptr<TlsEngine> MakeTlsEngine(const std::string& serverName) {
+  return std::make_unique<win32::SchannelTls>(serverName);
+}
+
+}  // namespace pw
