@@ -1,6 +1,7 @@
 #include "platform/win32/SchannelTls.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -119,6 +120,30 @@ struct ChainFree {
   void operator()(const CERT_CHAIN_CONTEXT* p) const { CertFreeCertificateChain(p); }
 };
 using UniqueChain = std::unique_ptr<const CERT_CHAIN_CONTEXT, ChainFree>;
+
+class ChainEngine {
+ public:
+  // An engine of our own for each check rather than the process's default one: Wine (8) keeps
+  // the stores that the default engine opened first, so a root added later would not count.
+  // The size ends before Windows 7's exclusive-root fields, which Wine refuses; every Windows
+  // takes the shorter form.
+  ChainEngine() {
+    CERT_CHAIN_ENGINE_CONFIG config{};
+    config.cbSize = static_cast<DWORD>(offsetof(CERT_CHAIN_ENGINE_CONFIG, CycleDetectionModulus) +
+                                       sizeof config.CycleDetectionModulus);
+    if (!CertCreateCertificateChainEngine(&config, &engine_)) engine_ = nullptr;
+  }
+  ~ChainEngine() {
+    if (engine_ != nullptr) CertFreeCertificateChainEngine(engine_);
+  }
+  ChainEngine(const ChainEngine&) = delete;
+  ChainEngine& operator=(const ChainEngine&) = delete;
+  // nullptr (the default engine) when no own one could be made.
+  HCERTCHAINENGINE Get() const { return engine_; }
+
+ private:
+  HCERTCHAINENGINE engine_ = nullptr;
+};
 
 struct LocalMemoryFree {
   void operator()(void* p) const { LocalFree(p); }
@@ -247,9 +272,10 @@ class SchannelTls final : public TlsEngine {
     para.RequestedUsage.Usage.cUsageIdentifier = 1;
     para.RequestedUsage.Usage.rgpszUsageIdentifier = usages;
     const CERT_CHAIN_CONTEXT* chain = nullptr;
+    ChainEngine engine;
     // The server's own intermediates come in the certificate's store; no revocation check (a
     // mail check every few minutes should not wait on CRL servers).
-    if (!CertGetCertificateChain(nullptr, leaf_.get(), nullptr, leaf_->hCertStore, &para, 0,
+    if (!CertGetCertificateChain(engine.Get(), leaf_.get(), nullptr, leaf_->hCertStore, &para, 0,
                                  nullptr, &chain)) {
       return "Die Zertifikatskette ließ sich nicht bilden (" + Hex(GetLastError()) + ").";
     }
