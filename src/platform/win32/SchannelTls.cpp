@@ -299,50 +299,7 @@ class SchannelTls final : public TlsEngine {
   }
 
   bool MatchesHost(const std::string& host) const override {
-    if (!leaf_) return false;
-    const CERT_INFO& info = *leaf_->pCertInfo;
-    LocalMemory<CERT_ALT_NAME_INFO> san;
-    if (const CERT_EXTENSION* ext =
-            CertFindExtension(szOID_SUBJECT_ALT_NAME2, info.cExtension, info.rgExtension)) {
-      san = Decode<CERT_ALT_NAME_INFO>(X509_ALTERNATE_NAME, ext->Value);
-    }
-    if (std::optional<std::string> ip = IpLiteralBytes(host)) {
-      // Addresses only against the SAN's iPAddress entries, never against a name.
-      if (!san) return false;
-      for (DWORD i = 0; i < san->cAltEntry; ++i) {
-        const CERT_ALT_NAME_ENTRY& e = san->rgAltEntry[i];
-        if (e.dwAltNameChoice == CERT_ALT_NAME_IP_ADDRESS && e.IPAddress.cbData == ip->size() &&
-            std::memcmp(e.IPAddress.pbData, ip->data(), ip->size()) == 0) {
-          return true;
-        }
-      }
-      return false;
-    }
-    bool anyDnsName = false;
-    if (san) {
-      for (DWORD i = 0; i < san->cAltEntry; ++i) {
-        const CERT_ALT_NAME_ENTRY& e = san->rgAltEntry[i];
-        if (e.dwAltNameChoice != CERT_ALT_NAME_DNS_NAME || e.pwszDNSName == nullptr) continue;
-        anyDnsName = true;
-        if (CertNameMatches(Narrow(e.pwszDNSName), host)) return true;
-      }
-    }
-    if (anyDnsName) return false;
-    // The common name counts only for a certificate without DNS names (RFC 6125, 6.4.4); of
-    // several, the last (most specific) one.
-    LocalMemory<CERT_NAME_INFO> subject = Decode<CERT_NAME_INFO>(X509_UNICODE_NAME, info.Subject);
-    if (!subject) return false;
-    const wchar_t* commonName = nullptr;
-    for (DWORD r = 0; r < subject->cRDN; ++r) {
-      const CERT_RDN& rdn = subject->rgRDN[r];
-      for (DWORD a = 0; a < rdn.cRDNAttr; ++a) {
-        const CERT_RDN_ATTR& attr = rdn.rgRDNAttr[a];
-        if (attr.pszObjId != nullptr && std::strcmp(attr.pszObjId, szOID_COMMON_NAME) == 0) {
-          commonName = reinterpret_cast<const wchar_t*>(attr.Value.pbData);
-        }
-      }
-    }
-    return commonName != nullptr && CertNameMatches(Narrow(commonName), host);
+    return leaf_ && CertificateMatchesHost(*leaf_, host);
   }
 
   void Encrypt(std::string_view plain, std::string& out) override {
@@ -564,6 +521,52 @@ bool CertNameMatches(std::string_view pattern, std::string_view host) {
   std::size_t dot = h.find('.');
   if (dot == 0 || dot == std::string::npos) return false;
   return std::string_view(h).substr(dot) == rest;
+}
+
+bool CertificateMatchesHost(const CERT_CONTEXT& cert, std::string_view host) {
+  const CERT_INFO& info = *cert.pCertInfo;
+  LocalMemory<CERT_ALT_NAME_INFO> san;
+  if (const CERT_EXTENSION* ext =
+          CertFindExtension(szOID_SUBJECT_ALT_NAME2, info.cExtension, info.rgExtension)) {
+    san = Decode<CERT_ALT_NAME_INFO>(X509_ALTERNATE_NAME, ext->Value);
+  }
+  if (std::optional<std::string> ip = IpLiteralBytes(host)) {
+    // Addresses only against the SAN's iPAddress entries, never against a name.
+    if (!san) return false;
+    for (DWORD i = 0; i < san->cAltEntry; ++i) {
+      const CERT_ALT_NAME_ENTRY& e = san->rgAltEntry[i];
+      if (e.dwAltNameChoice == CERT_ALT_NAME_IP_ADDRESS && e.IPAddress.cbData == ip->size() &&
+          std::memcmp(e.IPAddress.pbData, ip->data(), ip->size()) == 0) {
+        return true;
+      }
+    }
+    return false;
+  }
+  bool anyDnsName = false;
+  if (san) {
+    for (DWORD i = 0; i < san->cAltEntry; ++i) {
+      const CERT_ALT_NAME_ENTRY& e = san->rgAltEntry[i];
+      if (e.dwAltNameChoice != CERT_ALT_NAME_DNS_NAME || e.pwszDNSName == nullptr) continue;
+      anyDnsName = true;
+      if (CertNameMatches(Narrow(e.pwszDNSName), host)) return true;
+    }
+  }
+  if (anyDnsName) return false;
+  // The common name counts only for a certificate without DNS names (RFC 6125, 6.4.4); of
+  // several, the last (most specific) one.
+  LocalMemory<CERT_NAME_INFO> subject = Decode<CERT_NAME_INFO>(X509_UNICODE_NAME, info.Subject);
+  if (!subject) return false;
+  const wchar_t* commonName = nullptr;
+  for (DWORD r = 0; r < subject->cRDN; ++r) {
+    const CERT_RDN& rdn = subject->rgRDN[r];
+    for (DWORD a = 0; a < rdn.cRDNAttr; ++a) {
+      const CERT_RDN_ATTR& attr = rdn.rgRDNAttr[a];
+      if (attr.pszObjId != nullptr && std::strcmp(attr.pszObjId, szOID_COMMON_NAME) == 0) {
+        commonName = reinterpret_cast<const wchar_t*>(attr.Value.pbData);
+      }
+    }
+  }
+  return commonName != nullptr && CertNameMatches(Narrow(commonName), host);
 }
 
 std::optional<std::string> IpLiteralBytes(std::string_view host) {
