@@ -6,7 +6,10 @@
 #include "TestTrust.h"
 #include "platform/win32/Win32.h"
 
+// After <windows.h>, which it needs.
+// clang-format off
 #include <wincrypt.h>
+// clang-format on
 
 namespace pw::test {
 namespace {
@@ -23,14 +26,13 @@ HCERTSTORE OpenUserRoot() {
 
 std::string PemToDer(const std::string& pem) {
   DWORD size = 0;
-  if (!CryptStringToBinaryA(pem.c_str(), static_cast<DWORD>(pem.size()),
-                            CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr, nullptr)) {
+  if (!CryptStringToBinaryA(pem.c_str(), static_cast<DWORD>(pem.size()), CRYPT_STRING_BASE64HEADER,
+                            nullptr, &size, nullptr, nullptr)) {
     return {};
   }
   std::string der(size, '\0');
-  if (!CryptStringToBinaryA(pem.c_str(), static_cast<DWORD>(pem.size()),
-                            CRYPT_STRING_BASE64HEADER, reinterpret_cast<BYTE*>(der.data()), &size,
-                            nullptr, nullptr)) {
+  if (!CryptStringToBinaryA(pem.c_str(), static_cast<DWORD>(pem.size()), CRYPT_STRING_BASE64HEADER,
+                            reinterpret_cast<BYTE*>(der.data()), &size, nullptr, nullptr)) {
     return {};
   }
   der.resize(size);
@@ -64,10 +66,9 @@ void ForgetTestRoot() {
   if (wanted != nullptr) {
     // Wine (8) reports a deletion from the user's ROOT system store as done but keeps the
     // certificate; through the registry store below it the deletion sticks.
-    for (HCERTSTORE store :
-         {CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER,
-                        L"ROOT"),
-          OpenUserRoot()}) {
+    for (HCERTSTORE store : {CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0,
+                                           CERT_SYSTEM_STORE_CURRENT_USER, L"ROOT"),
+                             OpenUserRoot()}) {
       if (store == nullptr) continue;
       // Deleting frees the context it is given. A few rounds, for copies in several of the
       // stores behind the system store, but no endless one where a deletion does not stick.

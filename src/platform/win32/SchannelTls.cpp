@@ -15,10 +15,13 @@
 #ifndef SECURITY_WIN32
 #define SECURITY_WIN32
 #endif
+// Each of these needs the ones before it.
+// clang-format off
 #include <subauth.h>
 #include <wincrypt.h>
 #include <security.h>
 #include <schannel.h>
+// clang-format on
 
 namespace pw::win32 {
 namespace {
@@ -30,7 +33,8 @@ constexpr DWORD kIgnoreCertNameInvalid = 0x00001000;
 // The content type of a TLS alert record (RFC 5246, 6.2.1).
 constexpr char kAlertRecord = 21;
 
-constexpr std::string_view kFailed = "Der verschlüsselte Verbindungsaufbau (TLS) ist fehlgeschlagen: ";
+constexpr std::string_view kFailed =
+    "Der verschlüsselte Verbindungsaufbau (TLS) ist fehlgeschlagen: ";
 
 std::string Hex(unsigned long code) {
   char text[16];
@@ -43,8 +47,9 @@ AppError SspiError(const char* call, SECURITY_STATUS status) {
   std::string reason;
   switch (status) {
     case SEC_E_ALGORITHM_MISMATCH:
-      reason = "Programm und Server beherrschen kein gemeinsames Verfahren (TLS-Version oder "
-               "Verschlüsselung). ";
+      reason =
+          "Programm und Server beherrschen kein gemeinsames Verfahren (TLS-Version oder "
+          "Verschlüsselung). ";
       break;
     case SEC_E_ILLEGAL_MESSAGE:
     case SEC_E_INVALID_TOKEN:
@@ -203,13 +208,17 @@ std::string ChainReason(DWORD error) {
 // policies pass a partial chain (issuer unknown, CERT_TRUST_IS_PARTIAL_CHAIN) as trusted, where
 // Windows answers CERT_E_CHAINING; revocation bits stay out, as nothing checks revocation.
 DWORD ErrorPolicyMissed(DWORD trustErrors) {
-  if (trustErrors & CERT_TRUST_IS_NOT_SIGNATURE_VALID) return static_cast<DWORD>(TRUST_E_CERT_SIGNATURE);
+  if (trustErrors & CERT_TRUST_IS_NOT_SIGNATURE_VALID) {
+    return static_cast<DWORD>(TRUST_E_CERT_SIGNATURE);
+  }
   if (trustErrors & CERT_TRUST_IS_UNTRUSTED_ROOT) return static_cast<DWORD>(CERT_E_UNTRUSTEDROOT);
   if (trustErrors & (CERT_TRUST_IS_PARTIAL_CHAIN | CERT_TRUST_IS_CYCLIC)) {
     return static_cast<DWORD>(CERT_E_CHAINING);
   }
   if (trustErrors & CERT_TRUST_IS_NOT_TIME_VALID) return static_cast<DWORD>(CERT_E_EXPIRED);
-  if (trustErrors & CERT_TRUST_IS_NOT_VALID_FOR_USAGE) return static_cast<DWORD>(CERT_E_WRONG_USAGE);
+  if (trustErrors & CERT_TRUST_IS_NOT_VALID_FOR_USAGE) {
+    return static_cast<DWORD>(CERT_E_WRONG_USAGE);
+  }
   if (trustErrors & CERT_TRUST_INVALID_BASIC_CONSTRAINTS) {
     return static_cast<DWORD>(TRUST_E_BASIC_CONSTRAINTS);
   }
@@ -371,8 +380,8 @@ class SchannelTls final : public TlsEngine {
       // SEC_I_CONTEXT_EXPIRED; in TLS 1.2, its only version there, the record header still
       // shows an alert. No other alert reaches here: fatal ones fail the call, and warnings
       // besides close_notify answer renegotiations that we never start.
-      const bool emptyAlert = status == SEC_E_OK && recordType == kAlertRecord &&
-                              plain.size() == plainBefore;
+      const bool emptyAlert =
+          status == SEC_E_OK && recordType == kAlertRecord && plain.size() == plainBefore;
       if (status == SEC_I_CONTEXT_EXPIRED || emptyAlert) {
         closed_ = true;
         return false;
@@ -399,7 +408,8 @@ class SchannelTls final : public TlsEngine {
     const DWORD flags = SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS |
                         SCH_CRED_NO_SERVERNAME_CHECK | SCH_USE_STRONG_CRYPTO;
     TLS_PARAMETERS tls{};
-    tls.grbitDisabledProtocols = static_cast<DWORD>(~(SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT));
+    tls.grbitDisabledProtocols =
+        static_cast<DWORD>(~(SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT));
     SCH_CREDENTIALS modern{};
     modern.dwVersion = SCH_CREDENTIALS_VERSION;
     modern.dwFlags = flags;
@@ -480,8 +490,8 @@ class SchannelTls final : public TlsEngine {
     }
     leaf_.reset(remote);
     DWORD size = static_cast<DWORD>(sha256_.size());
-    if (!CryptHashCertificate2(L"SHA256", 0, nullptr, leaf_->pbCertEncoded,
-                               leaf_->cbCertEncoded, sha256_.data(), &size) ||
+    if (!CryptHashCertificate2(L"SHA256", 0, nullptr, leaf_->pbCertEncoded, leaf_->cbCertEncoded,
+                               sha256_.data(), &size) ||
         size != sha256_.size()) {
       throw Failure("SHA-256 des Zertifikats nicht berechenbar (" + Hex(GetLastError()) + ").");
     }
@@ -492,7 +502,8 @@ class SchannelTls final : public TlsEngine {
   void QueryStreamSizes() {
     SECURITY_STATUS status =
         QueryContextAttributesW(context_.Get(), SECPKG_ATTR_STREAM_SIZES, &sizes_);
-    if (status != SEC_E_OK) throw SspiError("QueryContextAttributes(SECPKG_ATTR_STREAM_SIZES)", status);
+    if (status != SEC_E_OK)
+      throw SspiError("QueryContextAttributes(SECPKG_ATTR_STREAM_SIZES)", status);
   }
 
   std::wstring target_;

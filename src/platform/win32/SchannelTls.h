@@ -8,7 +8,10 @@
 #include "platform/Tls.h"
 #include "platform/win32/Win32.h"
 
+// After <windows.h>, which it needs.
+// clang-format off
 #include <wincrypt.h>
+// clang-format on
 
 namespace pw::win32 {
 
