@@ -147,6 +147,10 @@ cmd_start() {
     if dovecot -c "$dir/dovecot.conf" >>"$dir/dovecot.log" 2>&1 </dev/null; then
       # The master writes its pid file after the starting process has returned.
       for _ in $(seq 100); do [ -s "$dir/run/master.pid" ] && break; sleep 0.05; done
+      if [ ! -s "$dir/run/master.pid" ]; then
+        pkill -f -- "-c $dir/dovecot.conf" || true
+        die "Dovecot wrote no pid file, see $dir/dovecot.log"
+      fi
       pid=$(cat "$dir/run/master.pid")
       address=127.0.0.1
       [ -f "$dir/listen" ] && address=$(sed 's/[ ,].*//' "$dir/listen")
