@@ -5,6 +5,8 @@
 # Usage: demo-accounts.sh users <dovecot-dir>            add the users and their mail
 #        demo-accounts.sh registry <wineprefix> <port> [timer-ms]
 #                                                       write server and accounts for postwacht.exe
+# With DEMO_SICHERHEIT set ("STARTTLS" or "SSL/TLS") the server is "localhost" and is reached
+# with that security; DEMO_ZERTIFIKAT, if set, is the pinned certificate's SHA-256 fingerprint.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
@@ -45,7 +47,13 @@ case ${1:-} in
     reg=$(mktemp --suffix=.reg)
     {
       printf 'Windows Registry Editor Version 5.00\r\n\r\n'
-      printf '[%s\\Server]\r\n"Host"="127.0.0.1"\r\n"Port"="%s"\r\n\r\n' "$base" "$port"
+      if [ -n "${DEMO_SICHERHEIT:-}" ]; then
+        printf '[%s\\Server]\r\n"Host"="localhost"\r\n"Port"="%s"\r\n' "$base" "$port"
+        printf '"Sicherheit"="%s"\r\n"Zertifikat-SHA256"="%s"\r\n\r\n' "$DEMO_SICHERHEIT" \
+          "${DEMO_ZERTIFIKAT:-}"
+      else
+        printf '[%s\\Server]\r\n"Host"="127.0.0.1"\r\n"Port"="%s"\r\n\r\n' "$base" "$port"
+      fi
       printf '[%s\\Timer]\r\n"Timer1"="%s"\r\n\r\n' "$base" "$timer"
       for a in "${accounts[@]}"; do
         IFS='|' read -r name user password _ _ <<<"$a"
@@ -61,7 +69,7 @@ case ${1:-} in
     rm -f "$reg"
     ;;
   *)
-    sed -n '5,7p' "$0" >&2
+    sed -n '5,9p' "$0" >&2
     exit 2
     ;;
 esac

@@ -135,6 +135,7 @@ TEST_F(TlsServer, EngineSpeaksImapAndDescribesTheCertificate) {
   EXPECT_NE(e.ChainProblem(), "") << "nobody trusts the test CA";
   EXPECT_TRUE(e.MatchesHost("localhost"));
   EXPECT_TRUE(e.MatchesHost("LocalHost"));
+  EXPECT_TRUE(e.MatchesHost("localhost."));
   EXPECT_TRUE(e.MatchesHost("127.0.0.2"));
   EXPECT_FALSE(e.MatchesHost("127.0.0.1"));
   EXPECT_FALSE(e.MatchesHost("example.org"));

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end: a real Dovecot with the demo mailboxes, the demo accounts in Wine's registry, and
 # the real postwacht.exe under Wine and Xvfb. Checks the tree that the check run fills, the
-# new-message windows, and that a message delivered between two runs is announced once.
+# new-message windows, and that a message delivered between two runs is announced once; then
+# the same server over TLS: refused while its certificate is unknown, counted once it is pinned.
 # Usage: e2e.sh <postwacht.exe> <pwdriver.exe> <artefact directory>
 set -euo pipefail
 exe=$1 driver=$2 out=$3
@@ -45,6 +46,7 @@ wait_for() {
 
 echo "== demo server and accounts"
 rm -rf "$imap"
+"$scripts/dovecot.sh" make-cert "$imap"
 port=$("$scripts/dovecot.sh" start "$imap")
 "$scripts/demo-accounts.sh" users "$imap"
 "$wine_run" reg delete "$key" /f >/dev/null 2>&1 || true
@@ -83,12 +85,50 @@ wait_for "status=Suchlauf beendet ..." 30 info
 wait_for "windows=4" 5 windows "Neue Nachricht!"
 shot second-check
 
+quit() {
+  drive command 103
+  drive answer "Beenden!" "kuf" 10000 >/dev/null
+  drive wait-gone 15000 || fail "the program did not end"
+  code=0
+  wait "$pid" || code=$?
+  pid=
+  [ "$code" -eq 0 ] || fail "the program ended with exit code $code"
+}
+
 echo "== quit with the exit password"
-drive command 103
-drive answer "Beenden!" "kuf" 10000 >/dev/null
-drive wait-gone 15000 || fail "the program did not end"
-code=0
-wait "$pid" || code=$?
-pid=
-[ "$code" -eq 0 ] || fail "the program ended with exit code $code"
+quit
+
+echo "== SSL/TLS with a certificate nobody trusts: one error per account, nothing signed in"
+tls_port=$(cat "$imap/imaps-port")
+fingerprint=$(cat "$imap/tls/cert.sha256")
+DEMO_SICHERHEIT=SSL/TLS "$scripts/demo-accounts.sh" registry "$WINEPREFIX" "$tls_port" 60000
+"$wine_run" "$exe" >"$out/postwacht-untrusted.log" 2>&1 &
+pid=$!
+drive find 30000 >/dev/null || fail "the main window did not appear"
+for n in 1 2 3; do
+  wait_for "windows=1" 30 windows "Mailpostwacht unerwarteter Fehler!"
+  grep -q "^window=.*|Error#12121: Das Zertifikat des Servers ist nicht vertrauenswürdig: .*$fingerprint" \
+    <<<"$out_text" || fail "expected the untrusted certificate error in:"$'\n'"$out_text"
+  [ "$n" = 1 ] && shot tls-untrusted
+  drive click "Mailpostwacht unerwarteter Fehler!" 1 >/dev/null
+  sleep 1
+done
+wait_for "status=Suchlauf beendet ..." 30 info
+expect "nodes=0" "$out_text"
+quit
+
+echo "== SSL/TLS with the certificate pinned: the counts as before"
+DEMO_SICHERHEIT=SSL/TLS DEMO_ZERTIFIKAT=$fingerprint \
+  "$scripts/demo-accounts.sh" registry "$WINEPREFIX" "$tls_port" 60000
+"$wine_run" "$exe" >"$out/postwacht-pinned.log" 2>&1 &
+pid=$!
+drive find 30000 >/dev/null || fail "the main window did not appear"
+wait_for "status=Suchlauf beendet ..." 60 info
+for line in "node=2|-|Nachrichten ungelesen (1)" "node=2|-|Nachrichten gesamt (6)" \
+            "node=2|-|Nachrichten ungelesen (3)" "node=2|-|Nachrichten gesamt (12)" "nodes=9"; do
+  expect "$line" "$out_text"
+done
+wait_for "windows=0" 5 windows "Mailpostwacht unerwarteter Fehler!"
+shot tls-pinned
+quit
 echo "e2e: all checks passed; screenshots in $out"

@@ -102,7 +102,10 @@ class OpenSslEngine : public TlsEngine {
     X509* leaf = SSL_get0_peer_certificate(ssl_);
     if (!leaf || host.empty()) return false;
     if (IsAddress(host)) return X509_check_ip_asc(leaf, host.c_str(), 0) == 1;
-    return X509_check_host(leaf, host.data(), host.size(), X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS,
+    // "mail.example.org." is the same name written fully qualified.
+    std::string name = host.back() == '.' ? host.substr(0, host.size() - 1) : host;
+    if (name.empty()) return false;
+    return X509_check_host(leaf, name.data(), name.size(), X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS,
                            nullptr) == 1;
   }
 
