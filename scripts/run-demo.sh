@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds postwacht.exe, starts a demo IMAP server with demo mailboxes
-# (some mail seen, some new), puts the demo accounts into a Wine prefix of its own and runs the
+# (some mail seen, some new; STARTTLS with a certificate of its own, which the demo settings
+# pin), puts the demo accounts into a Wine prefix of its own and runs the
 # program under Wine: on $DISPLAY when there is one, otherwise on a private Xvfb for a while.
 # A screenshot is saved to build/demo/screenshot.png. Everything it started is stopped at the end.
 set -euo pipefail
@@ -28,9 +29,10 @@ trap cleanup EXIT INT TERM
 
 echo "== demo IMAP server"
 rm -rf "$imap"
+scripts/dovecot.sh make-cert "$imap"
 port=$(scripts/dovecot.sh start "$imap")
 scripts/demo-accounts.sh users "$imap"
-echo "   listening on 127.0.0.1:$port (log: $imap/dovecot.log)"
+echo "   listening on 127.0.0.1:$port, STARTTLS (log: $imap/dovecot.log)"
 
 private=0
 if [ -z "${DISPLAY:-}" ]; then
@@ -46,7 +48,8 @@ fi
 
 echo "== Wine prefix and demo accounts"
 scripts/wine-prefix.sh "$WINEPREFIX"
-scripts/demo-accounts.sh registry "$WINEPREFIX" "$port" 20000
+DEMO_SICHERHEIT=STARTTLS DEMO_ZERTIFIKAT=$(cat "$imap/tls/cert.sha256") \
+  scripts/demo-accounts.sh registry "$WINEPREFIX" "$port" 20000
 
 echo "== postwacht.exe (exit password: kuf)"
 wine build/mingw/postwacht.exe >"$demo/postwacht.log" 2>&1 &
