@@ -1,21 +1,31 @@
 // Saving an account from the fields of the add and edit dialogs.
 #include "accounts/AccountFields.h"
 
+#include <exception>
+
 #include "accounts/Passwort.h"
 
 namespace pw {
 
-void SaveAccountFields(AccountStore& accounts, const std::string& name,
-                       const AccountFieldsView& fields) {
-  accounts.Write(name, "NT-USER", fields.UserName());
-  accounts.Write(name, "PW", Passwort::Umwandeln(fields.Password()));
-  accounts.Write(name, "Mail-Client-OL", FlagText(fields.OptionOL()));
-  accounts.Write(name, "Mail-Client-TE", FlagText(fields.OptionTE()));
-  accounts.Write(name, "Mail-Client-TE-Name", fields.LinkName());
+bool CanSaveAccount(const AccountFieldsView& fields) {
+  return AccountStore::IsUsableName(fields.AnzeigeName()) &&
+         Passwort::IsStorable(fields.Password());
 }
 
-bool CanSaveAccount(const std::string& name, const std::string& password) {
-  return AccountStore::IsUsableName(name) && Passwort::IsStorable(password);
+bool SaveTypedAccount(AccountStore& accounts, const AccountFieldsView& fields) {
+  // Refused names never reach the store; OK is disabled for them anyway.
+  if (!CanSaveAccount(fields)) return false;
+  const std::string name = fields.AnzeigeName();
+  try {
+    accounts.Write(name, "NT-USER", fields.UserName());
+    accounts.Write(name, "PW", Passwort::Umwandeln(fields.Password()));
+    accounts.Write(name, "Mail-Client-OL", FlagText(fields.OptionOL()));
+    accounts.Write(name, "Mail-Client-TE", FlagText(fields.OptionTE()));
+    accounts.Write(name, "Mail-Client-TE-Name", fields.LinkName());
+  } catch (const std::exception&) {
+    // The values written before the refused one stay.
+  }
+  return true;
 }
 
 }  // namespace pw

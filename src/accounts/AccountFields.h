@@ -8,13 +8,14 @@
 
 namespace pw {
 
-// Writes "NT-USER", "PW" (scrambled), "Mail-Client-OL", "Mail-Client-TE" and
-// "Mail-Client-TE-Name" in that order; a refused write raises and ends the writes there.
-void SaveAccountFields(AccountStore& accounts, const std::string& name,
-                       const AccountFieldsView& fields);
-
 // OK stays disabled while the display name or the password cannot be stored as typed (a
 // password with the character of code 3 would scramble to NUL and be cut short).
-bool CanSaveAccount(const std::string& name, const std::string& password);
+bool CanSaveAccount(const AccountFieldsView& fields);
+
+// OK of both dialogs: writes "NT-USER", "PW" (scrambled), "Mail-Client-OL", "Mail-Client-TE"
+// and "Mail-Client-TE-Name" in that order under the typed display name. False, with nothing
+// written, when the fields cannot be stored; the dialog then stays open. A refused write keeps
+// the values written before it and returns true: the dialog closes without a message.
+bool SaveTypedAccount(AccountStore& accounts, const AccountFieldsView& fields);
 
 }  // namespace pw

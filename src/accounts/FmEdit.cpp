@@ -78,15 +78,9 @@ void FmEdit::txtPassword_Change() { UpdateOk(); }
 
 void FmEdit::cmdOK_Click() {
   if (!view_) return;
-  const std::string name = view_->AnzeigeName();
-  if (!CanSaveAccount(name, view_->Password())) {
+  if (!SaveTypedAccount(accounts_, *view_)) {
     UpdateOk();
     return;
-  }
-  try {
-    SaveAccountFields(accounts_, name, *view_);
-  } catch (const std::exception&) {
-    // The values written before the refused one stay; the dialog closes without a message.
   }
   Schliessen();
 }
@@ -102,7 +96,7 @@ void FmEdit::Schliessen() {
 }
 
 void FmEdit::UpdateOk() {
-  if (view_) view_->SetOkEnabled(CanSaveAccount(view_->AnzeigeName(), view_->Password()));
+  if (view_) view_->SetOkEnabled(CanSaveAccount(*view_));
 }
 
 }  // namespace pw

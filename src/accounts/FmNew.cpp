@@ -1,8 +1,6 @@
 // fmNew: writes the typed account under the typed display name, then closes.
 #include "accounts/FmNew.h"
 
-#include <exception>
-
 #include "accounts/AccountFields.h"
 
 namespace pw {
@@ -37,16 +35,9 @@ void FmNew::txtPassword_Change() { UpdateOk(); }
 
 void FmNew::cmdOK_Click() {
   if (!view_) return;
-  const std::string name = view_->AnzeigeName();
-  // Refused names never reach the store; OK is disabled for them anyway.
-  if (!CanSaveAccount(name, view_->Password())) {
+  if (!SaveTypedAccount(accounts_, *view_)) {
     UpdateOk();
     return;
-  }
-  try {
-    SaveAccountFields(accounts_, name, *view_);
-  } catch (const std::exception&) {
-    // The values written before the refused one stay; the dialog closes without a message.
   }
   Schliessen();
 }
@@ -63,7 +54,7 @@ void FmNew::Schliessen() {
 }
 
 void FmNew::UpdateOk() {
-  if (view_) view_->SetOkEnabled(CanSaveAccount(view_->AnzeigeName(), view_->Password()));
+  if (view_) view_->SetOkEnabled(CanSaveAccount(*view_));
 }
 
 }  // namespace pw
