@@ -13,6 +13,8 @@
 #                                               cur/ flagged \Seen; 40 000 take about two seconds
 #   dovecot.sh kill-sessions <dir>              SIGKILL every IMAP session process of the server
 #                                               (a crash as the clients see it); the server stays up
+#   dovecot.sh wipe <dir>                       remove <dir> and everything in it (the server must
+#                                               be stopped)
 #   dovecot.sh make-cert <dir>                  a test CA and a server certificate it signed, for
 #                                               localhost and 127.0.0.2, in <dir>/tls; the next
 #                                               start then offers STARTTLS and implicit TLS
@@ -25,12 +27,14 @@
 # Lines in <dir>/extra.conf, if present, are appended to the generated config.
 # Passwords may hold anything but ':' and line breaks (the passwd-file format has no escapes).
 # Run as root, the mail processes run as nobody:nogroup (Dovecot refuses mail access as uid 0);
-# otherwise everything runs as the calling user.
+# otherwise everything runs as the calling user. As root, a <dir> below a folder that others may
+# not enter (a home of mode 700, a mktemp folder) is made a link to a folder in /tmp, so that
+# those processes reach the files.
 set -euo pipefail
 
 die() { echo "dovecot.sh: $*" >&2; exit 1; }
 
-usage() { sed -n '3,19p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
+usage() { sed -n '3,21p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
 
 # The accounts that own the mail files and run the server's processes.
 if [ "$(id -u)" -eq 0 ]; then
@@ -42,6 +46,41 @@ else
   mail_user=$(id -un) mail_group=$(id -gn)
   login_user=$mail_user internal_user=$mail_user
 fi
+
+# True when every folder from / down to $1 may be entered by others.
+traversable() {
+  local p
+  p=$(cd "$1" && pwd -P)
+  while [ -n "$p" ] && [ "$p" != / ]; do
+    case $(stat -c %A "$p") in ?????????[xt]) ;; *) return 1 ;; esac
+    p=${p%/*}
+  done
+  return 0
+}
+
+# Creates <dir> when it is missing, where the server's processes can reach it.
+ensure_dir() {
+  local dir=$1 real
+  [ -e "$dir" ] && return 0
+  mkdir -p "$(dirname "$dir")"
+  if [ "$(id -u)" -eq 0 ] && ! traversable "$(dirname "$dir")"; then
+    real=$(mktemp -d /tmp/postwacht-dovecot.XXXXXX)
+    chmod 755 "$real"
+    ln -s "$real" "$dir"
+  else
+    mkdir -p "$dir"
+  fi
+}
+
+cmd_wipe() {
+  local dir=$1
+  if [ -L "$dir" ]; then
+    rm -rf "$(readlink -f "$dir")"
+    rm -f "$dir"
+  else
+    rm -rf "$dir"
+  fi
+}
 
 # True when something listens on TCP port $1 (IPv4 or IPv6).
 port_in_use() {
@@ -124,8 +163,9 @@ wait_for_greeting() {
 
 cmd_start() {
   local dir=$1 port tls_port pid attempt address
+  ensure_dir "$dir"
+  dir=$(cd "$dir" && pwd -P)
   mkdir -p "$dir/mail" "$dir/state"
-  dir=$(cd "$dir" && pwd)
   chmod 755 "$dir" "$dir/mail"
   touch "$dir/passwd"
   chmod 644 "$dir/passwd"
@@ -191,6 +231,7 @@ cmd_adduser() {
   local dir=$1 user=$2 password=$3 maildir
   case $user in *[:/]* | "" | .*) die "unusable user name: $user" ;; esac
   case $password in *:* | *$'\n'* | *$'\r'*) die "a passwd-file password cannot hold ':' or line breaks" ;; esac
+  ensure_dir "$dir"
   mkdir -p "$dir/mail"
   touch "$dir/passwd"
   chmod 644 "$dir/passwd"
@@ -242,6 +283,7 @@ cmd_kill_sessions() {
 }
 
 cmd_make_cert() {
+  ensure_dir "$1"
   local dir=$1/tls
   mkdir -p "$dir"
   openssl req -x509 -newkey rsa:2048 -nodes -days 3650 -subj "/CN=Postwacht Test CA" \
@@ -269,5 +311,6 @@ case $command in
   deliver) [ $# -eq 3 ] || [ $# -eq 4 ] || usage; cmd_deliver "$@" ;;
   kill-sessions) [ $# -eq 1 ] || usage; cmd_kill_sessions "$1" ;;
   make-cert) [ $# -eq 1 ] || usage; cmd_make_cert "$1" ;;
+  wipe) [ $# -eq 1 ] || usage; cmd_wipe "$1" ;;
   *) usage ;;
 esac

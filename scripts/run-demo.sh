@@ -28,7 +28,7 @@ cleanup() {
 trap cleanup EXIT INT TERM
 
 echo "== demo IMAP server"
-rm -rf "$imap"
+scripts/dovecot.sh wipe "$imap"
 scripts/dovecot.sh make-cert "$imap"
 port=$(scripts/dovecot.sh start "$imap")
 scripts/demo-accounts.sh users "$imap"

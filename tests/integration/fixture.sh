@@ -14,8 +14,7 @@ fi
 dir=$1
 bash "$dovecot" stop "$dir/tls-server"
 bash "$dovecot" stop "$dir"
-rm -rf "$dir"
-mkdir -p "$dir"
+bash "$dovecot" wipe "$dir"
 bash "$dovecot" adduser "$dir" anna geheim
 bash "$dovecot" deliver "$dir" anna 3
 bash "$dovecot" deliver "$dir" anna 9 seen
@@ -31,7 +30,6 @@ bash "$dovecot" deliver "$dir" big 10
 bash "$dovecot" start "$dir" >/dev/null
 
 tls=$dir/tls-server
-mkdir -p "$tls"
 bash "$dovecot" make-cert "$tls"
 echo "127.0.0.1, 127.0.0.2" >"$tls/listen"
 bash "$dovecot" adduser "$tls" anna geheim

@@ -45,7 +45,7 @@ wait_for() {
 }
 
 echo "== demo server and accounts"
-rm -rf "$imap"
+"$scripts/dovecot.sh" wipe "$imap"
 "$scripts/dovecot.sh" make-cert "$imap"
 port=$("$scripts/dovecot.sh" start "$imap")
 "$scripts/demo-accounts.sh" users "$imap"
