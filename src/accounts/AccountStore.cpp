@@ -4,6 +4,7 @@
 
 #include "core/Ansi.h"
 #include "core/AppError.h"
+#include "core/Text.h"
 #include "registry/clsRegistry.h"
 
 namespace pw {
@@ -16,25 +17,8 @@ constexpr std::size_t kMaxKeyName = 255;
   throw AppError(5, source, "Ungültiger Prozeduraufruf oder ungültiges Argument");
 }
 
-std::string TrimBlanks(const std::string& text) {
-  std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 [[noreturn]] void RaiseTypeMismatch(const char* source) {
   throw AppError(13, source, "Typen unverträglich");
-}
-
-// An optional sign and at least one decimal digit, blanks around them allowed.
-bool SplitNumber(const std::string& text, bool* negative, std::string* digits) {
-  *digits = TrimBlanks(text);
-  *negative = false;
-  if (!digits->empty() && ((*digits)[0] == '-' || (*digits)[0] == '+')) {
-    *negative = (*digits)[0] == '-';
-    digits->erase(0, 1);
-  }
-  return !digits->empty() && digits->find_first_not_of("0123456789") == std::string::npos;
 }
 
 }  // namespace
@@ -79,19 +63,19 @@ std::vector<std::string> AccountStore::List() {
 std::string FlagText(bool value) { return value ? "Wahr" : "Falsch"; }
 
 bool FlagFromText(const std::string& text) {
-  std::string upper = AnsiUpper(ToAnsi(TrimBlanks(text)));
+  std::string upper = AnsiUpper(ToAnsi(Trim(text)));
   if (upper == "WAHR" || upper == "TRUE") return true;
   if (upper == "FALSCH" || upper == "FALSE") return false;
   bool negative = false;
-  std::string digits;
-  if (!SplitNumber(text, &negative, &digits)) RaiseTypeMismatch("FlagFromText");
-  return digits.find_first_not_of('0') != std::string::npos;
+  std::string_view digits;
+  if (!SplitSignedDigits(text, &negative, &digits)) RaiseTypeMismatch("FlagFromText");
+  return digits.find_first_not_of('0') != std::string_view::npos;
 }
 
 std::int16_t AttendanceFromText(const std::string& text) {
   bool negative = false;
-  std::string digits;
-  if (!SplitNumber(text, &negative, &digits)) RaiseTypeMismatch("AttendanceFromText");
+  std::string_view digits;
+  if (!SplitSignedDigits(text, &negative, &digits)) RaiseTypeMismatch("AttendanceFromText");
   long value = 0;
   for (char c : digits) {
     value = value * 10 + (c - '0');

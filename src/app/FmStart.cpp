@@ -7,6 +7,7 @@
 
 #include "app/imap/ServerSecurity.h"
 #include "core/AppError.h"
+#include "core/Text.h"
 
 namespace pw {
 namespace {
@@ -19,16 +20,9 @@ std::unique_ptr<Timer> MakeTimer(TimerFactory& factory, std::function<void()> on
   return timer;
 }
 
-std::string Trim(const std::string& text) {
-  auto first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  auto last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
-
 // A whole number in [low, high], or the fallback.
 long ParseWhole(const std::string& text, long low, long high, long fallback) {
-  std::string t = Trim(text);
+  const std::string_view t = Trim(text);
   long value = 0;
   auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
   if (t.empty() || ec != std::errc() || end != t.data() + t.size() || value < low || value > high) {
@@ -39,7 +33,7 @@ long ParseWhole(const std::string& text, long low, long high, long fallback) {
 
 // A position as written by Form_Paint; a decimal comma (German locale) or point is accepted.
 float ParseTwips(const std::string& text) {
-  std::string t = Trim(text);
+  std::string t(Trim(text));
   for (char& c : t) {
     if (c == ',') c = '.';
   }

@@ -5,6 +5,7 @@
 
 #include "core/Ansi.h"
 #include "core/AppError.h"
+#include "core/Text.h"
 #include "registry/ScopedKey.h"
 
 namespace pw {
@@ -18,26 +19,14 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 bool EndsWithSeparator(const std::string& path) { return !path.empty() && path.back() == '\\'; }
 
-// Trims blanks only, as VB's Trim does: a tab stays and then fails the conversion.
-std::string TrimBlanks(const std::string& text) {
-  std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 [[noreturn]] void RaiseTypeMismatch() { throw AppError(13, "setValue", "Typen unverträglich"); }
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 // Blank-separated hexadecimal tokens, one byte each. A text of blanks only gives no bytes, so
 // that the empty text getValue gives for empty data writes back the same nothing.
 std::string ParseBinary(const std::string& text) {
-  std::string trimmed = TrimBlanks(text);
+  // Blanks only, as VB trims: a tab stays and then fails the conversion.
+  std::string trimmed(Trim(text));
   if (trimmed.empty()) return "";
   std::string prepared = trimmed + " ";
   std::string bytes;
@@ -50,7 +39,7 @@ std::string ParseBinary(const std::string& text) {
     if (token.empty()) RaiseTypeMismatch();  // two blanks in a row
     unsigned value = 0;
     for (char digit : token) {
-      int d = HexDigit(digit);
+      int d = HexDigitValue(digit);
       if (d < 0) RaiseTypeMismatch();
       value = value > 255 ? value : value * 16 + static_cast<unsigned>(d);
     }
@@ -64,16 +53,11 @@ std::string ParseBinary(const std::string& text) {
 
 // An optional sign and decimal digits, blanks around them allowed.
 std::int32_t ParseDword(const std::string& text) {
-  std::string digits = TrimBlanks(text);
   bool negative = false;
-  if (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) {
-    negative = digits[0] == '-';
-    digits.erase(0, 1);
-  }
-  if (digits.empty()) RaiseTypeMismatch();
+  std::string_view digits;
+  if (!SplitSignedDigits(text, &negative, &digits)) RaiseTypeMismatch();
   std::int64_t value = 0;
   for (char c : digits) {
-    if (c < '0' || c > '9') RaiseTypeMismatch();
     value = value > (std::int64_t{1} << 32) ? value : value * 10 + (c - '0');
   }
   if (negative) value = -value;
@@ -179,12 +163,9 @@ std::string clsRegistry::getValue() {
       std::string data(size, '\0');
       status = api_.RegQueryValueExA(key.get(), name, &type,
                                      reinterpret_cast<std::uint8_t*>(data.data()), &size);
-      static const char kHex[] = "0123456789ABCDEF";
       for (std::uint32_t i = 0; status == kErrorSuccess && i < size; ++i) {
-        auto b = static_cast<unsigned char>(data[i]);
         if (i > 0) text.push_back(' ');
-        text.push_back(kHex[b >> 4]);
-        text.push_back(kHex[b & 15]);
+        AppendHexByte(text, static_cast<unsigned char>(data[i]));
       }
     } else if (type == kRegDword) {
       std::uint8_t bytes[4] = {0, 0, 0, 0};

@@ -5,6 +5,7 @@
 #include "app/imap/ImapErrors.h"
 #include "app/imap/ImapSession.h"
 #include "app/imap/ImapWire.h"
+#include "core/Text.h"
 
 namespace pw {
 namespace {
@@ -46,14 +47,8 @@ AppError LoginError(const Completion& c) {
 }
 
 bool SameMailbox(const std::string& a, const std::string& b) {
-  auto upper = [](std::string s) {
-    for (char& c : s) {
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return s;
-  };
   // INBOX is the one name that is not case-sensitive (RFC 3501 5.1).
-  if (upper(a) == "INBOX") return upper(b) == "INBOX";
+  if (EqualsNoCase(a, "INBOX")) return EqualsNoCase(b, "INBOX");
   return a == b;
 }
 

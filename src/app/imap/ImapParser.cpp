@@ -4,24 +4,10 @@
 #include <cstring>
 #include <limits>
 
+#include "core/Text.h"
+
 namespace pw::imap {
 namespace {
-
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-std::string UpperCase(std::string_view s) {
-  std::string out(s);
-  std::transform(out.begin(), out.end(), out.begin(), Upper);
-  return out;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Upper(a[i]) != Upper(b[i])) return false;
-  }
-  return true;
-}
 
 // ATOM-CHAR of RFC 3501: any 7-bit character except controls and atom-specials.
 bool IsAtomChar(char ch) {
@@ -76,7 +62,7 @@ bool SplitAtoms(std::string_view s, std::vector<std::string>& atoms) {
     std::string_view atom = NextToken(s);
     if (atom.empty()) continue;  // tolerate doubled or trailing blanks
     if (!IsAtom(atom)) return false;
-    atoms.push_back(UpperCase(atom));
+    atoms.push_back(AsciiUpperCase(atom));
   }
   return true;
 }
@@ -95,7 +81,7 @@ bool ParseRespText(std::string_view s, Response& r, std::string& error) {
       error = "bad response code";
       return false;
     }
-    r.code = UpperCase(atom);
+    r.code = AsciiUpperCase(atom);
     r.codeData = std::string(inside);
     if (r.code == "CAPABILITY" && !SplitAtoms(inside, r.atoms)) {
       error = "bad capability";
@@ -172,7 +158,7 @@ bool Decode(std::string_view line, std::string_view all, Response& r, std::strin
     error = "untagged response without a name";
     return false;
   }
-  r.name = UpperCase(word);
+  r.name = AsciiUpperCase(word);
   if (r.hasNumber) {
     if (r.name == "EXISTS" || r.name == "RECENT" || r.name == "EXPUNGE") {
       if (!rest.empty()) {

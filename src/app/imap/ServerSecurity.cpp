@@ -1,28 +1,20 @@
 #include "app/imap/ServerSecurity.h"
 
+#include "core/Text.h"
+
 namespace pw::imap {
 namespace {
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
+// A text typed into the registry by hand may carry tabs as well as blanks.
+std::string_view TrimSetting(std::string_view s) { return Trim(s, " \t"); }
 
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
+// The mode a "Sicherheit" text names; none for a text that names no mode.
+std::optional<Security> ParseMode(std::string_view sicherheit) {
+  std::string_view mode = TrimSetting(sicherheit);
+  if (mode.empty() || EqualsNoCase(mode, "Keine")) return Security::None;
+  if (EqualsNoCase(mode, "STARTTLS")) return Security::StartTls;
+  if (EqualsNoCase(mode, "SSL/TLS")) return Security::Implicit;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -30,12 +22,12 @@ int HexValue(char c) {
 std::optional<Sha256> ParseFingerprint(std::string_view text) {
   Sha256 digest{};
   std::size_t n = 0;
-  text = Trim(text);
+  text = TrimSetting(text);
   for (std::size_t i = 0; i < text.size();) {
     if (n == digest.size()) return std::nullopt;
     if (i + 1 >= text.size()) return std::nullopt;
-    int hi = HexValue(text[i]);
-    int lo = HexValue(text[i + 1]);
+    int hi = HexDigitValue(text[i]);
+    int lo = HexDigitValue(text[i + 1]);
     if (hi < 0 || lo < 0) return std::nullopt;
     digest[n++] = static_cast<unsigned char>(hi * 16 + lo);
     i += 2;
@@ -49,34 +41,28 @@ std::optional<Sha256> ParseFingerprint(std::string_view text) {
 }
 
 std::string FormatFingerprint(const Sha256& digest) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string text;
   for (unsigned char b : digest) {
     if (!text.empty()) text += ':';
-    text += kHex[b >> 4];
-    text += kHex[b & 15];
+    AppendHexByte(text, b);
   }
   return text;
 }
 
 int DefaultPort(std::string_view sicherheit) {
-  return SameText(Trim(sicherheit), "SSL/TLS") ? 993 : 143;
+  return ParseMode(sicherheit) == Security::Implicit ? 993 : 143;
 }
 
 SecuritySettings ParseSecurity(std::string_view sicherheit, std::string_view zertifikat) {
-  SecuritySettings settings;
-  std::string_view mode = Trim(sicherheit);
-  if (mode.empty() || SameText(mode, "Keine")) {
-    settings.mode = Security::None;
-  } else if (SameText(mode, "STARTTLS")) {
-    settings.mode = Security::StartTls;
-  } else if (SameText(mode, "SSL/TLS")) {
-    settings.mode = Security::Implicit;
-  } else {
-    throw TlsError(kTlsBadSetting, "Die Einstellung Sicherheit \"" + std::string(mode) +
+  std::optional<Security> mode = ParseMode(sicherheit);
+  if (!mode) {
+    throw TlsError(kTlsBadSetting, "Die Einstellung Sicherheit \"" +
+                                       std::string(TrimSetting(sicherheit)) +
                                        "\" ist ungültig (erlaubt: Keine, STARTTLS, SSL/TLS).");
   }
-  if (!Trim(zertifikat).empty()) {
+  SecuritySettings settings;
+  settings.mode = *mode;
+  if (!TrimSetting(zertifikat).empty()) {
     settings.pin = ParseFingerprint(zertifikat);
     if (!settings.pin) {
       throw TlsError(kTlsBadSetting,

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/Ansi.h"
+#include "core/Text.h"
 
 namespace pw {
 namespace {
@@ -405,15 +406,10 @@ std::optional<std::string> FakeRegistry::ValueData(HKey root, const std::string&
 }
 
 void FakeRegistry::DumpNode(const Node& node, const std::string& path, std::string* out) {
-  static const char kHex[] = "0123456789ABCDEF";
   *out += path + "\n";
   for (const Value& v : node.values) {
     *out += path + " [" + v.name + "] " + std::to_string(v.type) + ":";
-    for (char c : v.data) {
-      auto b = static_cast<unsigned char>(c);
-      *out += kHex[b >> 4];
-      *out += kHex[b & 15];
-    }
+    for (char c : v.data) AppendHexByte(*out, static_cast<unsigned char>(c));
     *out += "\n";
   }
   for (const auto& child : node.subkeys) DumpNode(*child, path + "\\" + child->name, out);
