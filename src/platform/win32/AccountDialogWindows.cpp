@@ -131,6 +131,16 @@ void ClearComboKeepingText(HWND combo) {
   SetWindowTextW(combo, text.c_str());
 }
 
+// CBN_SELCHANGE is sent while the field still holds the old text: the chosen name is put there
+// first, quietly, as the forms expect. False when no entry is chosen.
+bool PutChosenNameInField(HWND combo, bool& quiet) {
+  const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+  if (index == CB_ERR) return false;
+  QuietScope scope(quiet);
+  SetWindowTextW(combo, Widen(ComboItemText(combo, index)).c_str());
+  return true;
+}
+
 void AddComboName(HWND combo, const std::string& name) {
   SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(name).c_str()));
 }
@@ -200,13 +210,7 @@ class EditAccountWindow : public AccountFieldsWindow<FmEditView> {
     if (id == kIdAnzeigeName && code == CBN_EDITCHANGE) {
       form_.cmbAnzeigeName_Change();
     } else if (id == kIdAnzeigeName && code == CBN_SELCHANGE) {
-      // The field still holds the old text while CBN_SELCHANGE is sent; the chosen name is
-      // put there first, as the form expects.
-      HWND combo = Item(kIdAnzeigeName);
-      const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
-      if (index == CB_ERR) return TRUE;
-      SetQuietly(kIdAnzeigeName, ComboItemText(combo, index));
-      form_.cmbAnzeigeName_Click();
+      if (PutChosenNameInField(Item(kIdAnzeigeName), quiet_)) form_.cmbAnzeigeName_Click();
     } else if (id == kIdPassword && code == EN_CHANGE) {
       form_.txtPassword_Change();
     } else if (id == IDOK && code == BN_CLICKED) {
@@ -271,14 +275,7 @@ class DeleteAccountWindow : public DialogWindow, public FmDeleteView {
     if (id == kIdAnzeigeName && code == CBN_EDITCHANGE) {
       form_.cmbAnzeigeName_Change();
     } else if (id == kIdAnzeigeName && code == CBN_SELCHANGE) {
-      HWND combo = Item(kIdAnzeigeName);
-      const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
-      if (index == CB_ERR) return TRUE;
-      {
-        QuietScope quiet(quiet_);
-        SetItemText(kIdAnzeigeName, ComboItemText(combo, index));
-      }
-      form_.cmbAnzeigeName_Click();
+      if (PutChosenNameInField(Item(kIdAnzeigeName), quiet_)) form_.cmbAnzeigeName_Click();
     } else if (id == IDOK && code == BN_CLICKED) {
       form_.cmdOK_Click();
     } else if (id == IDCANCEL && code == BN_CLICKED) {
