@@ -77,7 +77,8 @@ FmStart::~FmStart() = default;
 void FmStart::Form_Load() {
   // 1. The one IMAP server for all accounts.
   globals_.ImapServerName = s_.settings.GetSetting(kSettingsApp, "Server", "Host", "localhost");
-  const std::string security = s_.settings.GetSetting(kSettingsApp, "Server", "Sicherheit", "Keine");
+  const std::string security =
+      s_.settings.GetSetting(kSettingsApp, "Server", "Sicherheit", "Keine");
   const int defaultPort = imap::DefaultPort(security);
   s_.Imap1.SetPort(static_cast<int>(ParseWhole(
       s_.settings.GetSetting(kSettingsApp, "Server", "Port", std::to_string(defaultPort)), 1,

@@ -124,8 +124,7 @@ void ImapClient::Open(ImapSession& session, const std::string& host) {
   session.Flush();
   Completion c = session.Await(tag);
   if (c.condition != Condition::Ok) {
-    throw TlsError(kTlsRefused,
-                   "Der Server hat STARTTLS abgelehnt: " + imap::ServerText(c.text));
+    throw TlsError(kTlsRefused, "Der Server hat STARTTLS abgelehnt: " + imap::ServerText(c.text));
   }
   session.StartTls(Engine(host), peer);
   AskCapabilities(session);

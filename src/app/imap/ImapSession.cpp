@@ -159,9 +159,7 @@ std::string ImapSession::QueueSearch(std::string_view criteria) {
 
 std::string ImapSession::QueueLogout() { return Queue(Command::Logout, "LOGOUT", {}); }
 
-std::string ImapSession::QueueCapability() {
-  return Queue(Command::Capability, "CAPABILITY", {});
-}
+std::string ImapSession::QueueCapability() { return Queue(Command::Capability, "CAPABILITY", {}); }
 
 std::string ImapSession::QueueStartTls() {
   if (secured_) throw std::logic_error("ImapSession: STARTTLS on a secured connection");

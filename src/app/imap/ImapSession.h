@@ -53,8 +53,8 @@ class ImapSession {
   void Open(const std::string& host, int port, int timeoutMs);
   // The same with TLS from the first byte: the handshake and the certificate's judgement come
   // between the connect and the greeting, all within timeoutMs.
-  void OpenSecure(const std::string& host, int port, int timeoutMs, std::unique_ptr<TlsEngine> engine,
-                  const TlsPeer& peer);
+  void OpenSecure(const std::string& host, int port, int timeoutMs,
+                  std::unique_ptr<TlsEngine> engine, const TlsPeer& peer);
   // After the server's OK to STARTTLS: whatever it sent after that OK is dropped unread (it
   // came in clear and could be anybody's), the handshake runs, and the capabilities are
   // forgotten, to be asked for again over the secured connection.

@@ -71,14 +71,15 @@ void SecureTransport::Verify(const TlsPeer& peer) {
     if (leaf != *peer.pin) {
       throw TlsError(kTlsPinMismatch,
                      "Das Zertifikat des Servers ist nicht das eingetragene (Zertifikat-SHA256). "
-                     "Fingerabdruck des Servers (SHA-256): " + FormatFingerprint(leaf));
+                     "Fingerabdruck des Servers (SHA-256): " +
+                         FormatFingerprint(leaf));
     }
   } else {
     std::string problem = engine_->ChainProblem();
     if (!problem.empty()) {
-      throw TlsError(kTlsUntrusted, "Das Zertifikat des Servers ist nicht vertrauenswürdig: " +
-                                        problem + " Fingerabdruck (SHA-256): " +
-                                        FormatFingerprint(leaf));
+      throw TlsError(kTlsUntrusted,
+                     "Das Zertifikat des Servers ist nicht vertrauenswürdig: " + problem +
+                         " Fingerabdruck (SHA-256): " + FormatFingerprint(leaf));
     }
   }
   if (!engine_->MatchesHost(peer.host)) {

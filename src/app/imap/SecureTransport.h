@@ -14,7 +14,7 @@ namespace pw::imap {
 
 // Whom the server must prove to be.
 struct TlsPeer {
-  std::string host;          // the certificate must be issued for this name or address
+  std::string host;           // the certificate must be issued for this name or address
   std::optional<Sha256> pin;  // this exact certificate instead of a chain to a trusted root
 };
 

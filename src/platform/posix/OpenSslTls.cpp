@@ -1,10 +1,9 @@
 // The TLS engine of the Linux build: OpenSSL over memory BIOs, so the transport keeps the I/O
 // and its time limits.
+#include <arpa/inet.h>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
-
-#include <arpa/inet.h>
 
 #include <climits>
 #include <string>
@@ -146,7 +145,8 @@ class OpenSslEngine : public TlsEngine {
  private:
   void Feed(std::string& in) {
     if (in.empty()) return;
-    if (BIO_write(fromServer_, in.data(), static_cast<int>(in.size())) != static_cast<int>(in.size())) {
+    if (BIO_write(fromServer_, in.data(), static_cast<int>(in.size())) !=
+        static_cast<int>(in.size())) {
       Fail("kein Speicher");
     }
     in.clear();

@@ -250,9 +250,14 @@ TEST_F(ImapTls, TheCertificateMustProveTheServer) {
 
 TEST_F(ImapTls, UnusableSettingsFailEverySignInBeforeConnecting) {
   const std::string pin = imap::FormatFingerprint(Digest(1));
-  for (auto [mode, fingerprint] : std::vector<std::pair<std::string, std::string>>{
-           {"TLS", ""}, {"ja", ""}, {"Keine", pin}, {"", pin}, {"SSL/TLS", "AB:CD"},
-           {"STARTTLS", pin + ":00"}, {"STARTTLS", pin.substr(0, 94) + "G"}}) {
+  for (auto [mode, fingerprint] :
+       std::vector<std::pair<std::string, std::string>>{{"TLS", ""},
+                                                        {"ja", ""},
+                                                        {"Keine", pin},
+                                                        {"", pin},
+                                                        {"SSL/TLS", "AB:CD"},
+                                                        {"STARTTLS", pin + ":00"},
+                                                        {"STARTTLS", pin.substr(0, 94) + "G"}}) {
     client.SetSecurity(mode, fingerprint);
     EXPECT_EQ(SignInError(), kTlsBadSetting) << mode << " " << fingerprint;
     EXPECT_EQ(SignInError(), kTlsBadSetting) << "and again";
@@ -299,9 +304,9 @@ TEST(ServerSecurity, FingerprintsInTheFormsAdministratorsCopy) {
   EXPECT_EQ(imap::ParseFingerprint(bare), d);
   EXPECT_EQ(imap::ParseFingerprint(blanks), d);
   EXPECT_EQ(imap::ParseFingerprint("  " + colons + "\t"), d);
-  for (const std::string& bad : {std::string(), colons + ":", ":" + colons, colons.substr(1),
-                                 bare + "0", bare.substr(0, 62), colons + ":A0",
-                                 colons.substr(0, 3) + ":" + colons.substr(3)}) {
+  for (const std::string& bad :
+       {std::string(), colons + ":", ":" + colons, colons.substr(1), bare + "0", bare.substr(0, 62),
+        colons + ":A0", colons.substr(0, 3) + ":" + colons.substr(3)}) {
     EXPECT_EQ(imap::ParseFingerprint(bad), std::nullopt) << bad;
   }
   EXPECT_EQ(imap::DefaultPort("SSL/TLS"), 993);
