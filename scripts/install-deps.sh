@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   cmake make g++ googletest libgtest-dev clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64 xvfb xdotool x11-utils imagemagick
+  wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick
   dovecot-imapd openssl libssl-dev
 )
 missing=()
