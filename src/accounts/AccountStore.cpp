@@ -2,6 +2,10 @@
 // one account key a display name names.
 #include "accounts/AccountStore.h"
 
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
 #include "core/Ansi.h"
 #include "core/AppError.h"
 #include "core/Text.h"
@@ -19,6 +23,88 @@ constexpr std::size_t kMaxKeyName = 255;
 
 [[noreturn]] void RaiseTypeMismatch(const char* source) {
   throw AppError(13, source, "Typen unverträglich");
+}
+
+[[noreturn]] void RaiseOverflow(const char* source) { throw AppError(6, source, "Überlauf"); }
+
+// Blanks and tabs around a number are ignored by the conversions.
+constexpr char kNumberBlanks[] = " \t";
+
+// A number as the registry text conversions read it: "&H" hexadecimal and "&O" octal give a whole
+// number, wrapped to 16 bits when it fits them ("&HFFFF" is -1); everything else is decimal with an
+// optional sign, fraction (".") and exponent (E or D).
+struct NumberText {
+  bool isWhole = false;
+  long long whole = 0;
+  double value = 0.0;
+};
+
+NumberText ReadNumber(const std::string& text, const char* source) {
+  std::string_view t = Trim(text, kNumberBlanks);
+  NumberText number;
+  if (!t.empty() && t[0] == '&') {
+    t.remove_prefix(1);
+    if (t.empty() || (AsciiUpper(t[0]) != 'H' && AsciiUpper(t[0]) != 'O')) {
+      RaiseTypeMismatch(source);
+    }
+    const int base = AsciiUpper(t[0]) == 'H' ? 16 : 8;
+    t.remove_prefix(1);
+    if (t.empty()) RaiseTypeMismatch(source);
+    unsigned long long value = 0;
+    for (char c : t) {
+      const int digit = HexDigitValue(c);
+      if (digit < 0 || digit >= base) RaiseTypeMismatch(source);
+      value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
+      if (value > 0xFFFFFFFFu) RaiseOverflow(source);
+    }
+    number.isWhole = true;
+    number.whole = value <= 0xFFFFu ? static_cast<std::int16_t>(value)
+                                    : static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+    return number;
+  }
+
+  // Sign, digits with at most one point, then an optional exponent with its own sign.
+  std::string plain;
+  std::size_t i = 0;
+  if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+    if (t[i] == '-') plain += '-';
+    ++i;
+  }
+  bool digits = false, point = false;
+  for (; i < t.size(); ++i) {
+    if (t[i] >= '0' && t[i] <= '9') {
+      digits = true;
+    } else if (t[i] == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+    plain += t[i];
+  }
+  if (!digits) RaiseTypeMismatch(source);
+  bool negativeExponent = false;
+  if (i < t.size() && (t[i] == 'E' || t[i] == 'e' || t[i] == 'D' || t[i] == 'd')) {
+    plain += 'e';
+    ++i;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+      negativeExponent = t[i] == '-';
+      plain += t[i];
+      ++i;
+    }
+    const std::size_t exponentStart = i;
+    while (i < t.size() && t[i] >= '0' && t[i] <= '9') plain += t[i++];
+    if (i == exponentStart) RaiseTypeMismatch(source);
+  }
+  if (i != t.size()) RaiseTypeMismatch(source);
+
+  const auto [end, error] =
+      std::from_chars(plain.data(), plain.data() + plain.size(), number.value);
+  if (error == std::errc::result_out_of_range && negativeExponent) {
+    number.value = 0.0;  // too small to tell from nought
+  } else if (error != std::errc() || end != plain.data() + plain.size()) {
+    RaiseOverflow(source);
+  }
+  return number;
 }
 
 }  // namespace
@@ -63,27 +149,23 @@ std::vector<std::string> AccountStore::List() {
 std::string FlagText(bool value) { return value ? "Wahr" : "Falsch"; }
 
 bool FlagFromText(const std::string& text) {
-  std::string upper = AnsiUpper(ToAnsi(Trim(text)));
+  std::string upper = AnsiUpper(ToAnsi(Trim(text, kNumberBlanks)));
   if (upper == "WAHR" || upper == "TRUE") return true;
   if (upper == "FALSCH" || upper == "FALSE") return false;
-  bool negative = false;
-  std::string_view digits;
-  if (!SplitSignedDigits(text, &negative, &digits)) RaiseTypeMismatch("FlagFromText");
-  return digits.find_first_not_of('0') != std::string_view::npos;
+  const NumberText number = ReadNumber(text, "FlagFromText");
+  return number.isWhole ? number.whole != 0 : number.value != 0.0;
 }
 
 std::int16_t AttendanceFromText(const std::string& text) {
-  bool negative = false;
-  std::string_view digits;
-  if (!SplitSignedDigits(text, &negative, &digits)) RaiseTypeMismatch("AttendanceFromText");
-  long value = 0;
-  for (char c : digits) {
-    value = value * 10 + (c - '0');
-    if (value > 32768) throw AppError(6, "AttendanceFromText", "Überlauf");
+  const NumberText number = ReadNumber(text, "AttendanceFromText");
+  if (number.isWhole) {
+    if (number.whole < -32768 || number.whole > 32767) RaiseOverflow("AttendanceFromText");
+    return static_cast<std::int16_t>(number.whole);
   }
-  if (negative) value = -value;
-  if (value > 32767) throw AppError(6, "AttendanceFromText", "Überlauf");
-  return static_cast<std::int16_t>(value);
+  // Halves go to the even neighbour, as the 16-bit conversion rounds.
+  const double rounded = std::nearbyint(number.value);
+  if (!(rounded >= -32768.0 && rounded <= 32767.0)) RaiseOverflow("AttendanceFromText");
+  return static_cast<std::int16_t>(rounded);
 }
 
 }  // namespace pw

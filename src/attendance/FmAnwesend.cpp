@@ -2,6 +2,9 @@
 #include "attendance/FmAnwesend.h"
 
 #include <exception>
+#include <optional>
+
+#include "core/AppError.h"
 
 namespace pw {
 
@@ -74,7 +77,7 @@ void FmAnwesend::Form_Load() {
     std::int32_t row = 0;
     for (const std::string& name : names) {
       view_->AddRow(";" + name);
-      view_->SetTick(row, AttendanceFromText(accounts_.Read(name, "Angezeigt", "1")));
+      if (auto tick = TickFromStore(name)) view_->SetTick(row, *tick);
       ++row;
     }
   } catch (const std::exception&) {
@@ -83,6 +86,17 @@ void FmAnwesend::Form_Load() {
   }
   view_->FinalSetup();
   view_->Refresh();
+}
+
+std::optional<std::int16_t> FmAnwesend::TickFromStore(const std::string& name) {
+  const std::string text = accounts_.Read(name, "Angezeigt", "1");
+  try {
+    return AttendanceFromText(text);
+  } catch (const AppError&) {
+    // A hand-edited value that is no number leaves the row as the list made it; the accounts
+    // listed after it must not drop out of the check.
+    return std::nullopt;
+  }
 }
 
 void FmAnwesend::Form_Resize() {

@@ -1,7 +1,10 @@
 // The attendance list fmAnwesend: its rows are the accounts the check run works through.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "accounts/AccountStore.h"
 #include "app/Globals.h"
@@ -37,6 +40,8 @@ class FmAnwesend {
 
  private:
   void Load();
+  // The stored tick of an account, or nothing when "Angezeigt" is no 16-bit number.
+  std::optional<std::int16_t> TickFromStore(const std::string& name);
 
   AttendanceViewFactory& views_;
   SettingsStore& settings_;

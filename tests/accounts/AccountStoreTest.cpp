@@ -68,41 +68,69 @@ TEST_F(AccountStoreTest, HostileNamesNeverReachBeyondTheirOwnAccount) {
 TEST_F(AccountStoreTest, FlagTextReadsTheWordsAndNumbersOfABoolean) {
   EXPECT_EQ(FlagText(true), "Wahr");
   EXPECT_EQ(FlagText(false), "Falsch");
-  for (const char* text : {"Wahr", "WAHR", "wahr", "True", "tRUE", "1", "-1", "42", " 007 "}) {
+  for (const char* text : {"Wahr", "WAHR",  "wahr", "True", "tRUE",  " Wahr ", "1",      "-1",
+                           "42",   " 007 ", "1.0",  "2.5",  "-0.5",  ".5",     "&H1",    "&hff",
+                           "&O7",  "1E2",   "1d-2", "+3",   "\t1\t", "&HFFFF", "&H10000"}) {
     EXPECT_TRUE(FlagFromText(text)) << text;
   }
-  for (const char* text : {"Falsch", "FALSCH", "false", "FALSE", "0", "00", "-0"}) {
+  for (const char* text : {"Falsch", "FALSCH", "false", "FALSE", "0", "00", "-0", "0.0", "-.0",
+                           "&H0", "&O00", "0E5", " 0 ", "1e-999"}) {
     EXPECT_FALSE(FlagFromText(text)) << text;
   }
-  for (const char* text : {"", "ja", "Wahr!", "1.5", "-", "0x1"}) {
+  for (const char* text :
+       {"",   " ",   "ja",  "Wahr!", "-",  ".",   "0x1", "1,5", "1.2.3", "&",
+        "&H", "&HG", "&O8", "&12",   "1e", "1e+", "e1",  "1 0", "$1",    "(1)"}) {
     try {
       FlagFromText(text);
       ADD_FAILURE() << "converted: " << text;
     } catch (const AppError& e) {
-      EXPECT_EQ(e.Number(), 13);
+      EXPECT_EQ(e.Number(), 13) << text;
       EXPECT_EQ(e.Description(), "Typen unverträglich");
     }
   }
 }
 
 TEST_F(AccountStoreTest, AttendanceTextIsASixteenBitNumber) {
-  EXPECT_EQ(AttendanceFromText("1"), 1);
-  EXPECT_EQ(AttendanceFromText("0"), 0);
-  EXPECT_EQ(AttendanceFromText(" -32768"), -32768);
-  EXPECT_EQ(AttendanceFromText("32767"), 32767);
   auto number = [](const char* text) {
     try {
-      AttendanceFromText(text);
+      return std::to_string(AttendanceFromText(text));
     } catch (const AppError& e) {
       return std::to_string(e.Number()) + " " + e.Description();
     }
-    return std::string("ok");
   };
+  EXPECT_EQ(number("1"), "1");
+  EXPECT_EQ(number("0"), "0");
+  EXPECT_EQ(number(" 1 "), "1");
+  EXPECT_EQ(number("1.0"), "1");
+  EXPECT_EQ(number("+1"), "1");
+  EXPECT_EQ(number("-1"), "-1");
+  EXPECT_EQ(number("&H1"), "1");
+  EXPECT_EQ(number("&O10"), "8");
+  EXPECT_EQ(number("1E1"), "10");
+  // Halves go to the even neighbour; other fractions to the nearest.
+  EXPECT_EQ(number("0.5"), "0");
+  EXPECT_EQ(number("1.5"), "2");
+  EXPECT_EQ(number("2.5"), "2");
+  EXPECT_EQ(number("-2.5"), "-2");
+  EXPECT_EQ(number("0.51"), "1");
+  // Hexadecimal and octal wrap into the sixteen bits.
+  EXPECT_EQ(number("&HFFFF"), "-1");
+  EXPECT_EQ(number("&H8000"), "-32768");
+  EXPECT_EQ(number("&O177777"), "-1");
+  EXPECT_EQ(number(" -32768"), "-32768");
+  EXPECT_EQ(number("32767"), "32767");
+  EXPECT_EQ(number("-32768.5"), "-32768");
+  EXPECT_EQ(number("32767.5"), "6 Überlauf");
   EXPECT_EQ(number("32768"), "6 Überlauf");
   EXPECT_EQ(number("-32769"), "6 Überlauf");
+  EXPECT_EQ(number("&H10000"), "6 Überlauf");
+  EXPECT_EQ(number("&H100000000"), "6 Überlauf");
+  EXPECT_EQ(number("1E400"), "6 Überlauf");
   EXPECT_EQ(number("99999999999999999999"), "6 Überlauf");
   EXPECT_EQ(number(""), "13 Typen unverträglich");
+  EXPECT_EQ(number("x"), "13 Typen unverträglich");
   EXPECT_EQ(number("Wahr"), "13 Typen unverträglich");
+  EXPECT_EQ(number("1,0"), "13 Typen unverträglich");
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "support/MainWindowRig.h"
 
 namespace pw::test {
@@ -100,17 +104,40 @@ TEST(Attendance, RemovedAccountStaysInTheLoadedListUntilTheNextFill) {
   EXPECT_EQ(r.List().RowCount(), 1);
 }
 
-TEST(Attendance, UnreadableTickEndsTheFillKeepingTheRowsSoFar) {
+TEST(Attendance, HandEditedTicksAreReadAsNumbersAndAnUnreadableOneEndsNothing) {
   ListRig r;
-  r.AddAccount("Anna", "anna", "pw");
-  r.AddAccount("Bernd", "bernd", "pw");
-  r.AddAccount("Clara", "clara", "pw");
-  r.accounts.Write("Bernd", "Angezeigt", "ja");
+  const std::vector<std::pair<std::string, std::int16_t>> stored = {
+      {"1.0", 1}, {" 1 ", 1}, {"&H1", 1}, {"x", 0}, {"0", 0}, {"99999", 0}, {"2.5", 2}};
+  for (std::size_t i = 0; i < stored.size(); ++i) {
+    const std::string name = "Konto" + std::to_string(i);
+    r.AddAccount(name, name, "pw", 1);
+    r.accounts.Write(name, "Angezeigt", stored[i].first);
+  }
+  r.AddAccount("Zuletzt", "zuletzt", "pw", 1);  // listed after the unreadable ones, no value
   auto& list = r.List();
-  ASSERT_EQ(list.RowCount(), 2);
-  EXPECT_EQ(list.Tick(0), 1);
-  EXPECT_EQ(list.Tick(1), 0);  // the state the list gives new rows
-  EXPECT_EQ(list.finalSetups, 0);
+  ASSERT_EQ(list.RowCount(), 8);
+  for (std::size_t i = 0; i < stored.size(); ++i) {
+    // "x" and the overflowing "99999" keep the state the list gives new rows.
+    EXPECT_EQ(list.Tick(static_cast<std::int32_t>(i)), stored[i].second) << stored[i].first;
+  }
+  EXPECT_EQ(list.Text(7), "Zuletzt");
+  EXPECT_EQ(list.Tick(7), 1);
+  EXPECT_EQ(list.finalSetups, 1);
+
+  // Every account after the unreadable row still takes part in the check.
+  r.globals.AttendanceAsked = true;
+  r.fm.mRefresh_Click();
+  std::vector<std::string> checked;
+  for (const auto& node : r.tree.nodes) {
+    if (node.text.rfind("Konto", 0) == 0 || node.text == "Zuletzt") checked.push_back(node.text);
+  }
+  EXPECT_EQ(checked, (std::vector<std::string>{"Konto0", "Konto1", "Konto2", "Zuletzt"}));
+
+  // Confirming writes the row's state back as a clean number.
+  r.form().Show();
+  r.form().cmdOK_Click();
+  EXPECT_EQ(r.accounts.Read("Konto3", "Angezeigt", "?"), "0");
+  EXPECT_EQ(r.accounts.Read("Konto0", "Angezeigt", "?"), "1");
 }
 
 TEST(Attendance, NoAccountKeyAtAllIsAnEmptyListWithoutAMessage) {
