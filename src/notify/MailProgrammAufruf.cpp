@@ -1,7 +1,12 @@
 // MailProgrammAufruf: Outlook found by its main window, a Terminal Server client by its title.
 #include "notify/MailProgrammAufruf.h"
 
+#include <cstdint>
+
+#include "core/Ansi.h"
 #include "core/AppError.h"
+#include "core/Text.h"
+#include "registry/ScopedKey.h"
 
 namespace pw {
 namespace {
@@ -10,11 +15,57 @@ constexpr char kOutlookProgram[] = "c:\\programme\\microsoft office\\office\\out
 constexpr char kOutlookClass[] = "rctrl_renwnd32";
 constexpr char kOutlookTitleEnd[] = " Microsoft Outlook";
 constexpr char kTerminalClientProgram[] = "c:\\programme\\Terminal Server Client\\mstsc.exe ";
+constexpr char kTerminalClientFile[] = "c:\\programme\\Terminal Server Client\\mstsc.exe";
 constexpr char kDefaultTerminalServer[] = "Terminalserver";
+constexpr char kAppPathsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+constexpr char kOutlookAppPath[] = "OUTLOOK.EXE";
+constexpr char kTerminalClientName[] = "mstsc.exe";
 constexpr int kMaximizedActivated = 3;
 constexpr int kTextBuffer = 255;
 
+std::string Quoted(const std::string& path) { return '"' + path + '"'; }
+
+// The default value of a program's App Paths key below root: its full path, without the quotes
+// some installers put around it; empty when there is none.
+std::string AppPathBelow(RegistryApi& registry, HKey root, const std::string& program) {
+  ScopedKey key(registry);
+  if (registry.RegOpenKeyExA(root, kAppPathsKey + program, 0, kKeyQueryValue, key.out()) !=
+      kErrorSuccess) {
+    return {};
+  }
+  std::uint32_t type = kRegNone;
+  std::uint32_t size = 0;
+  if (registry.RegQueryValueExA(key.get(), "", &type, nullptr, &size) != kErrorSuccess ||
+      (type != kRegSz && type != kRegExpandSz) || size == 0) {
+    return {};
+  }
+  std::string data(size, '\0');
+  if (registry.RegQueryValueExA(key.get(), "", &type, reinterpret_cast<std::uint8_t*>(data.data()),
+                                &size) != kErrorSuccess) {
+    return {};
+  }
+  data.resize(size);
+  data = data.substr(0, data.find('\0'));
+  return FromAnsi(std::string(Trim(data, " \"")));
+}
+
 }  // namespace
+
+std::string MailProgrammAufruf::OutlookProgram() {
+  if (windows_.FileExists(kOutlookProgram)) return kOutlookProgram;
+  // Office installs of today live elsewhere and register their path instead.
+  RegistryApi& registry = settings_.Api();
+  std::string registered = AppPathBelow(registry, kHkeyLocalMachine, kOutlookAppPath);
+  if (registered.empty()) registered = AppPathBelow(registry, kHkeyCurrentUser, kOutlookAppPath);
+  return registered.empty() ? kOutlookProgram : Quoted(registered);
+}
+
+std::string MailProgrammAufruf::TerminalClientProgram() {
+  if (windows_.FileExists(kTerminalClientFile)) return kTerminalClientProgram;
+  const std::string system = windows_.SystemDirectory();
+  if (system.empty()) return kTerminalClientProgram;
+  return Quoted(system + "\\" + kTerminalClientName) + " ";
+}
 
 std::string MailProgrammAufruf::TitleAfterLastDash(const std::string& title) {
   auto dash = title.rfind('-');
@@ -43,7 +94,7 @@ void MailProgrammAufruf::StartMailClient(const std::string& connectionName) {
     if (handle != 0) {
       windows_.BringWindowToTop(handle);
     } else {
-      windows_.StartProgram(kOutlookProgram, kMaximizedActivated);
+      windows_.StartProgram(OutlookProgram(), kMaximizedActivated);
     }
   } else {
     // A quote in the name would end the quoted argument and pass the rest to the client as
@@ -58,7 +109,7 @@ void MailProgrammAufruf::StartMailClient(const std::string& connectionName) {
     if (handle != 0) {
       windows_.BringWindowToTop(handle);
     } else {
-      windows_.StartProgram(std::string(kTerminalClientProgram) + "\"" + connectionName + "\"",
+      windows_.StartProgram(TerminalClientProgram() + "\"" + connectionName + "\"",
                             kMaximizedActivated);
     }
   }

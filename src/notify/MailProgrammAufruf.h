@@ -22,6 +22,11 @@ class MailProgrammAufruf {
   WindowHandle LastWindow() const { return lastWindow_; }
 
  private:
+  // The command line's program part: the fixed path while that file exists, otherwise where
+  // today's Windows keeps the program.
+  std::string OutlookProgram();
+  std::string TerminalClientProgram();
+
   WindowSystem& windows_;
   SettingsStore& settings_;
   Globals& globals_;

@@ -23,6 +23,8 @@ class WindowSystem {
   // Raises AppError when the program cannot be started.
   virtual void StartProgram(const std::string& commandLine, int windowStyle) = 0;
   virtual bool FileExists(const std::string& path) = 0;
+  // The system folder (GetSystemDirectory), without a trailing backslash.
+  virtual std::string SystemDirectory() = 0;
 };
 
 }  // namespace pw

@@ -8,7 +8,8 @@ namespace pw::test {
 namespace {
 
 constexpr char kOutlook[] = "c:\\programme\\microsoft office\\office\\outlook.exe";
-constexpr char kTerminalClient[] = "c:\\programme\\Terminal Server Client\\mstsc.exe ";
+// Where the Terminal Server client is found without the old fixed path.
+constexpr char kTerminalClient[] = "\"C:\\WINDOWS\\system32\\mstsc.exe\" ";
 
 struct FakeViews {
   FakeNewMailViews views;

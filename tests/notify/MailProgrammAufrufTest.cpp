@@ -49,6 +49,7 @@ TEST(FindOutlook, NoMatchStartsOutlookMaximised) {
 TEST(TerminalClient, ExactTitleIsRaisedAnythingElseStartsTheClient) {
   LaunchRig r;
   r.globals.UseOutlook = false;
+  r.windows.files = {"c:\\programme\\Terminal Server Client\\mstsc.exe"};
   r.settings.SaveSetting("Mail Postwacht", "Server", "TerminalServer", "TS1");
   r.windows.windows = {{7, "TS1 - Terminal Server-Client (Buchhaltung) ", ""},
                        {8, "TS1 - Terminal Server-Client (Buchhaltung)", ""}};
@@ -64,6 +65,7 @@ TEST(TerminalClient, ExactTitleIsRaisedAnythingElseStartsTheClient) {
 TEST(TerminalClient, EmptyConnectionNameSearchesEmptyBracketsAndQuotesNothing) {
   LaunchRig r;
   r.globals.UseOutlook = false;
+  r.windows.files = {"c:\\programme\\Terminal Server Client\\mstsc.exe"};
   r.windows.windows = {{9, "Terminalserver - Terminal Server-Client ()", ""}};
   r.launcher().StartMailClient("");
   EXPECT_EQ(r.windows.raised, std::vector<WindowHandle>{9});
@@ -78,6 +80,54 @@ TEST(TerminalClient, QuoteInTheConnectionNameStartsNothing) {
   r.globals.UseOutlook = false;
   EXPECT_THROW(r.launcher().StartMailClient("x\" /admin \""), AppError);
   EXPECT_TRUE(r.windows.started.empty());
+}
+
+constexpr char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\OUTLOOK.EXE";
+constexpr char kOffice16[] = "C:\\Program Files\\Microsoft Office\\root\\Office16\\OUTLOOK.EXE";
+
+TEST(LaunchPaths, OutlookComesFromTheFixedPathThenTheMachinesThenTheUsersAppPath) {
+  LaunchRig r;
+  r.registry.SeedValue(kHkeyLocalMachine, kAppPaths, "", kRegSz,
+                       std::string("\"") + kOffice16 + "\"" + std::string(1, '\0'));
+  r.registry.SeedValue(kHkeyCurrentUser, kAppPaths, "", kRegExpandSz,
+                       std::string("C:\\Benutzer\\Office\\OUTLOOK.EXE") + '\0');
+  r.windows.files = {kOutlook};
+  r.launcher().StartMailClient("");
+  // The machine's key loses its value (an empty text names no program): the user's counts.
+  r.windows.files.clear();
+  r.launcher().StartMailClient("");
+  r.registry.SeedValue(kHkeyLocalMachine, kAppPaths, "", kRegSz, std::string(1, '\0'));
+  r.launcher().StartMailClient("");
+  // A default value that is no text, and no user key: the fixed path once more, which fails to
+  // start where it is missing.
+  r.registry.SeedValue(kHkeyLocalMachine, kAppPaths, "", kRegDword, std::string(4, '\1'));
+  r.registry.SeedValue(kHkeyCurrentUser, kAppPaths, "", kRegBinary, "x");
+  r.launcher().StartMailClient("");
+
+  std::vector<std::string> lines;
+  for (const auto& s : r.windows.started) {
+    lines.push_back(s.commandLine);
+    EXPECT_EQ(s.style, 3);
+  }
+  EXPECT_EQ(lines, (std::vector<std::string>{kOutlook, std::string("\"") + kOffice16 + "\"",
+                                             "\"C:\\Benutzer\\Office\\OUTLOOK.EXE\"", kOutlook}));
+  EXPECT_EQ(r.registry.OpenHandleCount(), 0u);
+}
+
+TEST(LaunchPaths, TerminalClientComesFromTheSystemFolderWhenTheFixedPathIsMissing) {
+  LaunchRig r;
+  r.globals.UseOutlook = false;
+  r.launcher().StartMailClient("Vertrieb");
+  r.windows.files = {"c:\\programme\\Terminal Server Client\\mstsc.exe"};
+  r.launcher().StartMailClient("Vertrieb");
+  r.windows.files.clear();
+  r.launcher().StartMailClient("");
+  ASSERT_EQ(r.windows.started.size(), 3u);
+  EXPECT_EQ(r.windows.started[0].commandLine, "\"C:\\WINDOWS\\system32\\mstsc.exe\" \"Vertrieb\"");
+  EXPECT_EQ(r.windows.started[0].style, 3);
+  EXPECT_EQ(r.windows.started[1].commandLine,
+            "c:\\programme\\Terminal Server Client\\mstsc.exe \"Vertrieb\"");
+  EXPECT_EQ(r.windows.started[2].commandLine, "\"C:\\WINDOWS\\system32\\mstsc.exe\" \"\"");
 }
 
 struct TreeRig : MainWindowRig {
@@ -99,8 +149,7 @@ TEST(TreeEvents, DoubleClickOnTheUnreadNodeLaunchesAndStopsTheBlinking) {
   EXPECT_EQ(r.globals.SelectedAccount, "Anna");
   r.fm.Anzeige_DblClick();
   ASSERT_EQ(r.windows.started.size(), 1u);
-  EXPECT_EQ(r.windows.started[0].commandLine,
-            "c:\\programme\\Terminal Server Client\\mstsc.exe \"Anna-TS\"");
+  EXPECT_EQ(r.windows.started[0].commandLine, "\"C:\\WINDOWS\\system32\\mstsc.exe\" \"Anna-TS\"");
   EXPECT_FALSE(r.fm.TimerIvis().Enabled());
   EXPECT_EQ(r.tray.icon->hIcon, r.window.MainIcon());
   EXPECT_EQ(ShownTip(*r.tray.icon), "Neue Nachricht für Anna!");  // the tip is not reset here

@@ -1,8 +1,16 @@
-// The launcher against real windows: an open Outlook is raised, a missing one fails to start.
+// The launcher against real windows, files and registry: an open Outlook is raised, a missing
+// one fails to start, and today's places of Outlook and mstsc.exe are found.
 #include <gtest/gtest.h>
+
+#include <cctype>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "core/AppError.h"
 #include "platform/substitute/FakeNewMailView.h"
+#include "platform/win32/Strconv.h"
+#include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32WindowSystem.h"
 #include "support/NewMailRig.h"
 #include "win32/Win32TestSupport.h"
@@ -75,6 +83,204 @@ TEST(MailClientLaunch, WithoutOutlookTheFailedStartTakesTheDialogsErrorPath) {
   EXPECT_EQ(r.dialogs.Count(), 0u);
   EXPECT_EQ(r.Tip(), pw::test::kIdle);
   EXPECT_TRUE(r.Blinking());
+}
+
+constexpr wchar_t kAppPaths[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\OUTLOOK.EXE";
+
+// The stand-in program, built beside the test executable.
+std::wstring StandIn() {
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring path = self;
+  return path.substr(0, path.find_last_of(L'\\') + 1) + L"postwacht_standin.exe";
+}
+
+// The files, folders and keys a test puts into the prefix, taken away again at its end.
+class PrefixChanges {
+ public:
+  PrefixChanges() = default;
+  PrefixChanges(const PrefixChanges&) = delete;
+  PrefixChanges& operator=(const PrefixChanges&) = delete;
+  ~PrefixChanges() {
+    for (auto it = files_.rbegin(); it != files_.rend(); ++it) DeleteFileW(it->c_str());
+    for (auto it = folders_.rbegin(); it != folders_.rend(); ++it) RemoveDirectoryW(it->c_str());
+    for (HKEY root : keys_) RegDeleteKeyW(root, kAppPaths);
+  }
+
+  // A copy of the stand-in at path, with the folders on the way.
+  void PlaceStandIn(const std::wstring& path) {
+    for (std::size_t slash = path.find(L'\\', 3); slash != std::wstring::npos;
+         slash = path.find(L'\\', slash + 1)) {
+      const std::wstring folder = path.substr(0, slash);
+      if (CreateDirectoryW(folder.c_str(), nullptr)) folders_.push_back(folder);
+    }
+    ASSERT_TRUE(CopyFileW(StandIn().c_str(), path.c_str(), TRUE)) << Narrow(path);
+    files_.push_back(path);
+  }
+  void Remove(const std::wstring& path) { DeleteFileW(path.c_str()); }
+
+  void SetAppPath(HKEY root, const std::wstring& program) {
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(root, kAppPaths, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                             &key, &disposition));
+    if (disposition == REG_CREATED_NEW_KEY) keys_.push_back(root);
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(program.c_str()),
+                   static_cast<DWORD>((program.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+  }
+  void RemoveAppPath(HKEY root) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, kAppPaths, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    RegDeleteValueW(key, nullptr);
+    RegCloseKey(key);
+  }
+
+ private:
+  std::vector<std::wstring> files_;
+  std::vector<std::wstring> folders_;
+  std::vector<HKEY> keys_;
+};
+
+// How the stand-in was started: its own path, its command line and the window style.
+struct Started {
+  std::string program;
+  std::string commandLine;
+  int style = 0;
+};
+
+// A command line with an unquoted program path, as the started program sees it. Wine puts
+// quotes around a path with blanks that it had to search for; Windows hands the line over as
+// given.
+::testing::AssertionResult StartedAs(const std::string& seen, const std::string& program,
+                                     const std::string& arguments) {
+  if (seen == program + arguments || seen == "\"" + program + "\"" + arguments) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure()
+         << "started as " << seen << ", not as " << program << arguments;
+}
+
+class LaunchInPrefix : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(StandIn().c_str()));
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    log_ = std::wstring(temp) + L"postwacht-standin-" + std::to_wstring(GetCurrentProcessId()) +
+           L".txt";
+    SetEnvironmentVariableW(L"PW_STANDIN_LOG", log_.c_str());
+  }
+  void TearDown() override {
+    SetEnvironmentVariableW(L"PW_STANDIN_LOG", nullptr);
+    DeleteFileW(log_.c_str());
+  }
+
+  // Starts the client and waits for the stand-in's record; nothing when none came.
+  std::optional<Started> Launch(bool outlook, const std::string& connection) {
+    DeleteFileW(log_.c_str());
+    globals_.UseOutlook = outlook;
+    launcher_.StartMailClient(connection);
+    const DWORD start = GetTickCount();
+    while (GetFileAttributesW(log_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      if (GetTickCount() - start > 20000) return std::nullopt;
+      Sleep(50);
+    }
+    HANDLE file = CreateFileW(log_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    char buffer[4096] = {};
+    DWORD read = 0;
+    ReadFile(file, buffer, sizeof buffer - 1, &read, nullptr);
+    CloseHandle(file);
+    std::string text(buffer, read);
+    Started started;
+    const std::size_t first = text.find('\n');
+    const std::size_t second = text.find('\n', first + 1);
+    started.program = text.substr(0, first);
+    started.commandLine = text.substr(first + 1, second - first - 1);
+    started.style = std::stoi(text.substr(second + 1));
+    return started;
+  }
+
+  static std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  }
+
+  std::wstring log_;
+  Win32Registry registry_;
+  SettingsStore settings_{registry_};
+  Win32WindowSystem windows_;
+  Globals globals_;
+  MailProgrammAufruf launcher_{windows_, settings_, globals_};
+};
+
+TEST_F(LaunchInPrefix, OutlookFromTheFixedPathThenTheMachinesThenTheUsersAppPath) {
+  const std::wstring fixed = L"c:\\programme\\microsoft office\\office\\outlook.exe";
+  const std::wstring office16 =
+      L"C:\\Postwacht Test\\Microsoft Office\\root\\Office16\\OUTLOOK.EXE";
+  const std::wstring perUser = L"C:\\Postwacht Test\\Benutzer\\OUTLOOK.EXE";
+  ASSERT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(fixed.c_str())) << "left by another run";
+  PrefixChanges prefix;
+  prefix.PlaceStandIn(fixed);
+  prefix.PlaceStandIn(office16);
+  prefix.PlaceStandIn(perUser);
+  prefix.SetAppPath(HKEY_LOCAL_MACHINE, office16);
+  prefix.SetAppPath(HKEY_CURRENT_USER, L"\"" + perUser + L"\"");
+
+  auto started = Launch(true, "");
+  ASSERT_TRUE(started) << "the fixed path started nothing";
+  EXPECT_EQ(Lower(Narrow(fixed)), Lower(started->program));
+  EXPECT_TRUE(StartedAs(started->commandLine, Narrow(fixed), ""));
+  EXPECT_EQ(3, started->style);
+
+  prefix.Remove(fixed);  // today's Office: only the registered path
+  started = Launch(true, "");
+  ASSERT_TRUE(started) << "the machine's App Path started nothing";
+  EXPECT_EQ(Lower(Narrow(office16)), Lower(started->program));
+  EXPECT_EQ("\"" + Narrow(office16) + "\"", started->commandLine);
+  EXPECT_EQ(3, started->style);
+
+  prefix.RemoveAppPath(HKEY_LOCAL_MACHINE);
+  started = Launch(true, "");
+  ASSERT_TRUE(started) << "the user's App Path started nothing";
+  EXPECT_EQ(Lower(Narrow(perUser)), Lower(started->program));
+  EXPECT_EQ("\"" + Narrow(perUser) + "\"", started->commandLine);
+  EXPECT_EQ(3, started->style);
+
+  prefix.RemoveAppPath(HKEY_CURRENT_USER);
+  EXPECT_THROW(launcher_.StartMailClient(""), AppError) << "nothing left to start";
+}
+
+TEST_F(LaunchInPrefix, TerminalClientFromTheFixedPathThenTheSystemFolder) {
+  const std::wstring fixed = L"c:\\programme\\Terminal Server Client\\mstsc.exe";
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  const std::wstring inSystem = std::wstring(system) + L"\\mstsc.exe";
+  ASSERT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(fixed.c_str())) << "left by another run";
+  PrefixChanges prefix;
+  prefix.PlaceStandIn(fixed);
+  // Wine has no Terminal Server client of its own; the stand-in takes its place.
+  if (GetFileAttributesW(inSystem.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    prefix.PlaceStandIn(inSystem);
+  } else {
+    GTEST_SKIP() << "this prefix has an mstsc.exe of its own";
+  }
+
+  auto started = Launch(false, "Vertrieb Süd");
+  ASSERT_TRUE(started) << "the fixed path started nothing";
+  EXPECT_EQ(Lower(Narrow(fixed)), Lower(started->program));
+  EXPECT_TRUE(StartedAs(started->commandLine, Narrow(fixed), " \"Vertrieb Süd\""));
+  EXPECT_EQ(3, started->style);
+
+  prefix.Remove(fixed);
+  started = Launch(false, "Vertrieb Süd");
+  ASSERT_TRUE(started) << "the system folder started nothing";
+  EXPECT_EQ(Lower(Narrow(inSystem)), Lower(started->program));
+  EXPECT_EQ("\"" + Narrow(inSystem) + "\" \"Vertrieb Süd\"", started->commandLine);
+  EXPECT_EQ(3, started->style);
 }
 
 }  // namespace

@@ -54,12 +54,14 @@ class FakeWindowSystem : public WindowSystem {
     }
     return false;
   }
+  std::string SystemDirectory() override { return systemDirectory; }
 
   std::vector<Window> windows;  // top to bottom
   std::vector<WindowHandle> raised;
   std::vector<Started> started;
   std::vector<std::string> files;
   bool failStarts = false;
+  std::string systemDirectory = "C:\\WINDOWS\\system32";
 
  private:
   const Window& Find(WindowHandle h) const {

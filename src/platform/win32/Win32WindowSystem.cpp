@@ -72,6 +72,13 @@ bool Win32WindowSystem::FileExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::string Win32WindowSystem::SystemDirectory() {
+  wchar_t folder[MAX_PATH] = {};
+  UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  return Narrow(std::wstring(folder, length));
+}
+
 std::string GermanSystemMessage(unsigned long error) {
   wchar_t* text = nullptr;
   DWORD n = FormatMessageW(

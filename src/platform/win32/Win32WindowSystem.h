@@ -15,6 +15,7 @@ class Win32WindowSystem : public WindowSystem {
   std::string GetClassNameA(WindowHandle window, int maxChars) override;
   void StartProgram(const std::string& commandLine, int windowStyle) override;
   bool FileExists(const std::string& path) override;
+  std::string SystemDirectory() override;
 };
 
 // The German text of a system error number (for AppError descriptions).
