@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/NewMailWindow.h"
@@ -157,6 +158,53 @@ TEST(NewMailWindow, CloseBoxUnloadsWithoutAHandler) {
   EXPECT_EQ(r.dialogs.Count(), 0u);
   EXPECT_EQ(r.shell.calls.size(), sends);
   EXPECT_EQ(r.Tip(), "Neue Nachricht für Anna!");
+}
+
+TEST(NewMailWindow, DialogsCascadeFromTheNewestStillOpenAndStayOnTheWorkArea) {
+  PW_REQUIRE_DISPLAY();
+  Rig r;
+  auto rectOf = [](HWND w) {
+    RECT rc{};
+    GetWindowRect(w, &rc);
+    return rc;
+  };
+  std::vector<HWND> open;
+  for (const char* name : {"Anna", "Bernd", "Clara", "Dora"}) open.push_back(r.Show(name));
+  const RECT first = rectOf(open[0]);
+  const int step = rectOf(open[1]).left - first.left;
+  EXPECT_GT(step, 0);
+  for (std::size_t i = 1; i < open.size(); ++i) {
+    const RECT previous = rectOf(open[i - 1]), rc = rectOf(open[i]);
+    EXPECT_EQ(previous.left + step, rc.left) << i;
+    EXPECT_EQ(previous.top + step, rc.top) << i;
+  }
+
+  // Closing the newest: the next one takes its place after the one now newest.
+  const RECT third = rectOf(open[2]);
+  SendMessageW(open[3], WM_CLOSE, 0, 0);
+  open.pop_back();
+  open.push_back(r.Show("Emil"));
+  EXPECT_EQ(third.left + step, rectOf(open.back()).left);
+  EXPECT_EQ(third.top + step, rectOf(open.back()).top);
+
+  // Many more run into the edges of the work area and start again from its sides; no two of
+  // them hide each other and none leaves the work area.
+  for (int i = 0; i < 60; ++i) open.push_back(r.Show("Konto " + std::to_string(i)));
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(open[0], MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT work = monitor.rcWork;
+  std::vector<std::pair<LONG, LONG>> corners;
+  for (HWND w : open) {
+    const RECT rc = rectOf(w);
+    EXPECT_GE(rc.left, work.left);
+    EXPECT_GE(rc.top, work.top);
+    EXPECT_LE(rc.right, work.right);
+    EXPECT_LE(rc.bottom, work.bottom);
+    corners.emplace_back(rc.left, rc.top);
+  }
+  std::sort(corners.begin(), corners.end());
+  EXPECT_EQ(std::adjacent_find(corners.begin(), corners.end()), corners.end());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "notify/FmNewMail.h"
 #include "platform/win32/Strconv.h"
@@ -25,7 +26,7 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
 class NewMailWindow : public NewMailView, public WindowBase {
  public:
   NewMailWindow(HINSTANCE instance, Win32EventLoop& loop, HICON letterIcon, HICON icon,
-                HICON smallIcon, HWND owner, FmNewMail& form);
+                HICON smallIcon, HWND owner, std::vector<HWND>& openDialogs, FmNewMail& form);
   ~NewMailWindow() override { Close(); }
 
   static void RegisterClass(HINSTANCE instance) {
@@ -43,7 +44,11 @@ class NewMailWindow : public NewMailView, public WindowBase {
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void OnDestroyed() override { loop_.RemoveDialogWindow(Hwnd()); }
+  void OnDestroyed() override {
+    loop_.RemoveDialogWindow(Hwnd());
+    openDialogs_.erase(std::remove(openDialogs_.begin(), openDialogs_.end(), Hwnd()),
+                       openDialogs_.end());
+  }
 
  private:
   HWND AddControl(const wchar_t* className, const std::wstring& text, DWORD style, int id,
@@ -54,6 +59,7 @@ class NewMailWindow : public NewMailView, public WindowBase {
   HINSTANCE instance_;
   Win32EventLoop& loop_;
   HICON letterIcon_;
+  std::vector<HWND>& openDialogs_;
   FmNewMail& form_;
   HWND ok_ = nullptr;
   HWND open_ = nullptr;
@@ -76,9 +82,14 @@ SIZE TextSize(HWND control, const std::wstring& text) {
   return size;
 }
 
-NewMailWindow::NewMailWindow(HINSTANCE instance, Win32EventLoop& loop, HICON letterIcon,
-                             HICON icon, HICON smallIcon, HWND owner, FmNewMail& form)
-    : instance_(instance), loop_(loop), letterIcon_(letterIcon), form_(form) {
+NewMailWindow::NewMailWindow(HINSTANCE instance, Win32EventLoop& loop, HICON letterIcon, HICON icon,
+                             HICON smallIcon, HWND owner, std::vector<HWND>& openDialogs,
+                             FmNewMail& form)
+    : instance_(instance),
+      loop_(loop),
+      letterIcon_(letterIcon),
+      openDialogs_(openDialogs),
+      form_(form) {
   RECT frame{0, 0, Px(6030), Px(1200)};
   AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
   Create(instance, kNewMailWindowClass, Widen(kNewMailCaption).c_str(), kStyle, kExStyle,
@@ -240,6 +251,35 @@ LRESULT NewMailWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
   return Default(message, wParam, lParam);
 }
 
+// Places a new dialog the way Windows cascades windows at its default position: one caption and
+// frame further right and down than the newest dialog still open, so that dialogs never hide
+// one another; an edge of the work area sends that coordinate back to the area's start. The
+// first dialog keeps the system's default position, moved onto the work area if need be.
+void PlaceCascaded(HWND window, const std::vector<HWND>& openDialogs) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  POINT position{rect.left, rect.top};
+  HWND reference = window;
+  if (!openDialogs.empty()) {
+    reference = openDialogs.back();
+    RECT last{};
+    GetWindowRect(reference, &last);
+    const int step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYSIZEFRAME) +
+                     GetSystemMetrics(SM_CXPADDEDBORDER);
+    position = {last.left + step, last.top + step};
+  }
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromWindow(reference, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& work = monitor.rcWork;
+  if (position.x + width > work.right || position.x < work.left) position.x = work.left;
+  if (position.y + height > work.bottom || position.y < work.top) position.y = work.top;
+  SetWindowPos(window, nullptr, position.x, position.y, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 NewMailWindows::NewMailWindows(HINSTANCE instance, Win32EventLoop& loop, HICON letterIcon)
@@ -260,8 +300,12 @@ NewMailWindows::NewMailWindows(HINSTANCE instance, Win32EventLoop& loop, HICON l
 NewMailWindows::~NewMailWindows() = default;
 
 std::unique_ptr<NewMailView> NewMailWindows::CreateNewMailView(FmNewMail& form) {
-  return std::make_unique<NewMailWindow>(instance_, loop_, letterIcon_, mailboxIcon_.Get(),
-                                         mailboxSmallIcon_.Get(), owner_.Get(), form);
+  auto window =
+      std::make_unique<NewMailWindow>(instance_, loop_, letterIcon_, mailboxIcon_.Get(),
+                                      mailboxSmallIcon_.Get(), owner_.Get(), openDialogs_, form);
+  PlaceCascaded(window->Hwnd(), openDialogs_);
+  openDialogs_.push_back(window->Hwnd());
+  return window;
 }
 
 }  // namespace pw::win32

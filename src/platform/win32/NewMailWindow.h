@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "notify/NewMailView.h"
 #include "platform/win32/Handles.h"
@@ -31,6 +32,8 @@ class NewMailWindows : public NewMailViewFactory {
   UniqueIcon mailboxSmallIcon_;
   // A window that is never shown: owned windows get no taskbar button.
   UniqueWindow owner_;
+  // The dialogs still open, oldest first: a new one is placed after the newest.
+  std::vector<HWND> openDialogs_;
 };
 
 }  // namespace pw::win32
