@@ -28,7 +28,7 @@ class AttendanceWindowTest : public ::testing::Test {
       view_->Close();
       view_.reset();
     };
-    view_ = std::make_unique<AttendanceWindow>(GetModuleHandleW(nullptr), loop_, main_, events);
+    view_ = std::make_unique<AttendanceWindow>(GetModuleHandleW(nullptr), loop_, events);
   }
   void TearDown() override {
     view_.reset();
@@ -126,16 +126,49 @@ TEST_F(AttendanceWindowTest, ButtonsAndCloseBoxReachTheFormAndEnterOrEscDoNothin
   loop_.DoEvents();
   EXPECT_EQ(view_->OkButton(), GetFocus());
 
-  view_->SetModal(true);
-  EXPECT_FALSE(IsWindowEnabled(main_));
-  view_->SetModal(false);
-  EXPECT_TRUE(IsWindowEnabled(main_));
-
   HWND hwnd = view_->Hwnd();
   SendMessageW(hwnd, WM_CLOSE, 0, 0);  // the handler drops the view inside the message
   EXPECT_EQ(1, unloads_);
   EXPECT_EQ(nullptr, view_);
   EXPECT_FALSE(IsWindow(hwnd));
+}
+
+// A top-level window of this thread, owned by owner when given.
+HWND TopLevel(const wchar_t* title, HWND owner = nullptr, bool visible = true) {
+  HWND window = CreateWindowExW(0, L"STATIC", title, WS_OVERLAPPED | (visible ? WS_VISIBLE : 0), 0,
+                                0, 50, 50, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+  EXPECT_NE(nullptr, window);
+  return window;
+}
+
+TEST_F(AttendanceWindowTest, ModalDisablesEveryOtherWindowOfTheProgramAndOnlyThoseAfter) {
+  view_->Show();
+  HWND dialog = TopLevel(L"Neue Nachricht!");
+  HWND hidden = TopLevel(L"versteckt", nullptr, false);
+  HWND ownedByOther = TopLevel(L"Besitz", dialog);
+  HWND alreadyDisabled = TopLevel(L"gesperrt");
+  EnableWindow(alreadyDisabled, FALSE);
+  HWND ownedByList = TopLevel(L"Liste", view_->Hwnd());
+
+  view_->SetModal(true);
+  for (HWND w : {main_, dialog, hidden, ownedByOther, alreadyDisabled}) {
+    EXPECT_FALSE(IsWindowEnabled(w)) << w;
+  }
+  EXPECT_TRUE(IsWindowEnabled(view_->Hwnd()));
+  EXPECT_TRUE(IsWindowEnabled(ownedByList));
+  DestroyWindow(hidden);  // gone while the list was up
+
+  view_->SetModal(false);
+  for (HWND w : {main_, dialog, ownedByOther}) EXPECT_TRUE(IsWindowEnabled(w)) << w;
+  EXPECT_FALSE(IsWindowEnabled(alreadyDisabled)) << "disabled by someone else";
+
+  // Closing the window while modal ends the modality too.
+  view_->SetModal(true);
+  EXPECT_FALSE(IsWindowEnabled(dialog));
+  view_->Close();
+  view_.reset();
+  for (HWND w : {main_, dialog, ownedByOther}) EXPECT_TRUE(IsWindowEnabled(w)) << w;
+  for (HWND w : {ownedByOther, dialog, alreadyDisabled}) DestroyWindow(w);
 }
 
 }  // namespace

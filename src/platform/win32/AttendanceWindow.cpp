@@ -33,11 +33,43 @@ HWND Child(HWND parent, HINSTANCE instance, const wchar_t* className, const std:
 
 bool StateImageTicked(UINT state) { return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2; }
 
+// The system's input-method windows belong to every thread that has windows; they are not the
+// program's.
+bool IsInputMethodWindow(HWND window) {
+  wchar_t name[32] = {};
+  GetClassNameW(window, name, 32);
+  return lstrcmpiW(name, L"IME") == 0 || lstrcmpiW(name, L"MSCTFIME UI") == 0;
+}
+
+struct ModalWalk {
+  HWND modal;
+  std::vector<HWND>* disabled;
+};
+
+bool OwnedBy(HWND window, HWND owner) {
+  for (HWND o = GetWindow(window, GW_OWNER); o; o = GetWindow(o, GW_OWNER)) {
+    if (o == owner) return true;
+  }
+  return false;
+}
+
+// Disables one enabled window that is neither the modal window nor owned by it.
+BOOL CALLBACK DisableForModal(HWND window, LPARAM param) {
+  auto& walk = *reinterpret_cast<ModalWalk*>(param);
+  if (window == walk.modal || OwnedBy(window, walk.modal) || !IsWindowEnabled(window) ||
+      IsInputMethodWindow(window)) {
+    return TRUE;
+  }
+  EnableWindow(window, FALSE);
+  walk.disabled->push_back(window);
+  return TRUE;
+}
+
 }  // namespace
 
-AttendanceWindow::AttendanceWindow(HINSTANCE instance, Win32EventLoop& loop, HWND mainWindow,
+AttendanceWindow::AttendanceWindow(HINSTANCE instance, Win32EventLoop& loop,
                                    AttendanceWindowEvents events)
-    : loop_(loop), mainWindow_(mainWindow), events_(std::move(events)) {
+    : loop_(loop), events_(std::move(events)) {
   RegisterClassOnce(instance, kAttendanceWindowClass, LoadIconW(instance, MAKEINTRESOURCEW(1)),
                     nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   RECT outer{0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
@@ -72,7 +104,7 @@ AttendanceWindow::AttendanceWindow(HINSTANCE instance, Win32EventLoop& loop, HWN
 
 AttendanceWindow::~AttendanceWindow() {
   events_ = {};
-  if (modal_ && IsWindow(mainWindow_)) EnableWindow(mainWindow_, TRUE);
+  if (modal_) SetModal(false);
   if (Hwnd()) DestroyWindow(Hwnd());
 }
 
@@ -171,8 +203,20 @@ void AttendanceWindow::Show() {
 bool AttendanceWindow::Visible() const { return Hwnd() && IsWindowVisible(Hwnd()); }
 
 void AttendanceWindow::SetModal(bool modal) {
+  if (modal == modal_) return;
   modal_ = modal;
-  if (IsWindow(mainWindow_)) EnableWindow(mainWindow_, !modal);
+  if (modal) {
+    ModalWalk walk{Hwnd(), &disabled_};
+    // The program has one user-interface thread: its top-level windows are all of the program's,
+    // hidden ones included, so that none can be shown and used while the list is up.
+    EnumThreadWindows(GetCurrentThreadId(), DisableForModal, reinterpret_cast<LPARAM>(&walk));
+  } else {
+    // Before this window goes, or the system activates some other program's window.
+    for (HWND window : disabled_) {
+      if (IsWindow(window)) EnableWindow(window, TRUE);
+    }
+    disabled_.clear();
+  }
 }
 
 void AttendanceWindow::Close() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "attendance/AttendanceView.h"
 #include "platform/win32/Win32EventLoop.h"
@@ -22,9 +23,8 @@ struct AttendanceWindowEvents {
 
 class AttendanceWindow : public AttendanceView, private WindowBase {
  public:
-  // Creates the window hidden and without owner; mainWindow is the window SetModal disables.
-  AttendanceWindow(HINSTANCE instance, Win32EventLoop& loop, HWND mainWindow,
-                   AttendanceWindowEvents events);
+  // Creates the window hidden and without owner.
+  AttendanceWindow(HINSTANCE instance, Win32EventLoop& loop, AttendanceWindowEvents events);
   ~AttendanceWindow() override;
 
   using WindowBase::Hwnd;
@@ -42,6 +42,7 @@ class AttendanceWindow : public AttendanceView, private WindowBase {
   void Refresh() override;
   void Show() override;
   bool Visible() const override;
+  // Modal: every other top-level window of the program is disabled until it ends.
   void SetModal(bool modal) override;
   void Close() override;
 
@@ -57,8 +58,9 @@ class AttendanceWindow : public AttendanceView, private WindowBase {
   static void Fire(std::function<void()> handler);
 
   Win32EventLoop& loop_;
-  HWND mainWindow_;
   AttendanceWindowEvents events_;
+  // The windows SetModal disabled, to be enabled again when it ends.
+  std::vector<HWND> disabled_;
   HWND list_ = nullptr;
   HWND ok_ = nullptr;
   HWND cancel_ = nullptr;
@@ -73,14 +75,13 @@ class AttendanceWindow : public AttendanceView, private WindowBase {
 // Makes the attendance windows of the form fmAnwesend (declared in attendance/AttendanceView.h).
 class AttendanceWindowFactory : public AttendanceViewFactory {
  public:
-  AttendanceWindowFactory(HINSTANCE instance, Win32EventLoop& loop, HWND mainWindow)
-      : instance_(instance), loop_(loop), mainWindow_(mainWindow) {}
+  AttendanceWindowFactory(HINSTANCE instance, Win32EventLoop& loop)
+      : instance_(instance), loop_(loop) {}
   std::unique_ptr<AttendanceView> CreateAttendanceView(FmAnwesend& form) override;
 
  private:
   HINSTANCE instance_;
   Win32EventLoop& loop_;
-  HWND mainWindow_;
 };
 
 }  // namespace pw::win32

@@ -10,7 +10,7 @@ std::unique_ptr<AttendanceView> AttendanceWindowFactory::CreateAttendanceView(Fm
   events.cmdOK_Click = [&form] { form.cmdOK_Click(); };
   events.cmdCancel_Click = [&form] { form.cmdCancel_Click(); };
   events.Unload = [&form] { form.Unload(); };
-  return std::make_unique<AttendanceWindow>(instance_, loop_, mainWindow_, std::move(events));
+  return std::make_unique<AttendanceWindow>(instance_, loop_, std::move(events));
 }
 
 }  // namespace pw::win32

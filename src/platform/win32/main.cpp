@@ -48,7 +48,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     pw::win32::Win32TrayShell tray;
     pw::win32::Win32WindowSystem windows;
     std::unique_ptr<pw::ImapComponent> imap = pw::MakeImapClient();
-    pw::win32::AttendanceWindowFactory attendanceViews(instance, loop, window.Hwnd());
+    pw::win32::AttendanceWindowFactory attendanceViews(instance, loop);
     pw::Globals globals;
 
     pw::FmStart form({settings, environment, clock, timers, loop, dialogs, tray, windows, window,
