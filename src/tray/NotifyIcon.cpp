@@ -15,9 +15,17 @@ void NotifyIcon::AddIcon() {
   data_.hIcon = window_.MainIcon();
   SetTip(data_, kIdleTip);
   shell_.Shell_NotifyIconA(kNimAdd, data_);
+  added_ = true;
 }
 
-void NotifyIcon::RemoveIcon() { shell_.Shell_NotifyIconA(kNimDelete, data_); }
+void NotifyIcon::RemoveIcon() {
+  shell_.Shell_NotifyIconA(kNimDelete, data_);
+  added_ = false;
+}
+
+void NotifyIcon::AddIconAgain() {
+  if (added_) shell_.Shell_NotifyIconA(kNimAdd, data_);
+}
 
 void NotifyIcon::Modify() { shell_.Shell_NotifyIconA(kNimModify, data_); }
 

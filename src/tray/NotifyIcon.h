@@ -22,6 +22,9 @@ class NotifyIcon {
 
   void AddIcon();
   void RemoveIcon();
+  // The taskbar was created anew (Explorer restarted): the icon is added again as it stands,
+  // picture and tip included. Nothing before the first add or after the remove.
+  void AddIconAgain();
   void ShowServerUnreachable();
   void ShowServerReachable();
   void StartTrayBlink(const std::string& displayName);
@@ -43,6 +46,7 @@ class NotifyIcon {
   Timer& timerVis_;
   Timer& timerIvis_;
   TrayData data_;
+  bool added_ = false;
 };
 
 }  // namespace pw

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "core/Ansi.h"
 #include "platform/substitute/FakeEventLoop.h"
 #include "platform/substitute/FakeMainWindow.h"
@@ -141,6 +145,49 @@ TEST(NotifyIcon, UnreachableStateAndRecovery) {
   r.tray.ShowServerReachable();
   EXPECT_EQ(ShownTip(*r.shell.icon), "Postwacht bei Ankunft neuer Mails!");
   EXPECT_EQ(r.shell.icon->hIcon, r.window.MainIcon());
+}
+
+TEST(NotifyIcon, NewTaskbarGetsTheIconBackAsItStands) {
+  TrayRig r;
+  r.tray.AddIconAgain();  // before the first add: nothing to add again
+  EXPECT_TRUE(r.shell.calls.empty());
+  r.tray.AddIcon();
+  struct Case {
+    std::function<void()> toState;
+    IconHandle picture;
+    std::string tip;
+  };
+  const std::vector<Case> cases = {
+      {[] {}, r.window.MainIcon(), "Postwacht bei Ankunft neuer Mails!"},
+      {[&] { r.tray.ShowServerUnreachable(); }, r.window.StopPicture(),
+       "Kann Server nicht erreichen!"},
+      {[&] {
+         r.tray.ShowServerReachable();
+         r.tray.StartTrayBlink("Anna");
+         r.timers.Advance(500);
+       },
+       r.window.IvisPicture(), "Neue Nachricht für Anna!"},
+  };
+  for (const Case& c : cases) {
+    c.toState();
+    r.shell.icon.reset();  // Explorer restarted: the new taskbar knows no icons
+    r.tray.AddIconAgain();
+    EXPECT_EQ(r.shell.calls.back().message, kNimAdd);
+    ASSERT_TRUE(r.shell.icon.has_value()) << c.tip;
+    EXPECT_EQ(r.shell.icon->hIcon, c.picture) << c.tip;
+    EXPECT_EQ(ShownTip(*r.shell.icon), c.tip);
+    EXPECT_EQ(r.shell.icon->uID, 1u);
+    EXPECT_EQ(r.shell.icon->uCallbackMessage, 512u);
+  }
+  // The blinking goes on on the new icon.
+  r.timers.Advance(500);
+  EXPECT_EQ(r.shell.icon->hIcon, r.window.MainIcon());
+
+  r.tray.RemoveIcon();
+  const std::size_t sends = r.shell.calls.size();
+  r.tray.AddIconAgain();  // after the unload's remove the icon stays away
+  EXPECT_EQ(r.shell.calls.size(), sends);
+  EXPECT_FALSE(r.shell.icon.has_value());
 }
 
 }  // namespace

@@ -22,9 +22,10 @@ struct Recorder : MainWindowEvents {
   void Anzeige_NodeSelected(int position) override { selected.push_back(position); }
   void Anzeige_Click() override { ++clicks; }
   void Anzeige_DblClick() override { ++doubleClicks; }
+  void TaskbarCreated() override { ++taskbars; }
 
   MainWindowView* window = nullptr;
-  int activations = 0, paints = 0, clicks = 0, doubleClicks = 0;
+  int activations = 0, paints = 0, clicks = 0, doubleClicks = 0, taskbars = 0;
   std::vector<WindowState> resizes;
   std::vector<int> tray, unloads, selected;
   std::vector<MenuCommand> menu;

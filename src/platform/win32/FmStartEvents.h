@@ -45,6 +45,7 @@ class FmStartEvents : public MainWindowEvents {
   }
   void Anzeige_Click() override { Then(&FmStart::Anzeige_Click); }
   void Anzeige_DblClick() override { Then(&FmStart::Anzeige_DblClick); }
+  void TaskbarCreated() override { form_.Tray().AddIconAgain(); }
 
  private:
   void Then(void (FmStart::*handler)()) {

@@ -142,6 +142,12 @@ MainWindow::MainWindow(HINSTANCE instance, Win32EventLoop& loop)
   SetOuterSizeTwips(kOuterWidthTwips, kOuterHeightTwips);
   Layout();
   loop_.SetAccelerators(Hwnd(), accelerators_.Get());
+  // Explorer announces a new taskbar with this message (Shell_NotifyIcon, "Taskbar Creation
+  // Notification"); an elevated process must let it through the message filter to see it.
+  taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+  if (taskbarCreated_ && Hwnd()) {
+    ChangeWindowMessageFilterEx(Hwnd(), taskbarCreated_, MSGFLT_ALLOW, nullptr);
+  }
 }
 
 MainWindow::~MainWindow() {
@@ -264,6 +270,10 @@ void MainWindow::Layout() {
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == taskbarCreated_ && taskbarCreated_ != 0) {
+    if (events_) events_->TaskbarCreated();
+    return 0;
+  }
   switch (message) {
     case WM_ACTIVATE:
       OnActivate(wParam, lParam);

@@ -30,6 +30,8 @@ class MainWindowEvents {
   virtual void Anzeige_NodeSelected(int position) = 0;
   virtual void Anzeige_Click() = 0;
   virtual void Anzeige_DblClick() = 0;
+  // Explorer broadcast "TaskbarCreated": a new taskbar knows no icons.
+  virtual void TaskbarCreated() = 0;
 };
 
 // True for the tray icon's callback, which arrives as WM_MOUSEMOVE (the callback message the
@@ -88,6 +90,7 @@ class MainWindow : public MainWindowView, private WindowBase {
   UniqueIcon mainIcon_, ivisIcon_, stopIcon_;
   std::unique_ptr<Win32TreeView> tree_;
   std::unique_ptr<Win32StatusBar> status_;
+  UINT taskbarCreated_ = 0;
   bool closeFromControlMenu_ = false;
   bool activeForm_ = false;
   bool closed_ = false;
