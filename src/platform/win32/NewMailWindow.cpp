@@ -252,8 +252,8 @@ LRESULT NewMailWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 // Places a new dialog the way Windows cascades windows at its default position: one caption and
-// frame further right and down than the newest dialog still open, so that dialogs never hide
-// one another; an edge of the work area sends that coordinate back to the area's start. The
+// frame further right and down than the newest dialog still open, so that it never covers that
+// one exactly; an edge of the work area sends that coordinate back to the area's start. The
 // first dialog keeps the system's default position, moved onto the work area if need be.
 void PlaceCascaded(HWND window, const std::vector<HWND>& openDialogs) {
   RECT rect{};
