@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the program's 16-colour icons and writes them as .ico files (32x32 and 16x16 images).
+"""Draws the program's icons and writes them as .ico files: 16, 20, 24, 32 and 48 pixels, each as
+a 16-colour image and as a 32-bit image with alpha (drawn four times finer and averaged, so that
+edges are smooth), so that the tray and the title bars stay sharp at 125 to 200 % scaling.
 
 Usage: make-icons.py [output directory]   (default: src/platform/win32/resources)
 Only the Python standard library is used; the .ico files are committed, so building needs no Python.
@@ -20,13 +22,20 @@ BLACK, MAROON, GREEN, OLIVE, NAVY, PURPLE, TEAL, SILVER = range(8)
 GREY, RED, LIME, YELLOW, BLUE, FUCHSIA, AQUA, WHITE = range(8, 16)
 
 
-class Canvas:
-    """A size x size grid of palette indexes (None = transparent), drawn in a 32-unit space."""
+SIZES = (16, 20, 24, 32, 48)
+FINE = 4  # sub-pixels per pixel and axis of the 32-bit images
 
-    def __init__(self, size):
-        self.size = size
-        self.scale = size / 32.0
-        self.px = [[None] * size for _ in range(size)]
+
+class Canvas:
+    """A grid of palette indexes (None = transparent) for an icon of `size` pixels, drawn in a
+    32-unit space; with `fine` > 1 every pixel is fine x fine cells."""
+
+    def __init__(self, size, fine=1):
+        self.logical = size
+        self.big = size >= 24  # room for the details of the large pictures
+        self.size = size * fine
+        self.scale = self.size / 32.0
+        self.px = [[None] * self.size for _ in range(self.size)]
 
     def _each(self, inside):
         for y in range(self.size):
@@ -65,7 +74,7 @@ class Canvas:
 
     def _width(self, width_px):
         # Half the stroke width in drawing units; a stroke never gets thinner than one pixel.
-        return max(width_px, 1.0) / self.scale / 2.0 + 0.01
+        return max(width_px, 1.0) * 32.0 / self.logical / 2.0 + 0.01
 
 
 def point_in_polygon(u, v, points):
@@ -109,15 +118,15 @@ def envelope(cv, x0, y0, x1, y1, body, edge, angle=0.0):
 def letter_in_flight(cv):
     """Main icon: a letter flying to the right, with speed lines behind it."""
     for y, x0, x1 in ((10.5, 1.5, 9.0), (16.0, 0.5, 7.0), (21.5, 2.5, 9.5)):
-        cv.line((x0, y), (x1, y), BLUE, 2 if cv.size >= 32 else 1)
-    envelope(cv, 9.5, 7.5, 30.5, 23.5, WHITE, BLACK, angle=-12 if cv.size >= 32 else -8)
+        cv.line((x0, y), (x1, y), BLUE, 2 if cv.big else 1)
+    envelope(cv, 9.5, 7.5, 30.5, 23.5, WHITE, BLACK, angle=-12 if cv.big else -8)
 
 
 def warning_triangle(cv):
     """ImageIvis: a yellow warning triangle with an exclamation mark."""
     tri = [(16, 1.5), (31, 29), (1, 29)]
     cv.polygon(tri, YELLOW)
-    cv.outline(tri, BLACK, 1.5 if cv.size >= 32 else 1)
+    cv.outline(tri, BLACK, 1.5 if cv.big else 1)
     cv.polygon([(14.3, 9.5), (17.7, 9.5), (16.9, 20.5), (15.1, 20.5)], BLACK)
     cv.disc(16, 24.5, 2.0, BLACK)
 
@@ -125,9 +134,9 @@ def warning_triangle(cv):
 def stop_disc(cv):
     """Stop: a red disc with a white cross."""
     cv.disc(16, 16, 14.8, RED)
-    if cv.size >= 32:
+    if cv.big:
         cv.ring(16, 16, 14.3, MAROON, 1)
-    w = 4 if cv.size >= 32 else 2
+    w = 4 if cv.big else 2
     cv.line((10, 10), (22, 22), WHITE, w)
     cv.line((22, 10), (10, 22), WHITE, w)
 
@@ -173,43 +182,76 @@ ICONS = {
 }
 
 
-# --- the .ico format (an icon directory, then one 4-bit DIB with its AND mask per image) -------
+# --- the .ico format (an icon directory, then one DIB with its AND mask per image) ----------
 
-def dib(cv):
-    size = cv.size
-    xor_row = ((size * 4 + 31) // 32) * 4
+def and_mask(size, transparent):
     and_row = ((size + 31) // 32) * 4
-    xor = bytearray()
     mask = bytearray()
     for y in reversed(range(size)):  # bottom-up rows
-        row = bytearray(xor_row)
         bits = bytearray(and_row)
         for x in range(size):
-            c = cv.px[y][x]
-            if c is None:
+            if transparent(x, y):
                 bits[x // 8] |= 0x80 >> (x % 8)
-                c = 0
+        mask += bits
+    return mask
+
+
+def dib4(cv):
+    size = cv.size
+    xor_row = ((size * 4 + 31) // 32) * 4
+    xor = bytearray()
+    for y in reversed(range(size)):
+        row = bytearray(xor_row)
+        for x in range(size):
+            c = cv.px[y][x] or 0
             row[x // 2] |= c << (4 if x % 2 == 0 else 0)
         xor += row
-        mask += bits
+    mask = and_mask(size, lambda x, y: cv.px[y][x] is None)
     header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 4, 0, len(xor) + len(mask),
                          0, 0, 16, 0)
     palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in PALETTE)
     return header + palette + bytes(xor) + bytes(mask)
 
 
-def ico(draw, sizes=(32, 16)):
-    images = []
+def dib32(cv, fine):
+    """Each pixel: the mean colour of its drawn cells, and as opaque as the share of them."""
+    size = cv.size // fine
+    pixels = {}
+    for y in range(size):
+        for x in range(size):
+            cells = [cv.px[y * fine + j][x * fine + i] for j in range(fine) for i in range(fine)]
+            drawn = [PALETTE[c] for c in cells if c is not None]
+            if not drawn:
+                pixels[x, y] = (0, 0, 0, 0)
+                continue
+            r, g, b = (round(sum(p[k] for p in drawn) / len(drawn)) for k in range(3))
+            pixels[x, y] = (r, g, b, round(255 * len(drawn) / len(cells)))
+    xor = bytearray()
+    for y in reversed(range(size)):
+        for x in range(size):
+            r, g, b, a = pixels[x, y]
+            xor += struct.pack("<BBBB", b, g, r, a)
+    mask = and_mask(size, lambda x, y: pixels[x, y][3] == 0)
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(xor) + len(mask),
+                         0, 0, 0, 0)
+    return header + bytes(xor) + bytes(mask)
+
+
+def ico(draw, sizes=SIZES):
+    images = []  # (size, colours in the directory, bits per pixel, image)
     for size in sizes:
         cv = Canvas(size)
         draw(cv)
-        images.append((size, dib(cv)))
+        images.append((size, 16, 4, dib4(cv)))
+        fine = Canvas(size, FINE)
+        draw(fine)
+        images.append((size, 0, 32, dib32(fine, FINE)))
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
-    for size, data in images:
-        out += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(data), offset)
+    for size, colours, bits, data in images:
+        out += struct.pack("<BBBBHHII", size, size, colours, 0, 1, bits, len(data), offset)
         offset += len(data)
-    return out + b"".join(data for _, data in images)
+    return out + b"".join(data for _, _, _, data in images)
 
 
 def main():

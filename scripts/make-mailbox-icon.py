@@ -2,7 +2,7 @@
 """Draws the new-message dialog's window icon, a mailbox with a raised red flag, as mailbox.ico.
 
 Usage: make-mailbox-icon.py [output directory]   (default: src/platform/win32/resources)
-Draws with the canvas and the .ico writer of make-icons.py, so it has the same 16 colours.
+Draws with the canvas and the .ico writer of make-icons.py: the same colours and sizes.
 """
 import importlib.util
 import os
@@ -30,7 +30,7 @@ def loaf(x0, y0, x1, y1):
 
 
 def mailbox_with_flag(cv):
-    big = cv.size >= 32
+    big = cv.big
     cv.rect(13, 19, 19, 31.5, icons.BLACK)  # post
     cv.rect(14, 19, 18, 30.5, icons.OLIVE)
     cv.paint(loaf(1, 9, 25, 21.5), icons.NAVY)  # body with its outline

@@ -262,6 +262,26 @@ void PrintWindows(const std::string& caption) {
 
 DWORD Number(const wchar_t* text) { return static_cast<DWORD>(std::wcstoul(text, nullptr, 0)); }
 
+void PrintRect(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  Out("rect", std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+                  std::to_string(r.right - r.left) + "," + std::to_string(r.bottom - r.top));
+}
+
+// The first visible top-level window with this caption, and, when a text is given, with a
+// static control showing it.
+HWND TopLevel(const std::wstring& caption, const std::wstring& text) {
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, nullptr, caption.c_str()));) {
+    if (!IsWindowVisible(w)) continue;
+    if (text.empty()) return w;
+    for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      if (Widen(WindowText(c)) == text) return w;
+    }
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -349,6 +369,41 @@ int wmain(int argc, wchar_t** argv) {
     }
   } else if (cmd == L"answer") {
     Answer(Narrow(arg(2)), Narrow(arg(3)), Number(arg(4)));
+  } else if (cmd == L"front") {
+    // front <caption> [static text]: raises that window above the others; prints its rect.
+    const std::wstring text = argc > 3 ? argv[3] : L"";
+    HWND window = nullptr;
+    if (!WaitFor(10000, [&] { return (window = TopLevel(arg(2), text)) != nullptr; })) {
+      Fail("no window " + Narrow(arg(2)));
+    }
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PrintRect(window);
+  } else if (cmd == L"popup-rect") {
+    HWND popup = OpenPopupMenu();
+    if (!popup) Fail("no popup menu");
+    PrintRect(popup);
+  } else if (cmd == L"expand") {
+    // Opens every account node of the tree, so that its counts show.
+    HWND tree = Child(RequireMain(), WC_TREEVIEWW);
+    if (!tree) Fail("no tree");
+    for (auto node = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+         node; node = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT,
+                                                               reinterpret_cast<LPARAM>(node)))) {
+      SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node));
+    }
+  } else if (cmd == L"cursor") {
+    SetCursorPos(static_cast<int>(Number(arg(2))), static_cast<int>(Number(arg(3))));
+  } else if (cmd == L"choose") {
+    // choose <caption> <combo id> <index>: picks a drop-down entry as a click on it does.
+    HWND window = FindWindowW(nullptr, arg(2));
+    if (!window) Fail("no window " + Narrow(arg(2)));
+    const int id = static_cast<int>(Number(arg(3)));
+    HWND combo = GetDlgItem(window, id);
+    SendMessageW(combo, CB_SETCURSEL, Number(arg(4)), 0);
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
   } else {
     Fail("unknown command " + Narrow(cmd));
   }

@@ -55,10 +55,22 @@ void DrawEnvelope(HDC dc, int left, int top, int width, int height) {
   DeleteObject(red);
 }
 
-HFONT MakeFont(int height, int weight, const wchar_t* face) {
+// Tahoma is on every Windows and comes with Wine's own fonts; Arial is missing from a bare Wine.
+HFONT MakeFont(int height, int weight) {
   return CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                     DEFAULT_PITCH | FF_SWISS, face);
+                     DEFAULT_PITCH | FF_SWISS, L"Tahoma");
+}
+
+// The largest character height up to the given one at which the text fits the box.
+int FittingHeight(HDC dc, const wchar_t* text, int height, const RECT& box, int weight) {
+  for (; height > 6; --height) {
+    Selected probe(dc, MakeFont(height, weight));
+    RECT need{0, 0, 0, 0};
+    DrawTextW(dc, text, -1, &need, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    if (need.right <= box.right - box.left && need.bottom <= box.bottom - box.top) break;
+  }
+  return height;
 }
 
 }  // namespace
@@ -82,24 +94,18 @@ void DrawMakerLogo(HDC dc, const RECT& frame) {
   RECT text{frame.left + pad * 2 + envWidth, frame.top + pad / 2, frame.right - pad,
             frame.top + height * 2 / 3};
   {
-    // The largest bold face whose name fits beside the envelope.
-    int size = height * 9 / 20;
-    for (; size > 6; --size) {
-      Selected probe(dc, MakeFont(size, FW_BOLD, L"Arial"));
-      RECT need{0, 0, 0, 0};
-      DrawTextW(dc, L"VELKOR EDV", -1, &need, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-      if (need.right <= text.right - text.left) break;
-    }
-    Selected font(dc, MakeFont(size, FW_BOLD, L"Arial"));
+    const int size = FittingHeight(dc, L"VELKOR EDV", height * 9 / 20, text, FW_BOLD);
+    Selected font(dc, MakeFont(size, FW_BOLD));
     SetTextColor(dc, RGB(0xFF, 0xFF, 0xFF));
     DrawTextW(dc, L"VELKOR EDV", -1, &text, DT_LEFT | DT_BOTTOM | DT_SINGLELINE | DT_NOPREFIX);
   }
   RECT sub{text.left, text.bottom, text.right, frame.bottom - pad / 2};
   {
-    Selected font(dc, MakeFont(height / 4, FW_NORMAL, L"Arial"));
+    constexpr wchar_t kSubtitle[] = L"Post für das ganze Büro";
+    const int size = FittingHeight(dc, kSubtitle, height / 4, sub, FW_NORMAL);
+    Selected font(dc, MakeFont(size, FW_NORMAL));
     SetTextColor(dc, RGB(0xA8, 0xC8, 0xF0));
-    DrawTextW(dc, L"Post für das ganze Büro", -1, &sub,
-              DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    DrawTextW(dc, kSubtitle, -1, &sub, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
   }
   RestoreDC(dc, saved);
 }
@@ -114,7 +120,7 @@ void DrawSidePicture(HDC dc, const RECT& frame) {
   // A large "@" watermark in the lower half.
   SetBkMode(dc, TRANSPARENT);
   {
-    Selected font(dc, MakeFont(width, FW_BOLD, L"Arial"));
+    Selected font(dc, MakeFont(width, FW_BOLD));
     SetTextColor(dc, RGB(0x3A, 0x62, 0x9A));
     RECT lower{frame.left, frame.top + height / 2, frame.right, frame.bottom};
     DrawTextW(dc, L"@", -1, &lower, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
@@ -148,9 +154,11 @@ void DrawSidePicture(HDC dc, const RECT& frame) {
 
   // The name along the foot.
   {
-    Selected font(dc, MakeFont(std::max(8, width / 8), FW_BOLD, L"Arial"));
-    SetTextColor(dc, RGB(0xFF, 0xFF, 0xFF));
     RECT foot{frame.left, frame.bottom - height / 8, frame.right, frame.bottom - height / 40};
+    RECT inner{foot.left + width / 20, foot.top, foot.right - width / 20, foot.bottom};
+    const int size = FittingHeight(dc, L"Postwacht", std::max(8, width / 8), inner, FW_BOLD);
+    Selected font(dc, MakeFont(size, FW_BOLD));
+    SetTextColor(dc, RGB(0xFF, 0xFF, 0xFF));
     DrawTextW(dc, L"Postwacht", -1, &foot, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   }
   RestoreDC(dc, saved);

@@ -1,5 +1,8 @@
 #include "platform/win32/AboutWindow.h"
 
+#include <algorithm>
+#include <string>
+
 #include "about/FrmAbout.h"
 #include "platform/win32/AboutPictures.h"
 #include "platform/win32/DialogWindow.h"
@@ -52,6 +55,7 @@ class AboutWindow : public DialogWindow, public AboutView {
     AddLabel(kIdAboutBeschreibung, kAboutBeschreibung, 1080, 1560, 975, 495);
     AddLabel(kIdAboutDescription, kAboutDescription, 2290, 1560, 3135, 495);
     AddLabel(kIdAboutErstellt, kAboutErstellt, 1080, 2160, 4455, 255);
+    FitLabels();
     SendMessageW(Hwnd(), DM_SETDEFID, IDOK, 0);
   }
 
@@ -84,6 +88,57 @@ class AboutWindow : public DialogWindow, public AboutView {
  private:
   void AddLabel(int id, const char* text, float left, float top, float width, float height) {
     AddControl(L"STATIC", text, SS_LEFT | SS_NOPREFIX, id, left, top, width, height);
+  }
+
+  // The columns were laid out for an 8-point MS Sans Serif. Other fonts and DPIs need more
+  // room: the headings grow to their text, the values move right and may reach the side picture.
+  void FitLabels() {
+    const int headings[] = {kIdAboutProduktname, kIdAboutVersionHeading, kIdAboutCopyright,
+                            kIdAboutBeschreibung};
+    const int values[] = {kIdAboutTitle, kIdAboutVersion, kIdAboutMaker, kIdAboutDescription};
+    int headingWidth = TwipsToPixels(975);
+    for (int id : headings) headingWidth = std::max(headingWidth, NeedWidth(id));
+    const int valueLeft = std::max(TwipsToPixels(2290), TwipsToPixels(1080 + 120) + headingWidth);
+    const int widest = TwipsToPixels(5640);
+    int valueRight = TwipsToPixels(2290 + 3135);
+    if (valueLeft + NeedWidth(kIdAboutMaker) > valueRight ||
+        WrappedHeight(kIdAboutDescription, valueRight - valueLeft) > Height(kIdAboutDescription)) {
+      valueRight = widest;
+    }
+    for (int id : headings) Place(id, TwipsToPixels(1080), headingWidth);
+    for (int id : values) Place(id, valueLeft, valueRight - valueLeft);
+    const int erstellt = std::max(TwipsToPixels(4455), NeedWidth(kIdAboutErstellt));
+    Place(kIdAboutErstellt, TwipsToPixels(1080), std::min(erstellt, widest - TwipsToPixels(1080)));
+  }
+  int NeedWidth(int id) const { return ControlTextSize(Item(id)).cx; }
+  RECT RectOf(int id) const {
+    RECT rect{};
+    GetWindowRect(Item(id), &rect);
+    MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+  }
+  int Height(int id) const {
+    const RECT rect = RectOf(id);
+    return rect.bottom - rect.top;
+  }
+  int WrappedHeight(int id, int width) const {
+    HWND label = Item(id);
+    std::wstring text(512, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(label, text.data(), 512)));
+    RECT need{0, 0, width, 0};
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, MessageFont());
+    DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    return need.bottom - need.top;
+  }
+  // Left and width in pixels; at least one line high.
+  void Place(int id, int left, int width) {
+    const RECT rect = RectOf(id);
+    const int height = std::max(static_cast<int>(rect.bottom - rect.top),
+                                static_cast<int>(ControlTextSize(Item(id)).cy));
+    SetWindowPos(Item(id), nullptr, left, rect.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
   void Paint() {

@@ -1,10 +1,14 @@
 #include "platform/win32/AccountDialogWindows.h"
 
+#include <algorithm>
+#include <initializer_list>
+
 #include "accounts/FmDelete.h"
 #include "accounts/FmEdit.h"
 #include "accounts/FmNew.h"
 #include "platform/win32/DialogWindow.h"
 #include "platform/win32/Strconv.h"
+#include "platform/win32/WindowBase.h"
 
 namespace pw::win32 {
 
@@ -22,6 +26,52 @@ constexpr float kButtonWidth = 1215, kButtonHeight = 375, kOkLeft = 2040, kCance
 
 constexpr DWORD kEditStyle = WS_TABSTOP | ES_AUTOHSCROLL;
 constexpr DWORD kComboStyle = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
+
+RECT RectIn(HWND dialog, HWND control) {
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+// Moves a control's left edge, keeping its right edge (and its top and height).
+void MoveLeftEdge(HWND dialog, int id, int left) {
+  HWND control = GetDlgItem(dialog, id);
+  const RECT rect = RectIn(dialog, control);
+  SetWindowPos(control, nullptr, left, rect.top, std::max(0, static_cast<int>(rect.right) - left),
+               rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void SetWidth(HWND dialog, int id, int width) {
+  HWND control = GetDlgItem(dialog, id);
+  const RECT rect = RectIn(dialog, control);
+  SetWindowPos(control, nullptr, 0, 0, width, rect.bottom - rect.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The layout was made for an 8-point MS Sans Serif. The labels grow to their text with the
+// desktop's font and DPI; the fields beside them give up room on their left.
+void FitLabelColumn(HWND dialog, std::initializer_list<int> labels,
+                    std::initializer_list<int> fields) {
+  int width = TwipsToPixels(kLabelWidth);
+  for (int id : labels)
+    width = std::max(width, static_cast<int>(ControlTextSize(GetDlgItem(dialog, id)).cx));
+  const int fieldLeft = std::max(TwipsToPixels(kFieldLeft), TwipsToPixels(kLabelLeft + 60) + width);
+  for (int id : labels) SetWidth(dialog, id, width);
+  for (int id : fields) MoveLeftEdge(dialog, id, fieldLeft);
+}
+
+// The options' texts beside their round boxes; LinkName gives up room on its left.
+void FitOptions(HWND dialog) {
+  int width = TwipsToPixels(1800);
+  for (int id : {kIdOptionOL, kIdOptionTE}) {
+    const int need =
+        ControlTextSize(GetDlgItem(dialog, id)).cx + GetSystemMetrics(SM_CXMENUCHECK) + Scaled(6);
+    width = std::max(width, need);
+  }
+  for (int id : {kIdOptionOL, kIdOptionTE}) SetWidth(dialog, id, width);
+  MoveLeftEdge(dialog, kIdLinkName, std::max(TwipsToPixels(2280), TwipsToPixels(360 + 60) + width));
+}
 
 // Setting a control from code raises EN_CHANGE as typing does; the form is told only of typing.
 class QuietScope {
@@ -82,6 +132,9 @@ class AccountFieldsWindow : public DialogWindow, public ViewBase {
                kButtonWidth, kButtonHeight);
     AddControl(L"BUTTON", "Abbrechen", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, kCancelLeft, 2940,
                kButtonWidth, kButtonHeight);
+    FitLabelColumn(Hwnd(), {kIdLabelAnzeigeName, kIdLabelUserName, kIdLabelPassword},
+                   {kIdAnzeigeName, kIdUserName, kIdPassword});
+    FitOptions(Hwnd());
     SendMessageW(Hwnd(), DM_SETDEFID, IDOK, 0);
   }
 
@@ -256,6 +309,7 @@ class DeleteAccountWindow : public DialogWindow, public FmDeleteView {
     // Abbrechen is the default button too: Enter closes the dialog without removing anything.
     AddControl(L"BUTTON", "Abbrechen", WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL, kCancelLeft, 840,
                kButtonWidth, kButtonHeight);
+    FitLabelColumn(Hwnd(), {kIdLabelAnzeigeName}, {kIdAnzeigeName});
     SendMessageW(Hwnd(), DM_SETDEFID, IDCANCEL, 0);
   }
 

@@ -69,19 +69,6 @@ class NewMailWindow : public NewMailView, public WindowBase {
 
 int Px(int twips) { return TwipsToPixels(static_cast<float>(twips)); }
 
-SIZE TextSize(HWND control, const std::wstring& text) {
-  SIZE size{0, 0};
-  if (HDC dc = GetDC(control)) {
-    HGDIOBJ old = SelectObject(dc, MessageFont());
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    TEXTMETRICW metrics{};
-    if (GetTextMetricsW(dc, &metrics)) size.cy = metrics.tmHeight;
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
-  }
-  return size;
-}
-
 NewMailWindow::NewMailWindow(HINSTANCE instance, Win32EventLoop& loop, HICON letterIcon, HICON icon,
                              HICON smallIcon, HWND owner, std::vector<HWND>& openDialogs,
                              FmNewMail& form)
@@ -113,11 +100,11 @@ NewMailWindow::NewMailWindow(HINSTANCE instance, Win32EventLoop& loop, HICON let
                      120, 975, 975);
   HWND label = AddControl(L"STATIC", Widen(kNewMailLabel), SS_LEFTNOWORDWRAP | SS_NOPREFIX,
                           kLabelId, 1200, 460, 1350, 195);
-  nameBox_ = AddControl(L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX, kNameBoxId, 2640, 465, 0,
-                        195);
+  nameBox_ = AddControl(L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_ENDELLIPSIS,
+                        kNameBoxId, 2640, 465, 0, 195);
   // The layout was made for an 8-point MS Sans Serif; a wider desktop font must not cut the
   // label, so it grows and the name moves along, keeping the gap between them.
-  const SIZE labelText = TextSize(label, Widen(kNewMailLabel));
+  const SIZE labelText = ControlTextSize(label);
   const int labelWidth = std::max(Px(1350), static_cast<int>(labelText.cx));
   SetWindowPos(label, nullptr, 0, 0, labelWidth, std::max(Px(195), static_cast<int>(labelText.cy)),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -155,9 +142,17 @@ HWND NewMailWindow::AddControl(const wchar_t* className, const std::wstring& tex
 void NewMailWindow::SetNameBoxCaption(const std::string& text) {
   const std::wstring wide = Widen(text);
   SetWindowTextW(nameBox_, wide.c_str());
-  // The label grows with its text.
-  const SIZE size = TextSize(nameBox_, wide);
-  SetWindowPos(nameBox_, nullptr, 0, 0, size.cx, std::max(Px(195), static_cast<int>(size.cy)),
+  // The label grows with its text up to the OK button; a longer name ends in "...".
+  RECT box{};
+  GetWindowRect(nameBox_, &box);
+  MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&box), 2);
+  RECT ok{};
+  GetWindowRect(ok_, &ok);
+  MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&ok), 2);
+  const SIZE size = ControlTextSize(nameBox_, wide);
+  const int room = std::max(0, static_cast<int>(ok.left - Px(90) - box.left));
+  SetWindowPos(nameBox_, nullptr, 0, 0, std::min(static_cast<int>(size.cx), room),
+               std::max(Px(195), static_cast<int>(size.cy)),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

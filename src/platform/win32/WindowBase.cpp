@@ -1,5 +1,6 @@
 #include "platform/win32/WindowBase.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -93,6 +94,48 @@ HFONT MessageFont() {
     return UniqueFont();
   }();
   return font ? font.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+namespace {
+
+bool ShowsPrefixAsText(HWND control) {
+  wchar_t cls[16] = {};
+  GetClassNameW(control, cls, 16);
+  return lstrcmpiW(cls, L"Static") == 0 && (GetWindowLongPtrW(control, GWL_STYLE) & SS_NOPREFIX);
+}
+
+std::wstring WithoutPrefixes(const std::wstring& text) {
+  std::wstring out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'&' && i + 1 < text.size()) ++i;  // "&&" shows one '&'
+    out += text[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+SIZE ControlTextSize(HWND control, const std::wstring& text) {
+  SIZE size{0, 0};
+  HDC dc = GetDC(control);
+  if (!dc) return size;
+  auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+  HGDIOBJ old = SelectObject(dc, font ? font : MessageFont());
+  const std::wstring shown = ShowsPrefixAsText(control) ? text : WithoutPrefixes(text);
+  GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &size);
+  TEXTMETRICW metrics{};
+  if (GetTextMetricsW(dc, &metrics)) size.cy = metrics.tmHeight;
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return size;
+}
+
+SIZE ControlTextSize(HWND control) {
+  const int n = GetWindowTextLengthW(control);
+  std::wstring text(static_cast<std::size_t>(std::max(n, 0)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(std::max(GetWindowTextW(control, text.data(), n + 1), 0)));
+  return ControlTextSize(control, text);
 }
 
 }  // namespace pw::win32

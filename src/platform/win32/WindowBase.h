@@ -2,6 +2,8 @@
 // procedure that hands each message to the C++ object created with the window.
 #pragma once
 
+#include <string>
+
 #include "platform/win32/Win32Gui.h"
 
 namespace pw::win32 {
@@ -47,5 +49,12 @@ int Scaled(int pixelsAt96);
 
 // The message font of the desktop, for child controls.
 HFONT MessageFont();
+
+// The size in pixels that a text needs in a control's font on one line: its width, and the
+// font's line height. A '&' that marks an access key is not counted, except in a static
+// control that shows it as text (SS_NOPREFIX).
+SIZE ControlTextSize(HWND control, const std::wstring& text);
+// The same for the control's own text.
+SIZE ControlTextSize(HWND control);
 
 }  // namespace pw::win32
