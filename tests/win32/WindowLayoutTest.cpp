@@ -286,7 +286,7 @@ TEST_F(WindowLayoutTest, MainAndAttendanceWindowsFit) {
   MainWindow main(GetModuleHandleW(nullptr), loop_);
   main.Show();
   EXPECT_EQ(Misfits(main.Hwnd()), std::vector<std::string>{}) << Lines(Misfits(main.Hwnd()));
-  AttendanceWindow attendance(GetModuleHandleW(nullptr), loop_, main.Hwnd(), {});
+  AttendanceWindow attendance(GetModuleHandleW(nullptr), loop_, {});
   attendance.AddRow("1;Büro Anna");
   attendance.Show();
   EXPECT_EQ(Misfits(attendance.Hwnd()), std::vector<std::string>{})
