@@ -2,6 +2,7 @@
 // one account key a display name names.
 #include "accounts/AccountStore.h"
 
+#include "accounts/InboxMemory.h"
 #include "core/Ansi.h"
 #include "core/AppError.h"
 #include "core/Text.h"
@@ -49,6 +50,7 @@ void AccountStore::Write(const std::string& name, const std::string& valueName,
 void AccountStore::Remove(const std::string& name) {
   if (!IsUsableName(name)) RaiseUnusableName("DeleteSetting");
   settings_.DeleteSetting(kAccountsApp, name);
+  InboxMemory(settings_).Forget(name);
 }
 
 std::vector<std::string> AccountStore::List() {
