@@ -220,6 +220,25 @@ TEST_F(Dovecot, WithoutEsearchTheCountsAreTheSame) {
   EXPECT_EQ(big.seen, withEsearch.seen);
 }
 
+TEST(Deadline, ServerAnsweringEveryNineSecondsFailsAtTen) {
+  // Every reply in time, but connect, greeting and LOGIN together are one call of 10 s.
+  test::DawdlingServer server(std::chrono::seconds(9));
+  ImapClient client{[] { return MakeSocketTransport(); }};
+  client.SetPort(server.Port());
+  client.SetTimeout(10000);
+  Clock::time_point start = Clock::now();
+  std::int32_t number = 0;
+  try {
+    client.SignIn("127.0.0.1", "anna", "geheim");
+  } catch (const AppError& e) {
+    number = e.Number();
+  }
+  auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+  EXPECT_EQ(number, kImapErrorTimedOut);
+  EXPECT_GE(took.count(), 9900);
+  EXPECT_LT(took.count(), 10500);
+}
+
 // Run by kill-mid-session.sh, which kills the server's session processes on request.
 class DovecotKilled : public Dovecot {};
 
