@@ -273,6 +273,8 @@ TEST(ImapSets, CompactResultsExpandToTheCommaTextOfOld) {
   EXPECT_EQ(out, "1,5,9");
   EXPECT_TRUE(imap::ExpandSet("3:5,9,12:10", out, 100));
   EXPECT_EQ(out, "3,4,5,9,10,11,12");
+  EXPECT_TRUE(imap::ExpandSet("98:101,999:1000", out, 100));
+  EXPECT_EQ(out, "98,99,100,101,999,1000");
   EXPECT_TRUE(imap::ExpandSet("4294967294:4294967295", out, 100));
   EXPECT_EQ(out, "4294967294,4294967295");
   // A range the server made up cannot make the client write gigabytes.
