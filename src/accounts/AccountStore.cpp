@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "accounts/InboxMemory.h"
 #include "core/Ansi.h"
 #include "core/AppError.h"
 #include "core/Text.h"
@@ -135,6 +136,7 @@ void AccountStore::Write(const std::string& name, const std::string& valueName,
 void AccountStore::Remove(const std::string& name) {
   if (!IsUsableName(name)) RaiseUnusableName("DeleteSetting");
   settings_.DeleteSetting(kAccountsApp, name);
+  InboxMemory(settings_).Forget(name);
 }
 
 std::vector<std::string> AccountStore::List() {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace pw {
 
@@ -18,6 +19,17 @@ class ImapMailbox {
   // Fills output with the numbers of the matching messages separated by commas; empty when none.
   virtual void Search(const std::string& key, std::string& output, int flags) = 0;
   virtual std::int32_t MessageCount() = 0;
+
+  // Names the searches the caller is about to make of this mailbox (Search keys, and the
+  // criteria of one UidSearch or ""), so that the component may send them in one burst with
+  // the mailbox's selection. Sends nothing by itself; each result is still asked for.
+  virtual void Announce(const std::vector<std::string>& keys, const std::string& uidCriteria) = 0;
+  // Like Search, with UID SEARCH: output lists UIDs.
+  virtual void UidSearch(const std::string& criteria, std::string& output) = 0;
+  // UIDVALIDITY and UIDNEXT as the mailbox's selection reported them; 0 when the server
+  // named none.
+  virtual std::uint32_t UidValidity() = 0;
+  virtual std::uint32_t UidNext() = 0;
 };
 
 // Every operation blocks until it returns; failures raise AppError with a number and a

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "app/FmStart.h"
+#include "app/NewMailSignal.h"
 
 namespace pw {
 namespace {
@@ -63,9 +64,11 @@ void FmStart::RunCheck() {
       if (!Login(account)) continue;
       if (unloaded_) return;
       ++k;
+      NewMailSignal newMail(s_.settings, account);
+      newMail.Announce(s_.Imap1.Mailbox("INBOX"));
       s_.Imap1.Mailbox("INBOX").Search("RECENT", recent, 0);
       s_.Imap1.Mailbox("INBOX").Search("SEEN", seen, 0);
-      if (!recent.empty()) {
+      if (newMail.Decide(recent, s_.Imap1.Mailbox("INBOX"))) {
         s_.loop.DoEvents();
         if (unloaded_) return;
         if (globals_.TrayAlertsEnabled) tray_.StartTrayBlink(account);

@@ -81,4 +81,18 @@ void SettingsStore::DeleteSetting(const std::string& appName, const std::string&
   }
 }
 
+void SettingsStore::DeleteSetting(const std::string& appName, const std::string& section,
+                                  const std::string& key) {
+  if (appName.empty() || section.empty()) RaiseInvalid("DeleteSetting");
+  ScopedKey app(api_);
+  ScopedKey sectionKey(api_);
+  if (api_.RegOpenKeyExA(kHkeyCurrentUser, kSettingsPath + ToAnsi(appName), 0, kKeyRead,
+                         app.out()) != kErrorSuccess ||
+      api_.RegOpenKeyExA(app.get(), ToAnsi(section), 0, kKeySetValue, sectionKey.out()) !=
+          kErrorSuccess ||
+      api_.RegDeleteValueA(sectionKey.get(), ToAnsi(key)) != kErrorSuccess) {
+    RaiseInvalid("DeleteSetting");
+  }
+}
+
 }  // namespace pw

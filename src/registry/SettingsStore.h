@@ -21,6 +21,9 @@ class SettingsStore {
                    const std::string& value);
   // Removes the section's key with all its values; raises AppError when it does not exist.
   void DeleteSetting(const std::string& appName, const std::string& section);
+  // Removes one value of the section; raises AppError when it does not exist.
+  void DeleteSetting(const std::string& appName, const std::string& section,
+                     const std::string& key);
 
   RegistryApi& Api() { return api_; }
 

@@ -13,9 +13,12 @@
 #include "TestEnv.h"
 #include "TestSockets.h"
 #include "app/ImapComponent.h"
+#include "app/NewMailSignal.h"
 #include "app/imap/ImapClient.h"
 #include "core/AppError.h"
 #include "platform/Transport.h"
+#include "platform/substitute/FakeRegistry.h"
+#include "registry/SettingsStore.h"
 
 namespace pw {
 namespace {
@@ -26,6 +29,7 @@ using test::Env;
 using test::HostPath;
 
 int Port() { return std::atoi(Env("PW_DOVECOT_PORT").c_str()); }
+int PortWithoutEsearch() { return std::atoi(Env("PW_DOVECOT_NO_ESEARCH_PORT").c_str()); }
 
 std::int32_t Count(const std::string& numbers) {
   if (numbers.empty()) return 0;
@@ -36,26 +40,49 @@ struct Check {
   std::string recent;
   std::string seen;
   std::int32_t total = -1;
+  bool newMail = false;
 };
 
 class Dovecot : public ::testing::Test {
  protected:
   void SetUp() override {
     if (Port() == 0) GTEST_SKIP() << "PW_DOVECOT_PORT is not set (run through ctest)";
-    client.SetPort(Port());
+    port = Port();
+    client.SetPort(port);
   }
 
-  // The calls of one account in the check run.
+  // The calls of one account in the check run, with the new-mail memory of the settings store.
   Check CheckAccount(const std::string& user, const std::string& password) {
     Check c;
     client.SetTimeout(10000);
     client.SignIn("127.0.0.1", user, password);
     client.PostSignIn();
+    NewMailSignal signal(settings, user);
+    signal.Announce(client.Mailbox("INBOX"));
     client.Mailbox("INBOX").Search("RECENT", c.recent, 0);
     client.Mailbox("INBOX").Search("SEEN", c.seen, 0);
+    c.newMail = signal.Decide(c.recent, client.Mailbox("INBOX"));
     c.total = client.Mailbox("INBOX").MessageCount();
     client.SignOut();
     return c;
+  }
+
+  // The server without ESEARCH, from here on.
+  void UseServerWithoutEsearch() {
+    port = PortWithoutEsearch();
+    client.SetPort(port);
+    dir = Env("PW_DOVECOT_NO_ESEARCH_DIR");
+  }
+
+  // Another mail client (Outlook, a phone) selects INBOX read-write and takes the \Recent marks.
+  std::string OtherClientLooks(const std::string& user, const std::string& password) {
+    ImapClient other{[] { return MakeSocketTransport(); }};
+    other.SetPort(port);
+    other.SignIn("127.0.0.1", user, password);
+    std::string recent;
+    other.Mailbox("INBOX").Search("RECENT", recent, 0);
+    other.SignOut();
+    return recent;
   }
 
   std::optional<std::int32_t> SignInError(const std::string& host, const std::string& user,
@@ -71,7 +98,7 @@ class Dovecot : public ::testing::Test {
 
   // Writes one message into the user's maildir as a delivery agent would: tmp/, then new/.
   void Deliver(const std::string& user, const std::string& name) {
-    std::filesystem::path maildir = HostPath(Env("PW_DOVECOT_DIR")) / "mail" / user / "Maildir";
+    std::filesystem::path maildir = HostPath(dir) / "mail" / user / "Maildir";
     {
       std::ofstream out(maildir / "tmp" / name, std::ios::binary);
       out << "From: test@example.org\r\nSubject: between two checks\r\n\r\nHallo\r\n";
@@ -81,6 +108,10 @@ class Dovecot : public ::testing::Test {
 
   ImapClient client{[] { return MakeSocketTransport(); }};
   std::string description;
+  std::string dir = Env("PW_DOVECOT_DIR");
+  int port = 0;
+  FakeRegistry registry;
+  SettingsStore settings{registry};
 };
 
 TEST_F(Dovecot, CheckGivesCountsAndUsesUpRecentOnce) {
@@ -89,7 +120,8 @@ TEST_F(Dovecot, CheckGivesCountsAndUsesUpRecentOnce) {
   EXPECT_EQ(Count(first.seen), 9);
   // Dovecot marks every message \Recent for the first session that sees it, seen or not.
   EXPECT_EQ(Count(first.recent), 12);
-  EXPECT_EQ(client.RoundTrips(), 5);
+  // greeting, LOGIN, SELECT with all searches (ESEARCH); LOGOUT is not waited for
+  EXPECT_EQ(client.RoundTrips(), 3);
 
   Check second = CheckAccount("anna", "geheim");
   EXPECT_EQ(second.recent, "");
@@ -145,6 +177,66 @@ TEST_F(Dovecot, ListenerThatNeverGreetsTimesOut) {
   auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
   EXPECT_GE(took.count(), 1400);
   EXPECT_LT(took.count(), 2500);
+}
+
+TEST_F(Dovecot, MailThatAnotherClientSelectedFirstIsAnnouncedOnce) {
+  for (bool esearch : {true, false}) {
+    if (!esearch) {
+      if (PortWithoutEsearch() == 0) GTEST_SKIP() << "no server without ESEARCH";
+      UseServerWithoutEsearch();
+    }
+    // The first session sees both old messages as \Recent; from then on they are old.
+    Check first = CheckAccount("paula", "paula");
+    ASSERT_EQ(first.total, 2);
+    EXPECT_EQ(first.newMail, !first.recent.empty());
+    EXPECT_FALSE(CheckAccount("paula", "paula").newMail);
+    const std::string tag = esearch ? "esearch" : "plain";
+    Deliver("paula", "first." + tag);
+    Deliver("paula", "second." + tag);
+    EXPECT_EQ(OtherClientLooks("paula", "paula"), "3,4");
+
+    Check after = CheckAccount("paula", "paula");
+    EXPECT_EQ(after.recent, "");
+    EXPECT_TRUE(after.newMail) << tag;
+    EXPECT_EQ(after.total, 4);
+    EXPECT_FALSE(CheckAccount("paula", "paula").newMail) << tag;
+  }
+}
+
+TEST_F(Dovecot, WithoutEsearchTheCountsAreTheSame) {
+  if (PortWithoutEsearch() == 0) GTEST_SKIP() << "no server without ESEARCH";
+  Check withEsearch = CheckAccount("big", "riesig");
+  UseServerWithoutEsearch();
+  const int before = client.RoundTrips();
+  Check first = CheckAccount("anna", "geheim");
+  EXPECT_EQ(first.total, 12);
+  EXPECT_EQ(Count(first.seen), 9);
+  EXPECT_EQ(Count(first.recent), 12);
+  // greeting, LOGIN, SELECT with SEARCH RECENT, SEARCH SEEN
+  EXPECT_EQ(client.RoundTrips() - before, 4);
+
+  Check big = CheckAccount("big", "riesig");
+  EXPECT_EQ(big.total, 40000);
+  EXPECT_EQ(big.seen, withEsearch.seen);
+}
+
+TEST(Deadline, ServerAnsweringEveryNineSecondsFailsAtTen) {
+  // Every reply in time, but connect, greeting and LOGIN together are one call of 10 s.
+  test::DawdlingServer server(std::chrono::seconds(9));
+  ImapClient client{[] { return MakeSocketTransport(); }};
+  client.SetPort(server.Port());
+  client.SetTimeout(10000);
+  Clock::time_point start = Clock::now();
+  std::int32_t number = 0;
+  try {
+    client.SignIn("127.0.0.1", "anna", "geheim");
+  } catch (const AppError& e) {
+    number = e.Number();
+  }
+  auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+  EXPECT_EQ(number, kImapErrorTimedOut);
+  EXPECT_GE(took.count(), 9900);
+  EXPECT_LT(took.count(), 10500);
 }
 
 // Run by kill-mid-session.sh, which kills the server's session processes on request.

@@ -237,6 +237,29 @@ TEST_F(SecureSignIn, PinnedCertificateOverImplicitTlsGivesTheCounts) {
   client.SignOut();
 }
 
+TEST_F(SecureSignIn, TheWholeCheckOverTlsTakesFewTurns) {
+  struct Case {
+    const char* mode;
+    int port;
+    int turns;
+  };
+  // SSL/TLS: connect with handshake, greeting, LOGIN, the burst. STARTTLS: greeting, STARTTLS,
+  // handshake, CAPABILITY with LOGIN, the burst. LOGOUT is not waited for.
+  for (const Case& c : {Case{"SSL/TLS", Imaps(), 4}, Case{"STARTTLS", StartTlsPort(), 5}}) {
+    const int before = client.RoundTrips();
+    ASSERT_EQ(SignInError("localhost", c.port, c.mode, Fingerprint()), std::nullopt) << description;
+    client.Mailbox("INBOX").Announce({"RECENT", "SEEN"}, "");
+    std::string recent;
+    std::string seen;
+    client.Mailbox("INBOX").Search("RECENT", recent, 0);
+    client.Mailbox("INBOX").Search("SEEN", seen, 0);
+    EXPECT_EQ(seen, "3,4,5,6,7") << c.mode;
+    EXPECT_EQ(client.Mailbox("INBOX").MessageCount(), 7) << c.mode;
+    client.SignOut();
+    EXPECT_EQ(client.RoundTrips() - before, c.turns) << c.mode;
+  }
+}
+
 TEST_F(SecureSignIn, CertificatesThatDoNotProveTheServerAreRefused) {
   // Self-made CA, nothing pinned.
   EXPECT_EQ(SignInError("localhost", Imaps(), "SSL/TLS", ""), kTlsUntrusted);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end: a real Dovecot with the demo mailboxes, the demo accounts in Wine's registry, and
 # the real postwacht.exe under Wine and Xvfb. Checks the tree that the check run fills, the
-# new-message windows, and that a message delivered between two runs is announced once; then
+# new-message windows, that a message delivered between two runs is announced once, also when
+# another mail client selected the mailbox first; then
 # the same server over TLS: refused while its certificate is unknown, counted once it is pinned.
 # Usage: e2e.sh <postwacht.exe> <pwdriver.exe> <artefact directory>
 set -euo pipefail
@@ -85,6 +86,27 @@ wait_for "status=Suchlauf beendet ..." 30 info
 wait_for "windows=4" 5 windows "Neue Nachricht!"
 shot second-check
 
+echo "== a message that another mail client selected first is announced once"
+"$scripts/dovecot.sh" deliver "$imap" bernd 1 >/dev/null
+# The other client: a plain IMAP session that selects INBOX read-write and takes the \Recent mark.
+exec 3<>"/dev/tcp/127.0.0.1/$port"
+printf 'o1 LOGIN bernd demo-bernd\r\no2 SELECT INBOX\r\no3 LOGOUT\r\n' >&3
+other=$(timeout 10 cat <&3 || true)
+exec 3<&-
+grep -q '^o2 OK' <<<"$other" || fail "the other client could not select INBOX:"$'\n'"$other"
+grep -q '^\* 1 RECENT' <<<"$other" || fail "the other client did not take the recent mark:"$'\n'"$other"
+drive command 101
+wait_for "windows=5" 30 windows "Neue Nachricht!"
+[ "$(grep -cxF "window=|Neue Nachricht für|Bernd" <<<"$out_text")" = 3 ] || fail "no third dialog for Bernd"
+wait_for "status=Suchlauf beendet ..." 30 info
+expect "node=2|-|Nachrichten ungelesen (2)" "$out_text"
+expect "node=2|-|Nachrichten gesamt (7)" "$out_text"
+drive command 101
+sleep 3
+wait_for "status=Suchlauf beendet ..." 30 info
+wait_for "windows=5" 5 windows "Neue Nachricht!"
+shot other-client
+
 quit() {
   drive command 103
   drive answer "Beenden!" "kuf" 10000 >/dev/null
@@ -124,7 +146,7 @@ DEMO_SICHERHEIT=SSL/TLS DEMO_ZERTIFIKAT=$fingerprint \
 pid=$!
 drive find 30000 >/dev/null || fail "the main window did not appear"
 wait_for "status=Suchlauf beendet ..." 60 info
-for line in "node=2|-|Nachrichten ungelesen (1)" "node=2|-|Nachrichten gesamt (6)" \
+for line in "node=2|-|Nachrichten ungelesen (2)" "node=2|-|Nachrichten gesamt (7)" \
             "node=2|-|Nachrichten ungelesen (3)" "node=2|-|Nachrichten gesamt (12)" "nodes=9"; do
   expect "$line" "$out_text"
 done

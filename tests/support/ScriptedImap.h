@@ -20,6 +20,9 @@ class ScriptedImap : public ImapComponent, private ImapMailbox {
     std::int32_t total = 0;
     std::optional<std::int32_t> signInError;  // raised by SignIn
     std::string errorDescription = "Fehler";
+    std::uint32_t uidValidity = 0;  // 0: the server names none
+    std::uint32_t uidNext = 0;
+    std::vector<std::uint32_t> unseenUids;  // what UID SEARCH ... UNSEEN finds
   };
 
   void SetTimeout(std::int32_t milliseconds) override {
@@ -74,6 +77,26 @@ class ScriptedImap : public ImapComponent, private ImapMailbox {
     Step("MessageCount");
     return accounts.at(*signedIn).total;
   }
+  void Announce(const std::vector<std::string>& keys, const std::string& uidCriteria) override {
+    std::string text = "Announce";
+    for (const std::string& key : keys) text += " " + key;
+    log.push_back(text + (uidCriteria.empty() ? "" : " / " + uidCriteria));
+  }
+  // "UID n:* UNSEEN": the unseen UIDs from n on, or, as servers do for "n:*" past the highest
+  // UID, the highest one when it is unseen.
+  void UidSearch(const std::string& criteria, std::string& output) override {
+    Step("UidSearch " + criteria);
+    const Account& a = accounts.at(*signedIn);
+    std::uint32_t from = static_cast<std::uint32_t>(std::stoul(criteria.substr(4)));
+    output.clear();
+    for (std::uint32_t uid : a.unseenUids) {
+      if (uid >= from || (uid + 1 == a.uidNext && uid < from)) {
+        output += (output.empty() ? "" : ",") + std::to_string(uid);
+      }
+    }
+  }
+  std::uint32_t UidValidity() override { return accounts.at(*signedIn).uidValidity; }
+  std::uint32_t UidNext() override { return accounts.at(*signedIn).uidNext; }
   void Step(const std::string& what) {
     log.push_back(what);
     if (!signedIn) throw AppError(12110, "Imap", "Nicht angemeldet");

@@ -126,8 +126,8 @@ void ImapClient::Open(ImapSession& session, const std::string& host) {
   if (c.condition != Condition::Ok) {
     throw TlsError(kTlsRefused, "Der Server hat STARTTLS abgelehnt: " + imap::ServerText(c.text));
   }
+  // The capabilities are asked for again over TLS, together with the LOGIN (SignIn).
   session.StartTls(Engine(host), peer);
-  AskCapabilities(session);
 }
 
 int ImapClient::RoundTrips() const {
@@ -137,11 +137,13 @@ int ImapClient::RoundTrips() const {
 void ImapClient::Retire(ImapSession& session) {
   pastRoundTrips_ += session.RoundTrips();
   session.Close();
+  buffer_ = session.ReleaseBuffer();
 }
 
 void ImapClient::SignIn(const std::string& host, const std::string& user,
                         const std::string& password) {
   SignOut();
+  ahead_.clear();
   if (imap::HasLineBreakOrNul(user) || imap::HasLineBreakOrNul(password)) {
     throw imap::Error(imap::kUnsafeText,
                       "Benutzername oder Passwort enthält einen Zeilenumbruch oder ein "
@@ -152,21 +154,33 @@ void ImapClient::SignIn(const std::string& host, const std::string& user,
   }
   if (securityError_) throw *securityError_;
   auto session = std::make_unique<ImapSession>(transports_(), limits_);
+  session->AdoptBuffer(std::move(buffer_));
   try {
+    // Open leaves the time limit of this call in force for the LOGIN as well.
     Open(*session, host);
     if (session->State() == SessionState::NotAuthenticated) {
-      if (session->HasCapability("LOGINDISABLED")) {
-        throw imap::Error(imap::kLoginDisabled,
-                          session->Secured()
-                              ? "Der Server lässt keine Anmeldung mit Passwort zu (LOGINDISABLED)."
-                              : "Der Server lässt keine Anmeldung mit unverschlüsseltem Passwort "
-                                "zu (LOGINDISABLED). Die Einstellung Sicherheit muss STARTTLS "
-                                "oder SSL/TLS sein; das Passwort wurde nicht gesendet.");
-      }
+      const AppError disabled(imap::Error(
+          imap::kLoginDisabled,
+          session->Secured() ? "Der Server lässt keine Anmeldung mit Passwort zu (LOGINDISABLED)."
+                             : "Der Server lässt keine Anmeldung mit unverschlüsseltem Passwort "
+                               "zu (LOGINDISABLED). Die Einstellung Sicherheit muss STARTTLS "
+                               "oder SSL/TLS sein; das Passwort wurde nicht gesendet."));
+      // After STARTTLS the capabilities are still to be asked; the LOGIN goes out with that
+      // question, over TLS either way.
+      const bool afterStartTls = security_.mode == imap::Security::StartTls;
+      if (!afterStartTls && session->HasCapability("LOGINDISABLED")) throw disabled;
+      std::string capability = afterStartTls ? session->QueueCapability() : std::string();
       std::string tag = session->QueueLogin(user, password);
       session->Flush();
+      if (!capability.empty()) {
+        Completion c = session->Await(capability);
+        if (c.condition != Condition::Ok) throw CommandError("CAPABILITY", c);
+      }
       Completion c = session->Await(tag);
-      if (c.condition != Condition::Ok) throw LoginError(c);
+      if (c.condition != Condition::Ok) {
+        if (session->HasCapability("LOGINDISABLED")) throw disabled;
+        throw LoginError(c);
+      }
     }
   } catch (...) {
     Retire(*session);
@@ -184,6 +198,12 @@ ImapSession& ImapClient::SignedIn() {
 }
 
 void ImapClient::PostSignIn() { SignedIn(); }
+
+ImapSession& ImapClient::Call() {
+  ImapSession& s = SignedIn();
+  s.SetTimeLimit(timeoutMs_);
+  return s;
+}
 
 ImapMailbox& ImapClient::Mailbox(const std::string& name) {
   SignedIn();
@@ -206,9 +226,10 @@ void ImapClient::SignOut() {
   if (state == SessionState::NotAuthenticated || state == SessionState::Authenticated ||
       state == SessionState::Selected) {
     try {
-      std::string tag = session->QueueLogout();
+      // The reply would change nothing, so nobody waits for it.
+      session->SetTimeLimit(timeoutMs_);
+      session->QueueLogout();
       session->Flush();
-      session->Await(tag);
     } catch (const AppError&) {
       // Closing the connection below ends the session just as well.
     }
@@ -216,45 +237,110 @@ void ImapClient::SignOut() {
   Retire(*session);
 }
 
-void ImapClient::MailboxHandle::Search(const std::string& key, std::string& output, int) {
-  ImapSession& s = client_.SignedIn();
-  if (!imap::IsSearchCriteria(key)) {
-    throw imap::Error(imap::kBadArgument, "Ungültiger Suchbegriff.");
-  }
-  // SELECT and SEARCH go out together: one round trip instead of two.
+// Sends what mailbox needs that is not on its way yet: its SELECT, with ESEARCH every search
+// announced for it, and the search want (when given); waits for the SELECT and returns the tag
+// of want.
+std::string ImapClient::Issue(const std::string& mailbox, const Ahead* want) {
+  ImapSession& s = *session_;
   std::string select;
-  if (!client_.IsSelected(name)) select = s.QueueSelect(name);
-  std::string search = s.QueueSearch(key);
+  if (!IsSelected(mailbox)) select = s.QueueSelect(mailbox);
+  const bool announced = SameMailbox(aheadMailbox_, mailbox);
+  Ahead* wanted = nullptr;
+  if (want && announced) {
+    for (Ahead& a : ahead_) {
+      if (a.byUid == want->byUid && a.criteria == want->criteria) wanted = &a;
+    }
+  }
+  std::vector<std::string> sent;
+  if (announced && s.SearchesCarryTags()) {
+    for (Ahead& a : ahead_) {
+      if (a.tag.empty()) sent.push_back(a.tag = s.QueueSearch(a.criteria, a.byUid));
+    }
+  }
+  std::string tag;
+  if (wanted && !wanted->tag.empty()) {
+    tag = wanted->tag;
+  } else if (want) {
+    tag = s.QueueSearch(want->criteria, want->byUid);
+    sent.push_back(tag);
+    if (wanted) wanted->tag = tag;
+  }
   s.Flush();
   if (!select.empty()) {
     Completion c = s.Await(select);
     if (c.condition != Condition::Ok) {
-      s.Await(search);  // fails for want of a mailbox; only the SELECT's answer matters
-      throw CommandError(SelectCommand(name), c);
+      // The searches fail for want of a mailbox; only the SELECT's answer matters.
+      for (const std::string& t : sent) s.Await(t);
+      ahead_.clear();
+      throw CommandError(SelectCommand(mailbox), c);
     }
   }
-  Completion c = s.Await(search);
-  if (c.condition != Condition::Ok) throw CommandError("SEARCH " + key, c);
-  std::string text;
-  text.reserve(c.numbers.size() * 7);
-  for (std::uint32_t n : c.numbers) {
-    if (!text.empty()) text += ',';
-    text += std::to_string(n);
+  return tag;
+}
+
+void ImapClient::RunSearch(const std::string& mailbox, bool byUid, const std::string& criteria,
+                           std::string& output) {
+  ImapSession& s = Call();
+  if (!imap::IsSearchCriteria(criteria)) {
+    throw imap::Error(imap::kBadArgument, "Ungültiger Suchbegriff.");
   }
-  output = std::move(text);
+  Ahead want{byUid, criteria, {}};
+  std::string tag = Issue(mailbox, &want);
+  // An announced search is answered once; asked again, it goes to the server again.
+  std::erase_if(ahead_, [&](const Ahead& a) { return a.tag == tag; });
+  Completion c = s.Await(tag);
+  if (c.condition != Condition::Ok) {
+    throw CommandError((byUid ? "UID SEARCH " : "SEARCH ") + criteria, c);
+  }
+  if (c.set.find(':') == std::string::npos) {
+    output = std::move(c.set);  // a plain comma list already, as without ESEARCH
+  } else if (!imap::ExpandSet(c.set, output, limits_.maxSearchLine)) {
+    s.Close();
+    throw imap::Error(imap::kMalformedReply, "Der Server hat eine ungültige Antwort gesendet.");
+  }
+}
+
+void ImapClient::MailboxHandle::Search(const std::string& key, std::string& output, int) {
+  client_.RunSearch(name, false, key, output);
+}
+
+void ImapClient::MailboxHandle::UidSearch(const std::string& criteria, std::string& output) {
+  client_.RunSearch(name, true, criteria, output);
+}
+
+void ImapClient::MailboxHandle::Announce(const std::vector<std::string>& keys,
+                                         const std::string& uidCriteria) {
+  client_.SignedIn();
+  std::vector<Ahead> ahead;
+  for (const std::string& key : keys) ahead.push_back({false, key, {}});
+  if (!uidCriteria.empty()) ahead.push_back({true, uidCriteria, {}});
+  for (const Ahead& a : ahead) {
+    if (!imap::IsSearchCriteria(a.criteria)) {
+      throw imap::Error(imap::kBadArgument, "Ungültiger Suchbegriff.");
+    }
+  }
+  client_.aheadMailbox_ = name;
+  client_.ahead_ = std::move(ahead);
 }
 
 std::int32_t ImapClient::MailboxHandle::MessageCount() {
-  ImapSession& s = client_.SignedIn();
-  if (!client_.IsSelected(name)) {
-    std::string select = s.QueueSelect(name);
-    s.Flush();
-    Completion c = s.Await(select);
-    if (c.condition != Condition::Ok) throw CommandError(SelectCommand(name), c);
-  }
+  ImapSession& s = client_.Call();
+  client_.Issue(name, nullptr);
   std::uint32_t exists = s.Exists();
   constexpr auto kMax = static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max());
   return static_cast<std::int32_t>(exists > kMax ? kMax : exists);
+}
+
+std::uint32_t ImapClient::MailboxHandle::UidValidity() {
+  ImapSession& s = client_.Call();
+  client_.Issue(name, nullptr);
+  return s.UidValidity();
+}
+
+std::uint32_t ImapClient::MailboxHandle::UidNext() {
+  ImapSession& s = client_.Call();
+  client_.Issue(name, nullptr);
+  return s.UidNext();
 }
 
 }  // namespace pw

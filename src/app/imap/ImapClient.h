@@ -6,9 +6,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/ImapComponent.h"
 #include "app/imap/ImapParser.h"
+#include "app/imap/InputBuffer.h"
 #include "app/imap/ServerSecurity.h"
 #include "platform/Tls.h"
 #include "platform/Transport.h"
@@ -21,7 +23,9 @@ class ImapSession;
 
 // One connection per signed-in account. Mailbox selects read-write (SELECT), so the \Recent
 // marks of the messages the server announces are used up by this session; the SELECT is sent
-// together with the mailbox's first search.
+// together with the mailbox's first search, and with ESEARCH together with every announced
+// search. Each call, SignIn with its connect, greeting, STARTTLS and LOGIN included, ends
+// within the Timeout as a whole.
 class ImapClient : public ImapComponent {
  public:
   using TransportFactory = std::function<std::unique_ptr<Transport>()>;
@@ -40,9 +44,8 @@ class ImapClient : public ImapComponent {
               const std::string& password) override;
   void PostSignIn() override;
   ImapMailbox& Mailbox(const std::string& name) override;
-  // Ends the session with LOGOUT and closes the connection. Never raises: once the counts are
-  // read, a server that fails to say goodbye changes nothing, and the connection is closed
-  // either way.
+  // Sends LOGOUT and closes the connection without waiting for the reply. Never raises: once
+  // the counts are read, a server that fails to say goodbye changes nothing.
   void SignOut() override;
 
   // Times the client waited for a server, over all sessions so far.
@@ -54,13 +57,28 @@ class ImapClient : public ImapComponent {
     explicit MailboxHandle(ImapClient& client) : client_(client) {}
     void Search(const std::string& key, std::string& output, int flags) override;
     std::int32_t MessageCount() override;
+    void Announce(const std::vector<std::string>& keys, const std::string& uidCriteria) override;
+    void UidSearch(const std::string& criteria, std::string& output) override;
+    std::uint32_t UidValidity() override;
+    std::uint32_t UidNext() override;
     std::string name;
 
    private:
     ImapClient& client_;
   };
 
+  // A search announced before it is asked for, and its tag once sent.
+  struct Ahead {
+    bool byUid = false;
+    std::string criteria;
+    std::string tag;
+  };
+
   imap::ImapSession& SignedIn();
+  imap::ImapSession& Call();
+  std::string Issue(const std::string& mailbox, const Ahead* want);
+  void RunSearch(const std::string& mailbox, bool byUid, const std::string& criteria,
+                 std::string& output);
   void Open(imap::ImapSession& session, const std::string& host);
   void AskCapabilities(imap::ImapSession& session);
   std::unique_ptr<TlsEngine> Engine(const std::string& host);
@@ -76,6 +94,9 @@ class ImapClient : public ImapComponent {
   int port_ = 143;
   std::unique_ptr<imap::ImapSession> session_;
   MailboxHandle mailbox_{*this};
+  imap::InputBuffer buffer_;  // the receive buffer between two sessions
+  std::string aheadMailbox_;
+  std::vector<Ahead> ahead_;
   int pastRoundTrips_ = 0;
 };
 

@@ -94,8 +94,16 @@ bool ParseRespText(std::string_view s, Response& r, std::string& error) {
   return true;
 }
 
-// "* SEARCH" *(SP nz-number), optionally followed by the "(MODSEQ n)" of RFC 7162.
+// A positive 32-bit number without leading zeros (nz-number).
+bool IsNzNumber(std::string_view s) {
+  std::uint32_t n = 0;
+  return !s.empty() && s.front() != '0' && ParseNumber(s, n);
+}
+
+// "* SEARCH" *(SP nz-number), optionally followed by the "(MODSEQ n)" of RFC 7162. The numbers
+// are kept as the comma list the caller hands on, without a detour through a vector.
 bool ParseSearch(std::string_view s, Response& r, std::string& error) {
+  r.set.reserve(s.size());
   while (!s.empty()) {
     std::string_view token = NextToken(s);
     if (token.empty()) continue;
@@ -107,12 +115,78 @@ bool ParseSearch(std::string_view s, Response& r, std::string& error) {
       error = "bad SEARCH data";
       return false;
     }
-    std::uint32_t n = 0;
-    if (token.front() == '0' || !ParseNumber(token, n)) {
+    if (!IsNzNumber(token)) {
       error = "bad number in SEARCH";
       return false;
     }
-    r.numbers.push_back(n);
+    if (!r.set.empty()) r.set += ',';
+    r.set.append(token);
+  }
+  return true;
+}
+
+// sequence-set of RFC 3501 without "*": nz-number or nz-number ":" nz-number, comma-separated.
+bool IsResultSet(std::string_view s) {
+  while (true) {
+    std::size_t comma = s.find(',');
+    std::string_view part = s.substr(0, comma);
+    std::size_t colon = part.find(':');
+    if (colon == std::string_view::npos) {
+      if (!IsNzNumber(part)) return false;
+    } else if (!IsNzNumber(part.substr(0, colon)) || !IsNzNumber(part.substr(colon + 1))) {
+      return false;
+    }
+    if (comma == std::string_view::npos) return true;
+    s.remove_prefix(comma + 1);
+  }
+}
+
+// "* ESEARCH" [SP "(TAG" SP tag-string ")"] [SP "UID"] *(SP name SP value) of RFC 4731; ALL
+// stays the compact sequence set the server sent.
+bool ParseEsearch(std::string_view s, Response& r, std::string& error) {
+  if (!s.empty() && s.front() == '(') {
+    std::size_t close = s.find(')');
+    if (close == std::string_view::npos) {
+      error = "bad ESEARCH correlator";
+      return false;
+    }
+    std::string_view inside = s.substr(1, close - 1);
+    if (!EqualsNoCase(NextToken(inside), "TAG")) {
+      error = "bad ESEARCH correlator";
+      return false;
+    }
+    if (inside.size() >= 2 && inside.front() == '"' && inside.back() == '"') {
+      inside = inside.substr(1, inside.size() - 2);
+    }
+    if (!IsTag(inside)) {
+      error = "bad ESEARCH correlator";
+      return false;
+    }
+    r.correlator = std::string(inside);
+    s.remove_prefix(close + 1);
+    if (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  }
+  bool first = true;
+  while (!s.empty()) {
+    std::string_view name = NextToken(s);
+    if (first && EqualsNoCase(name, "UID")) {
+      r.uid = true;
+      first = false;
+      continue;
+    }
+    first = false;
+    std::string_view value = NextToken(s);
+    if (!IsAtom(name) || value.empty() || value.front() == '(') {
+      error = "bad ESEARCH data";
+      return false;
+    }
+    if (EqualsNoCase(name, "ALL")) {
+      if (!IsResultSet(value)) {
+        error = "bad sequence set in ESEARCH";
+        return false;
+      }
+      r.set = std::string(value);
+    }
   }
   return true;
 }
@@ -174,6 +248,7 @@ bool Decode(std::string_view line, std::string_view all, Response& r, std::strin
       return ParseRespText(rest, r, error);
     }
     if (r.name == "SEARCH") return ParseSearch(rest, r, error);
+    if (r.name == "ESEARCH") return ParseEsearch(rest, r, error);
     if (r.name == "CAPABILITY") {
       if (!SplitAtoms(rest, r.atoms)) {
         error = "bad capability";
@@ -188,13 +263,16 @@ bool Decode(std::string_view line, std::string_view all, Response& r, std::strin
   return true;
 }
 
-bool StartsWithSearch(std::string_view input) {
-  constexpr std::string_view kSearch = "* SEARCH";
-  if (input.size() < kSearch.size() || !EqualsNoCase(input.substr(0, kSearch.size()), kSearch)) {
+bool StartsWith(std::string_view input, std::string_view name) {
+  if (input.size() < name.size() || !EqualsNoCase(input.substr(0, name.size()), name)) {
     return false;
   }
-  return input.size() == kSearch.size() || input[kSearch.size()] == ' ' ||
-         input[kSearch.size()] == '\r';
+  return input.size() == name.size() || input[name.size()] == ' ' || input[name.size()] == '\r';
+}
+
+// Search results of a large mailbox may run far past an ordinary line.
+bool StartsWithSearch(std::string_view input) {
+  return StartsWith(input, "* SEARCH") || StartsWith(input, "* ESEARCH");
 }
 
 // Untagged data may carry literals; status responses, tagged lines and continuations never do,
@@ -241,7 +319,9 @@ ParseStatus ResponseParser::Frame(std::string_view input, std::string& error) {
       if (literalLeft_ > 0) return ParseStatus::NeedMore;
       lineStart_ = scanned_;
     }
-    const void* found = std::memchr(input.data() + scanned_, '\n', input.size() - scanned_);
+    const void* found = scanned_ < input.size()
+                            ? std::memchr(input.data() + scanned_, '\n', input.size() - scanned_)
+                            : nullptr;
     if (found == nullptr) {
       scanned_ = input.size();
       if (lineBytes_ + (scanned_ - lineStart_) > LineCap(input)) {

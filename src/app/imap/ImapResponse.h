@@ -22,9 +22,12 @@ struct Response {
   std::string name;        // untagged data in upper case: EXISTS, SEARCH, FLAGS ...
   bool hasNumber = false;  // "* n EXISTS" and the like
   std::uint32_t number = 0;
-  std::vector<std::uint32_t> numbers;  // SEARCH
-  std::vector<std::string> atoms;      // CAPABILITY data, or the atoms of a [CAPABILITY] code
-  std::string data;                    // the rest of any other untagged data, literals included
+  // SEARCH: the numbers as a comma list; ESEARCH: the sequence set of ALL ("1:4,9"), or "".
+  std::string set;
+  std::string correlator;          // ESEARCH: the tag of the search it answers
+  bool uid = false;                // ESEARCH: the numbers are UIDs
+  std::vector<std::string> atoms;  // CAPABILITY data, or the atoms of a [CAPABILITY] code
+  std::string data;                // the rest of any other untagged data, literals included
 };
 
 }  // namespace pw::imap

@@ -1,5 +1,7 @@
 #include "app/imap/ImapSession.h"
 
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 #include "app/ImapComponent.h"
@@ -14,6 +16,19 @@ AppError MalformedReply() {
   return Error(kMalformedReply, "Der Server hat eine ungültige Antwort gesendet.");
 }
 
+// The number of a response code such as "[UIDNEXT 4021]".
+bool ParseCodeNumber(std::string_view text, std::uint32_t& value) {
+  if (text.empty() || text.size() > 10) return false;
+  std::uint64_t v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  if (v == 0 || v > 0xFFFFFFFFu) return false;
+  value = static_cast<std::uint32_t>(v);
+  return true;
+}
+
 }  // namespace
 
 ImapSession::ImapSession(std::unique_ptr<Transport> transport, ParserLimits limits)
@@ -26,8 +41,19 @@ void ImapSession::Close() {
   if (state_ != SessionState::LoggedOut) SetState(SessionState::Disconnected);
   pending_.clear();
   outgoing_.clear();
-  searchInFlight_ = false;
+  untaggedSearch_.clear();
   awaitingContinuation_ = false;
+}
+
+void ImapSession::SetTimeLimit(int timeoutMs) {
+  deadline_ = Clock::now() + std::chrono::milliseconds(timeoutMs);
+}
+
+// What is left of the call's time for the next step; none left fails the call.
+int ImapSession::MillisecondsLeft() {
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now());
+  if (left.count() <= 0) Fail(NetError(kNetTimedOut));
+  return static_cast<int>(std::min<long long>(left.count(), 0x7FFFFFFF));
 }
 
 void ImapSession::Fail(const AppError& error) {
@@ -39,10 +65,9 @@ bool ImapSession::HasCapability(std::string_view name) const {
   return capabilities_.count(std::string(name)) != 0;
 }
 
-void ImapSession::Connect(const std::string& host, int port, int timeoutMs) {
-  timeoutMs_ = timeoutMs;
+void ImapSession::Connect(const std::string& host, int port) {
   try {
-    transport_->Connect(host, port, timeoutMs);
+    transport_->Connect(host, port, MillisecondsLeft());
   } catch (const AppError& e) {
     Fail(e);
   }
@@ -51,17 +76,17 @@ void ImapSession::Connect(const std::string& host, int port, int timeoutMs) {
 }
 
 void ImapSession::Open(const std::string& host, int port, int timeoutMs) {
-  Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  Connect(host, port, timeoutMs);
-  ReadGreeting(deadline);
+  SetTimeLimit(timeoutMs);
+  Connect(host, port);
+  ReadGreeting();
 }
 
 void ImapSession::OpenSecure(const std::string& host, int port, int timeoutMs,
                              std::unique_ptr<TlsEngine> engine, const TlsPeer& peer) {
-  Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  Connect(host, port, timeoutMs);
+  SetTimeLimit(timeoutMs);
+  Connect(host, port);
   Secure(std::move(engine), peer);
-  ReadGreeting(deadline);
+  ReadGreeting();
 }
 
 void ImapSession::Secure(std::unique_ptr<TlsEngine> engine, const TlsPeer& peer) {
@@ -69,7 +94,7 @@ void ImapSession::Secure(std::unique_ptr<TlsEngine> engine, const TlsPeer& peer)
   SecureTransport& handshake = *secure;
   transport_ = std::move(secure);
   try {
-    handshake.Handshake(peer, timeoutMs_);
+    handshake.Handshake(peer, MillisecondsLeft());
   } catch (const AppError& e) {
     Fail(e);
   }
@@ -81,14 +106,13 @@ void ImapSession::StartTls(std::unique_ptr<TlsEngine> engine, const TlsPeer& pee
   if (secured_ || !outgoing_.empty() || !pending_.empty()) {
     throw std::logic_error("ImapSession: STARTTLS out of turn");
   }
-  input_.clear();
-  inputPos_ = 0;
+  inputPos_ = inputLen_ = 0;
   capabilities_.clear();
   Secure(std::move(engine), peer);
 }
 
-void ImapSession::ReadGreeting(Clock::time_point deadline) {
-  Response greeting = Next(deadline);
+void ImapSession::ReadGreeting() {
+  Response greeting = Next();
   if (greeting.kind != ResponseKind::Untagged) Fail(MalformedReply());
   if (!greeting.atoms.empty()) capabilities_ = {greeting.atoms.begin(), greeting.atoms.end()};
   switch (greeting.condition) {
@@ -115,7 +139,7 @@ std::string ImapSession::Queue(Command command, std::string_view name, WireComma
   std::size_t shift = wire.bytes.size();
   for (std::size_t w : arguments.waits) wire.waits.push_back(w + shift);
   wire.bytes += arguments.bytes + "\r\n";
-  pending_[tag] = Pending{command, std::move(mailbox), false, {}};
+  pending_[tag] = Pending{command, std::move(mailbox), false, false, {}};
   outgoing_.emplace_back(tag, std::move(wire));
   return tag;
 }
@@ -144,17 +168,27 @@ std::string ImapSession::QueueSelect(std::string_view mailbox) {
   // Counts of the mailbox that was selected before no longer apply.
   exists_ = 0;
   recent_ = 0;
+  uidValidity_ = 0;
+  uidNext_ = 0;
   return Queue(Command::Select, "SELECT", std::move(args), std::string(mailbox));
 }
 
-std::string ImapSession::QueueSearch(std::string_view criteria) {
-  if (searchInFlight_) throw std::logic_error("ImapSession: two searches in flight");
+std::string ImapSession::QueueSearch(std::string_view criteria, bool byUid) {
   if (!IsSearchCriteria(criteria)) throw Error(kBadArgument, "Ungültiger Suchbegriff.");
+  bool tagged = SearchesCarryTags();
+  if (!tagged && !untaggedSearch_.empty()) {
+    throw std::logic_error("ImapSession: two searches in flight");
+  }
   WireCommand args;
-  args.bytes = " ";
+  args.bytes = tagged ? " RETURN (ALL) " : " ";
   args.bytes += criteria;
-  searchInFlight_ = true;
-  return Queue(Command::Search, "SEARCH", std::move(args));
+  std::string tag = Queue(Command::Search, byUid ? "UID SEARCH" : "SEARCH", std::move(args));
+  if (tagged) {
+    pending_[tag].tagged = true;
+  } else {
+    untaggedSearch_ = tag;
+  }
+  return tag;
 }
 
 std::string ImapSession::QueueLogout() { return Queue(Command::Logout, "LOGOUT", {}); }
@@ -169,7 +203,7 @@ std::string ImapSession::QueueStartTls() {
 void ImapSession::Send(const std::string& bytes) {
   if (bytes.empty()) return;
   try {
-    transport_->Send(bytes, timeoutMs_);
+    transport_->Send(bytes, MillisecondsLeft());
   } catch (const AppError& e) {
     Fail(e);
   }
@@ -200,10 +234,9 @@ void ImapSession::Flush() {
 }
 
 bool ImapSession::AwaitContinuation(const std::string& tag) {
-  Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
   awaitingContinuation_ = true;
   continued_ = false;
-  while (!continued_ && !pending_.at(tag).done) Dispatch(Next(deadline));
+  while (!continued_ && !pending_.at(tag).done) Dispatch(Next());
   awaitingContinuation_ = false;
   return continued_;
 }
@@ -211,52 +244,70 @@ bool ImapSession::AwaitContinuation(const std::string& tag) {
 Completion ImapSession::Await(const std::string& tag) {
   auto it = pending_.find(tag);
   if (it == pending_.end()) throw std::logic_error("ImapSession: no command " + tag);
-  Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
-  while (!it->second.done) Dispatch(Next(deadline));
+  while (!it->second.done) Dispatch(Next());
   Completion completion = std::move(it->second.completion);
   pending_.erase(it);
   return completion;
 }
 
-Response ImapSession::Next(Clock::time_point deadline) {
+Response ImapSession::Next() {
   if (!transport_ || state_ == SessionState::Disconnected) {
     throw Error(kNetClosed, "Die Verbindung zum Server ist nicht offen.");
   }
   for (;;) {
     Response response;
-    std::string_view unread(input_.data() + inputPos_, input_.size() - inputPos_);
+    std::string_view unread(input_.data.get() + inputPos_, inputLen_ - inputPos_);
     ParseResult result = parser_.Parse(unread, response);
     if (result.status == ParseStatus::Complete) {
       inputPos_ += result.consumed;
-      if (inputPos_ == input_.size()) {
-        input_.clear();
-        inputPos_ = 0;
-      } else if (inputPos_ >= kReadChunk) {
-        input_.erase(0, inputPos_);
-        inputPos_ = 0;
-      }
+      if (inputPos_ == inputLen_) inputPos_ = inputLen_ = 0;
       return response;
     }
     if (result.status == ParseStatus::Malformed) Fail(MalformedReply());
 
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0) Fail(NetError(kNetTimedOut));
+    int left = MillisecondsLeft();
     if (sentSinceWait_) {
       ++roundTrips_;
       sentSinceWait_ = false;
     }
-    std::size_t had = input_.size();
-    input_.resize(had + kReadChunk);
+    MakeRoom();
     std::size_t got = 0;
     try {
-      got = transport_->Receive(input_.data() + had, kReadChunk, static_cast<int>(left.count()));
+      got = transport_->Receive(input_.data.get() + inputLen_, input_.capacity - inputLen_, left);
     } catch (const AppError& e) {
-      input_.resize(had);
       Fail(e);
     }
-    input_.resize(had + got);
+    inputLen_ += got;
     if (got == 0) OnConnectionClosed();
   }
+}
+
+// At least one read chunk free behind the unread bytes: they move to the front (the parser
+// counts from there, so it goes on where it stopped), and only when that is not enough does
+// the buffer grow, into memory that is not zero-filled first.
+void ImapSession::MakeRoom() {
+  if (input_.capacity - inputLen_ >= kReadChunk) return;
+  if (inputPos_ > 0) {
+    std::memmove(input_.data.get(), input_.data.get() + inputPos_, inputLen_ - inputPos_);
+    inputLen_ -= inputPos_;
+    inputPos_ = 0;
+    if (input_.capacity - inputLen_ >= kReadChunk) return;
+  }
+  std::size_t capacity = std::max(input_.capacity * 2, inputLen_ + kReadChunk);
+  std::unique_ptr<char[]> bigger(new char[capacity]);
+  if (inputLen_ > 0) std::memcpy(bigger.get(), input_.data.get(), inputLen_);
+  input_.data = std::move(bigger);
+  input_.capacity = capacity;
+}
+
+void ImapSession::AdoptBuffer(InputBuffer buffer) {
+  if (inputLen_ == 0 && buffer.capacity > input_.capacity) input_ = std::move(buffer);
+}
+
+InputBuffer ImapSession::ReleaseBuffer() {
+  inputPos_ = inputLen_ = 0;
+  parser_.Reset();
+  return std::move(input_);
 }
 
 void ImapSession::OnConnectionClosed() {
@@ -271,7 +322,17 @@ void ImapSession::OnConnectionClosed() {
   throw NetError(kNetClosed);
 }
 
-void ImapSession::Dispatch(const Response& response) {
+void ImapSession::AddToSet(std::string& set, std::string&& more) {
+  if (more.empty()) return;
+  if (set.empty()) {
+    set = std::move(more);
+    return;
+  }
+  set += ',';
+  set += more;
+}
+
+void ImapSession::Dispatch(Response&& response) {
   switch (response.kind) {
     case ResponseKind::Continuation:
       if (!awaitingContinuation_) Fail(MalformedReply());
@@ -308,9 +369,7 @@ void ImapSession::OnTagged(const Response& response) {
       SetState(ok ? SessionState::Selected : SessionState::Authenticated);
       break;
     case Command::Search:
-      p.completion.numbers = std::move(searchData_);
-      searchData_.clear();
-      searchInFlight_ = false;
+      if (response.tag == untaggedSearch_) untaggedSearch_.clear();
       break;
     case Command::Logout:
       if (ok) SetState(SessionState::LoggedOut);
@@ -321,7 +380,7 @@ void ImapSession::OnTagged(const Response& response) {
   }
 }
 
-void ImapSession::OnUntagged(const Response& response) {
+void ImapSession::OnUntagged(Response& response) {
   if (response.condition == Condition::Bye) {
     bye_ = true;
     byeText_ = response.text;
@@ -329,6 +388,11 @@ void ImapSession::OnUntagged(const Response& response) {
   }
   if (response.condition != Condition::None) {
     if (!response.atoms.empty()) capabilities_ = {response.atoms.begin(), response.atoms.end()};
+    std::uint32_t n = 0;
+    if (response.condition == Condition::Ok && ParseCodeNumber(response.codeData, n)) {
+      if (response.code == "UIDVALIDITY") uidValidity_ = n;
+      if (response.code == "UIDNEXT") uidNext_ = n;
+    }
     return;
   }
   if (response.name == "EXISTS") {
@@ -337,8 +401,14 @@ void ImapSession::OnUntagged(const Response& response) {
     recent_ = response.number;
   } else if (response.name == "EXPUNGE") {
     if (exists_ > 0) --exists_;
-  } else if (response.name == "SEARCH" && searchInFlight_) {
-    searchData_.insert(searchData_.end(), response.numbers.begin(), response.numbers.end());
+  } else if (response.name == "SEARCH" && !untaggedSearch_.empty()) {
+    AddToSet(pending_.at(untaggedSearch_).completion.set, std::move(response.set));
+  } else if (response.name == "ESEARCH") {
+    // Matched by its tag alone: a result that names no search of ours in flight could belong
+    // to any of them.
+    auto it = pending_.find(response.correlator);
+    if (it == pending_.end() || !it->second.tagged || it->second.done) Fail(MalformedReply());
+    AddToSet(it->second.completion.set, std::move(response.set));
   } else if (response.name == "CAPABILITY") {
     capabilities_ = {response.atoms.begin(), response.atoms.end()};
   }

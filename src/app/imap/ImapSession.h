@@ -14,6 +14,7 @@
 #include "app/imap/ImapParser.h"
 #include "app/imap/ImapResponse.h"
 #include "app/imap/ImapWire.h"
+#include "app/imap/InputBuffer.h"
 #include "app/imap/SecureTransport.h"
 #include "platform/Tls.h"
 #include "platform/Transport.h"
@@ -34,13 +35,15 @@ struct Completion {
   Condition condition = Condition::None;
   std::string code;
   std::string text;
-  std::vector<std::uint32_t> numbers;  // SEARCH
+  // SEARCH: the matching numbers as a sequence set, compact as the server sent it with ESEARCH
+  // ("1:40000,40002"), as a plain comma list without.
+  std::string set;
 };
 
 // Commands are queued, sent together by Flush (so several can be in flight at once) and
 // collected with Await by tag, in whatever order the server completes them. Every wait for
-// the server is bounded by the timeout; a failure of the transport or of the protocol closes
-// the connection and raises AppError.
+// the server ends by the deadline of the current call (SetTimeLimit); a failure of the
+// transport or of the protocol closes the connection and raises AppError.
 class ImapSession {
  public:
   explicit ImapSession(std::unique_ptr<Transport> transport, ParserLimits limits = {});
@@ -48,8 +51,9 @@ class ImapSession {
   ImapSession(const ImapSession&) = delete;
   ImapSession& operator=(const ImapSession&) = delete;
 
-  // Connects and reads the greeting, both within timeoutMs, which also bounds every later
-  // wait. A server that turns the session away with BYE raises 12011.
+  // Connects and reads the greeting, both within timeoutMs; the deadline stays in force for
+  // what follows until the next SetTimeLimit. A server that turns the session away with BYE
+  // raises 12011.
   void Open(const std::string& host, int port, int timeoutMs);
   // The same with TLS from the first byte: the handshake and the certificate's judgement come
   // between the connect and the greeting, all within timeoutMs.
@@ -63,8 +67,11 @@ class ImapSession {
 
   std::string QueueLogin(std::string_view user, std::string_view password);
   std::string QueueSelect(std::string_view mailbox);
-  // Untagged SEARCH data carries no tag, so only one search may be in flight at a time.
-  std::string QueueSearch(std::string_view criteria);
+  // With ESEARCH (RFC 4731) a search goes out as SEARCH RETURN (ALL) and its result carries its
+  // tag, so any number may be in flight. Without, untagged SEARCH data carries no tag and only
+  // one search may be in flight at a time.
+  std::string QueueSearch(std::string_view criteria, bool byUid = false);
+  bool SearchesCarryTags() const { return HasCapability("ESEARCH"); }
   std::string QueueLogout();
   std::string QueueCapability();
   std::string QueueStartTls();
@@ -73,10 +80,22 @@ class ImapSession {
 
   void Close();
 
+  // Takes over the buffer of an earlier session (before anything was received).
+  void AdoptBuffer(InputBuffer buffer);
+  // Gives the buffer up, for the next session; what it held is dropped.
+  InputBuffer ReleaseBuffer();
+
+  // Starts the time limit of one call of the component: every connect, send and wait until the
+  // next SetTimeLimit must end within timeoutMs from now.
+  void SetTimeLimit(int timeoutMs);
+
   SessionState State() const { return state_; }
   const std::string& SelectedMailbox() const { return mailbox_; }
   std::uint32_t Exists() const { return exists_; }
   std::uint32_t Recent() const { return recent_; }
+  // What the SELECT reported; 0 when the server named none.
+  std::uint32_t UidValidity() const { return uidValidity_; }
+  std::uint32_t UidNext() const { return uidNext_; }
   bool HasCapability(std::string_view name) const;
   // Times the session waited for the server after sending something (the connect included).
   int RoundTrips() const { return roundTrips_; }
@@ -87,6 +106,7 @@ class ImapSession {
     Command command;
     std::string mailbox;
     bool done = false;
+    bool tagged = false;  // a search whose results come as ESEARCH with its tag
     Completion completion;
   };
   using Clock = std::chrono::steady_clock;
@@ -95,34 +115,39 @@ class ImapSession {
                     std::string mailbox = {});
   void Send(const std::string& bytes);
   bool AwaitContinuation(const std::string& tag);
-  Response Next(Clock::time_point deadline);
-  void Dispatch(const Response& response);
+  Response Next();
+  void MakeRoom();
+  void Dispatch(Response&& response);
   void OnTagged(const Response& response);
-  void OnUntagged(const Response& response);
+  void OnUntagged(Response& response);
   [[noreturn]] void OnConnectionClosed();
   [[noreturn]] void Fail(const AppError& error);
   void SetState(SessionState state) { state_ = state; }
-  void Connect(const std::string& host, int port, int timeoutMs);
-  void ReadGreeting(std::chrono::steady_clock::time_point deadline);
+  void Connect(const std::string& host, int port);
+  void ReadGreeting();
+  int MillisecondsLeft();
+  void AddToSet(std::string& set, std::string&& more);
   void Secure(std::unique_ptr<TlsEngine> engine, const TlsPeer& peer);
 
   std::unique_ptr<Transport> transport_;
   ResponseParser parser_;
   SessionState state_ = SessionState::Disconnected;
-  int timeoutMs_ = 10000;
+  Clock::time_point deadline_ = Clock::now() + std::chrono::milliseconds(10000);
   unsigned nextTag_ = 1;
   std::map<std::string, Pending> pending_;
   std::vector<std::pair<std::string, WireCommand>> outgoing_;
-  bool searchInFlight_ = false;
-  std::vector<std::uint32_t> searchData_;
+  std::string untaggedSearch_;  // the tag of the one search without ESEARCH in flight, or ""
   bool awaitingContinuation_ = false;
   bool continued_ = false;
-  std::string input_;
-  std::size_t inputPos_ = 0;
+  InputBuffer input_;
+  std::size_t inputLen_ = 0;  // bytes of input_ received
+  std::size_t inputPos_ = 0;  // bytes of input_ parsed
   std::set<std::string> capabilities_;
   std::string mailbox_;
   std::uint32_t exists_ = 0;
   std::uint32_t recent_ = 0;
+  std::uint32_t uidValidity_ = 0;
+  std::uint32_t uidNext_ = 0;
   bool bye_ = false;
   std::string byeText_;
   int roundTrips_ = 0;

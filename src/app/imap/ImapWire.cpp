@@ -1,6 +1,10 @@
 #include "app/imap/ImapWire.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <utility>
 
 namespace pw::imap {
 
@@ -29,6 +33,81 @@ void AppendString(WireCommand& command, std::string_view text, bool literalPlus)
   command.bytes += '{' + std::to_string(text.size()) + (literalPlus ? "+}\r\n" : "}\r\n");
   if (!literalPlus) command.waits.push_back(command.bytes.size());
   command.bytes += text;
+}
+
+bool ExpandSet(std::string_view set, std::string& output, std::size_t maxBytes) {
+  output.clear();
+  if (set.find(':') == std::string_view::npos) {
+    if (set.size() > maxBytes) return false;
+    output.assign(set);
+    return true;
+  }
+  // Each part as (from, to) ascending; the parser let through only nz-number and
+  // nz-number ":" nz-number parts.
+  auto bounds = [](std::string_view part, std::uint32_t& from, std::uint32_t& to) {
+    std::size_t colon = part.find(':');
+    std::from_chars(part.data(), part.data() + part.size(), from);
+    to = from;
+    if (colon != std::string_view::npos) {
+      std::from_chars(part.data() + colon + 1, part.data() + part.size(), to);
+      if (to < from) std::swap(from, to);  // "5:3" is the same set as "3:5"
+    }
+  };
+  // The length at most, reserved at once: a large mailbox's text grows without reallocating.
+  std::size_t most = 0;
+  for (std::string_view rest = set; !rest.empty();) {
+    std::size_t comma = rest.find(',');
+    std::uint32_t from = 0;
+    std::uint32_t to = 0;
+    bounds(rest.substr(0, comma), from, to);
+    rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+    char digits[12];
+    auto width = static_cast<std::size_t>(std::to_chars(digits, digits + 11, to).ptr - digits);
+    most += (std::size_t{to} - from + 1) * (width + 1);
+    if (most > maxBytes + 1) return false;
+  }
+  output.reserve(most);
+  // Numbers are written a block at a time and counted up as decimal text, rather than
+  // converted one by one: 1:200000 is the common answer for a large mailbox.
+  char block[4096];
+  std::size_t used = 0;
+  auto flush = [&] {
+    output.append(block, used);
+    used = 0;
+    return output.size() <= maxBytes;
+  };
+  while (!set.empty()) {
+    std::size_t comma = set.find(',');
+    std::uint32_t from = 0;
+    std::uint32_t to = 0;
+    bounds(set.substr(0, comma), from, to);
+    set = comma == std::string_view::npos ? std::string_view() : set.substr(comma + 1);
+    char digits[12];
+    auto length = static_cast<std::size_t>(std::to_chars(digits, digits + 11, from).ptr - digits);
+    for (std::uint32_t n = from;; ++n) {
+      if (used + 12 > sizeof block && !flush()) {
+        output.clear();
+        return false;
+      }
+      if (used > 0 || !output.empty()) block[used++] = ',';
+      std::memcpy(block + used, digits, length);
+      used += length;
+      if (n == to) break;
+      std::size_t i = length;
+      while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
+      if (i == 0) {
+        std::memmove(digits + 1, digits, length++);
+        digits[0] = '1';
+      } else {
+        ++digits[i - 1];
+      }
+    }
+  }
+  if (!flush()) {
+    output.clear();
+    return false;
+  }
+  return true;
 }
 
 }  // namespace pw::imap

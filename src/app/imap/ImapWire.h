@@ -23,6 +23,11 @@ bool HasLineBreakOrNul(std::string_view text);
 // only printable ASCII is let through.
 bool IsSearchCriteria(std::string_view criteria);
 
+// The comma list of the numbers in a sequence set as the server sent it ("1:3,7" gives
+// "1,2,3,7"; a plain comma list stays as it is), written into output. false, with output
+// emptied, when the list would be longer than maxBytes.
+bool ExpandSet(std::string_view set, std::string& output, std::size_t maxBytes);
+
 // Appends text as a quoted string ("\" and DQUOTE escaped), or, when it holds 8-bit bytes,
 // as a literal: "{n+}" with LITERAL+ (RFC 7888), otherwise "{n}" with a wait.
 // text must not hold CR, LF or NUL.

@@ -21,7 +21,7 @@ class ImapTranscript : public ::testing::Test {
   ScriptedTransport& SignedIn() {
     return server.Server(kGreeting)
         .Client("A1 LOGIN \"anna\" \"geheim\"")
-        .Server("A1 OK [CAPABILITY IMAP4rev1 LITERAL+ ESEARCH] Logged in");
+        .Server("A1 OK [CAPABILITY IMAP4rev1 LITERAL+] Logged in");
   }
 
   // The error number SignIn raises, or 0.
@@ -55,7 +55,7 @@ class ImapTranscript : public ::testing::Test {
   std::string description;
 };
 
-TEST_F(ImapTranscript, CheckOfOneAccountTakesFiveRoundTrips) {
+TEST_F(ImapTranscript, CheckOfOneAccountWithoutEsearchTakesFourRoundTrips) {
   SignedIn()
       .Client("A2 SELECT \"INBOX\"")
       .Client("A3 SEARCH RECENT")
@@ -70,9 +70,7 @@ TEST_F(ImapTranscript, CheckOfOneAccountTakesFiveRoundTrips) {
       .Client("A4 SEARCH SEEN")
       .Server("* SEARCH 1 2 3 4 5 6 7 8 9")
       .Server("A4 OK Search completed (0.001 + 0.000 secs).")
-      .Client("A5 LOGOUT")
-      .Server("* BYE Logging out")
-      .Server("A5 OK Logout completed (0.001 + 0.000 secs).");
+      .Client("A5 LOGOUT");
 
   client.SetTimeout(10000);
   client.SignIn("imap.example.org", "anna", "geheim");
@@ -88,8 +86,8 @@ TEST_F(ImapTranscript, CheckOfOneAccountTakesFiveRoundTrips) {
   EXPECT_GT(server.lastTimeoutMs, 9000);
   EXPECT_LE(server.lastTimeoutMs, 10000);
   EXPECT_TRUE(server.Closed());
-  // connect/greeting, LOGIN, SELECT + SEARCH RECENT, SEARCH SEEN, LOGOUT
-  EXPECT_EQ(client.RoundTrips(), 5);
+  // connect/greeting, LOGIN, SELECT + SEARCH RECENT, SEARCH SEEN; LOGOUT is not waited for
+  EXPECT_EQ(client.RoundTrips(), 4);
 }
 
 TEST_F(ImapTranscript, ReadsOneByteAtATime) {
@@ -330,8 +328,8 @@ TEST_F(ImapTranscript, SignOutIsHarmlessWhenNobodyIsSignedIn) {
   EXPECT_THROW(client.Mailbox("INBOX"), AppError);
   EXPECT_THROW(client.PostSignIn(), AppError);
 
-  // A server that never answers the LOGOUT does not make SignOut fail.
-  SignedIn().Client("A2 LOGOUT").ServerSilent();
+  // SignOut does not wait for the server's goodbye.
+  SignedIn().Client("A2 LOGOUT");
   client.SignIn("h", "anna", "geheim");
   EXPECT_NO_THROW(client.SignOut());
   EXPECT_TRUE(server.Closed());

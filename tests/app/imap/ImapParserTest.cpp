@@ -1,6 +1,8 @@
 // The response parser: every prefix, one byte at a time, decoded fields, caps and bad input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/imap/ImapParser.h"
 
 namespace pw::imap {
@@ -86,9 +88,9 @@ TEST(ImapParser, DecodesWhatTheClientNeeds) {
   EXPECT_TRUE(exists.hasNumber);
   EXPECT_EQ(exists.number, 4294967295u);
 
-  EXPECT_EQ(ParseOne(kResponses[3]).numbers, (std::vector<std::uint32_t>{1, 2, 39999}));
-  EXPECT_TRUE(ParseOne("* SEARCH \r\n").numbers.empty());
-  EXPECT_EQ(ParseOne("* SEARCH 4 9 (MODSEQ 917162500)\r\n").numbers.size(), 2u);
+  EXPECT_EQ(ParseOne(kResponses[3]).set, "1,2,39999");
+  EXPECT_EQ(ParseOne("* SEARCH \r\n").set, "");
+  EXPECT_EQ(ParseOne("* SEARCH 4 9 (MODSEQ 917162500)\r\n").set, "4,9");
 
   Response plus = ParseOne("+\r\n");
   EXPECT_EQ(plus.kind, ResponseKind::Continuation);
@@ -161,8 +163,40 @@ TEST(ImapParser, CapsLinesAndLiteralsButTakesLongSearchLines) {
   ResponseParser parser;
   Response r;
   ASSERT_EQ(parser.Parse(big, r).status, ParseStatus::Complete);
-  EXPECT_EQ(r.numbers.size(), 40000u);
+  EXPECT_EQ(std::count(r.set.begin(), r.set.end(), ','), 39999);
   EXPECT_GT(big.size(), 220000u);
+
+  std::string sparse = "* ESEARCH (TAG \"A4\") ALL 1";
+  while (sparse.size() < 900) sparse += ",3:5";
+  EXPECT_EQ(status(sparse + "\r\n"), ParseStatus::Complete);
+}
+
+TEST(ImapParser, EsearchKeepsTheTagTheUidMarkAndTheCompactSet) {
+  Response r = ParseOne("* ESEARCH (TAG \"A3\") ALL 1:40000,40002\r\n");
+  EXPECT_EQ(r.name, "ESEARCH");
+  EXPECT_EQ(r.correlator, "A3");
+  EXPECT_FALSE(r.uid);
+  EXPECT_EQ(r.set, "1:40000,40002");
+
+  Response uid = ParseOne("* esearch (tag \"A5\") uid count 2 all 41:42 max 42\r\n");
+  EXPECT_EQ(uid.correlator, "A5");
+  EXPECT_TRUE(uid.uid);
+  EXPECT_EQ(uid.set, "41:42");
+
+  Response none = ParseOne("* ESEARCH (TAG \"A4\")\r\n");
+  EXPECT_EQ(none.correlator, "A4");
+  EXPECT_EQ(none.set, "");
+  EXPECT_EQ(ParseOne("* ESEARCH (TAG A7) ALL 3\r\n").correlator, "A7");
+
+  for (const char* bad :
+       {"* ESEARCH (TAG \"A3\") ALL 0:2\r\n", "* ESEARCH (TAG \"A3\") ALL 1:*\r\n",
+        "* ESEARCH (TAG \"A3\") ALL 1,,2\r\n", "* ESEARCH (TAG \"A3\") ALL\r\n",
+        "* ESEARCH (TAG \"A3\") ALL x\r\n", "* ESEARCH (TAG \"A3\"\r\n",
+        "* ESEARCH (FOO \"A3\") ALL 1\r\n", "* ESEARCH (TAG \"A3\") ALL 1:2:3\r\n"}) {
+    ResponseParser parser;
+    Response out;
+    EXPECT_EQ(parser.Parse(bad, out).status, ParseStatus::Malformed) << bad;
+  }
 }
 
 }  // namespace

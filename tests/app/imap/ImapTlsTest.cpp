@@ -86,23 +86,46 @@ class ImapTls : public ::testing::Test {
 };
 
 TEST_F(ImapTls, StartTlsSecuresTheConnectionBeforeTheLogin) {
+  // LOGINDISABLED in clear: the password waits for TLS, and then goes with the CAPABILITY.
   server.Server("* OK [CAPABILITY IMAP4rev1 STARTTLS LOGINDISABLED] ready")
       .Client("A1 STARTTLS")
       .Server("A1 OK Begin TLS negotiation now")
       .ClientRaw(kHello)
       .ServerRaw(kWelcome)
-      .Client("A2 CAPABILITY")
+      .ClientRaw("A2 CAPABILITY\r\nA3 LOGIN \"anna\" \"geheim\"\r\n")
       .Server("* CAPABILITY IMAP4rev1 AUTH=PLAIN")
       .Server("A2 OK done")
-      .Client("A3 LOGIN \"anna\" \"geheim\"")
       .Server("A3 OK Logged in")
-      .Client("A4 LOGOUT")
-      .Server("A4 OK bye");
+      .Client("A4 LOGOUT");
   client.SetSecurity("STARTTLS", "");
   EXPECT_EQ(SignInError(), 0) << description;
   client.SignOut();
   EXPECT_EQ(server.Problems(), "");
   EXPECT_EQ(engines, std::vector<std::string>{"imap.example.org"});
+  // greeting, STARTTLS, handshake, CAPABILITY with LOGIN
+  EXPECT_EQ(client.RoundTrips(), 4);
+}
+
+TEST_F(ImapTls, AfterStartTlsAPasswordLiteralStillWaitsForTheServer) {
+  // The capabilities from before TLS are forgotten, LITERAL+ with them.
+  server.Server("* OK [CAPABILITY IMAP4rev1 STARTTLS LITERAL+] ready")
+      .Client("A1 STARTTLS")
+      .Server("A1 OK go")
+      .ClientRaw(kHello)
+      .ServerRaw(kWelcome)
+      .ClientRaw("A2 CAPABILITY\r\nA3 LOGIN \"anna\" {9}\r\n")
+      .Server("* CAPABILITY IMAP4rev1 LITERAL+")
+      .Server("A2 OK done")
+      .Server("+ go on")
+      .ClientRaw("pässwort\r\n")
+      .Server("A3 OK Logged in");
+  client.SetSecurity("STARTTLS", "");
+  try {
+    client.SignIn("imap.example.org", "anna", "pässwort");
+  } catch (const AppError& e) {
+    ADD_FAILURE() << e.Description();
+  }
+  EXPECT_EQ(server.Problems(), "");
 }
 
 TEST_F(ImapTls, WhatCameInClearAfterTheStartTlsOkIsDropped) {
@@ -114,12 +137,15 @@ TEST_F(ImapTls, WhatCameInClearAfterTheStartTlsOkIsDropped) {
       .ClientRaw(kHello)
       .ServerRaw(kWelcome)
       .Client("A2 CAPABILITY")
+      .Client("A3 LOGIN \"anna\" \"geheim\"")
       .Server("* CAPABILITY IMAP4rev1 LOGINDISABLED")
-      .Server("A2 OK done");
+      .Server("A2 OK done")
+      .Server("A3 NO [PRIVACYREQUIRED] Plaintext authentication disallowed");
   client.SetSecurity("starttls", "");
   EXPECT_EQ(SignInError(), imap::kLoginDisabled);
   EXPECT_EQ(server.Problems(), "");
-  EXPECT_EQ(server.Sent().find("LOGIN \""), std::string::npos);
+  // The password went over TLS only: after the handshake.
+  EXPECT_GT(server.Sent().find("LOGIN \""), server.Sent().find(kHello));
 }
 
 TEST_F(ImapTls, StartTlsNotOfferedOrRefusedEndsTheSignInWithoutALogin) {
