@@ -20,7 +20,8 @@ namespace {
 constexpr char kPassword[] = "Geheim-7q";
 constexpr std::string_view kWelcome = "<tls>";  // the stand-in engine's whole handshake
 constexpr const char* kModes[] = {"Keine", "STARTTLS", "SSL/TLS"};
-constexpr const char* kUsers[] = {"anna", "otto"};
+// The second name is not ASCII: it goes out as a literal, synchronizing without LITERAL+.
+constexpr const char* kUsers[] = {"anna", "jörg.müller"};
 
 [[noreturn]] void Fault(const std::string& what) {
   std::fprintf(stderr, "fuzz_imap_client: %s\n", what.c_str());
