@@ -23,6 +23,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -113,20 +114,24 @@ class RawClient {
     fd_ = ConnectTo(host, port);
     sent_ = true;
     buffer_.clear();
+    taken_ = 0;
     if (mode == Mode::SslTls) Handshake(host);
     WaitFor("* ");
     if (mode == Mode::StartTls) {
       Send("A0 STARTTLS\r\n");
       WaitFor("A0 ");
-      buffer_.clear();
+      buffer_.clear();  // whatever came in clear after the OK is not read
+      taken_ = 0;
       Handshake(host);
     }
     Send("A1 LOGIN \"" + a.user + "\" \"" + a.password + "\"\r\n");
-    if (WaitFor("A1 ").find("A1 OK ") == std::string::npos) {
+    std::size_t login = WaitFor("A1 ");
+    if (std::string_view(buffer_).substr(0, login).find("A1 OK ") == std::string::npos) {
       throw std::runtime_error("raw client: login failed for " + a.user);
     }
     Send("A2 SELECT \"INBOX\"\r\nA3 SEARCH RECENT\r\nA4 SEARCH SEEN\r\n");
-    std::string burst = WaitFor("A4 ");
+    std::size_t burst = WaitFor("A4 ");
+    Counts counts = Read(std::string_view(buffer_).substr(0, burst));
     Send("A5 LOGOUT\r\n");
     if (ssl_) {
       SSL_shutdown(ssl_);
@@ -135,25 +140,25 @@ class RawClient {
       ssl_ = nullptr;
     }
     close(fd_);
-    return Read(burst);
+    return counts;
   }
 
  private:
   // The counts from the burst's lines: the last EXISTS, the second SEARCH.
-  static Counts Read(const std::string& burst) {
+  static Counts Read(std::string_view burst) {
     Counts c;
     int searches = 0;
     for (std::size_t at = 0; at < burst.size();) {
       std::size_t end = burst.find("\r\n", at);
-      std::string line = burst.substr(at, end - at);
+      std::string_view line = burst.substr(at, end - at);
       at = end + 2;
-      if (line.compare(0, 9, "* SEARCH ") == 0 || line == "* SEARCH") {
-        if (++searches == 2) {
-          c.seen = line.size() > 9 ? line.substr(9) : "";
-          std::replace(c.seen.begin(), c.seen.end(), ' ', ',');
+      if (line.substr(0, 9) == "* SEARCH " || line == "* SEARCH") {
+        if (++searches == 2 && line.size() > 9) {
+          c.seen.reserve(line.size() - 9);
+          for (char ch : line.substr(9)) c.seen += ch == ' ' ? ',' : ch;
         }
-      } else if (line.size() > 9 && line.compare(line.size() - 7, 7, " EXISTS") == 0) {
-        c.total = std::atoi(line.c_str() + 2);
+      } else if (line.size() > 9 && line.substr(line.size() - 7) == " EXISTS") {
+        c.total = std::atoi(std::string(line.substr(2, line.size() - 9)).c_str());
       }
     }
     return c;
@@ -233,23 +238,21 @@ class RawClient {
     }
   }
 
-  // Reads until a line starting with prefix has arrived in full; returns everything up to and
-  // including that line.
-  std::string WaitFor(const std::string& prefix) {
+  // Drops what the last wait returned, then reads until a line starting with prefix has arrived
+  // in full; returns the length of the front of buffer_ up to and including that line. Every
+  // byte is looked at once, however long the lines.
+  std::size_t WaitFor(const std::string& prefix) {
+    buffer_.erase(0, taken_);
+    taken_ = 0;
+    std::size_t line = 0;     // start of the first line not yet complete
+    std::size_t scanned = 0;  // where the search for its end goes on
     for (;;) {
-      std::size_t at = buffer_.compare(0, prefix.size(), prefix) == 0 ? 0 : std::string::npos;
-      if (at == std::string::npos) {
-        std::size_t p = buffer_.find("\r\n" + prefix);
-        if (p != std::string::npos) at = p + 2;
+      for (std::size_t end; (end = buffer_.find("\r\n", scanned)) != std::string::npos;) {
+        if (buffer_.compare(line, prefix.size(), prefix) == 0) return taken_ = end + 2;
+        line = scanned = end + 2;
       }
-      if (at != std::string::npos) {
-        std::size_t end = buffer_.find("\r\n", at);
-        if (end != std::string::npos) {
-          std::string lines = buffer_.substr(0, end + 2);
-          buffer_.erase(0, end + 2);
-          return lines;
-        }
-      }
+      // A CR at the very end may pair with an LF still to come.
+      scanned = std::max(line, buffer_.empty() ? 0 : buffer_.size() - 1);
       Fill();
     }
   }
@@ -261,6 +264,7 @@ class RawClient {
   int fd_ = -1;
   bool sent_ = false;
   std::string buffer_;
+  std::size_t taken_ = 0;
 };
 
 // A user-space proxy that holds every chunk for delayMs in each direction: latency without netem.
