@@ -289,6 +289,25 @@ TEST_F(SecureSignIn, TrustedRootWithTheRightNameNeedsNoPin) {
   EXPECT_EQ(SignInError("127.0.0.1", Imaps(), "SSL/TLS", ""), kTlsWrongHost);
 }
 
+#ifndef _WIN32
+// OpenSSL's context is kept between sign-ins; a root trusted or withdrawn in between must count
+// at the next one all the same.
+TEST_F(SecureSignIn, TrustChangedBetweenSignInsCountsAtTheNext) {
+  EXPECT_EQ(SignInError("localhost", Imaps(), "SSL/TLS", ""), kTlsUntrusted);
+  {
+    TrustedRoot root;
+    ASSERT_TRUE(root.Ok());
+    EXPECT_EQ(SignInError("localhost", Imaps(), "SSL/TLS", ""), std::nullopt) << description;
+    client.SignOut();
+    EXPECT_EQ(SignInError("localhost", StartTlsPort(), "STARTTLS", ""), std::nullopt)
+        << description;
+    client.SignOut();
+  }
+  EXPECT_EQ(SignInError("localhost", Imaps(), "SSL/TLS", ""), kTlsUntrusted);
+  EXPECT_EQ(SignInError("localhost", StartTlsPort(), "STARTTLS", ""), kTlsUntrusted);
+}
+#endif
+
 TEST_F(SecureSignIn, LoginDisabledOnAPlainConnectionKeepsThePassword) {
   // Dovecot allows a plaintext login only from the listener's own address or over TLS; the
   // client comes from 127.0.0.1, the listener is 127.0.0.2.

@@ -4,8 +4,11 @@
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
+#include <sys/stat.h>
 
 #include <climits>
+#include <cstdlib>
+#include <mutex>
 #include <string>
 
 #include "platform/Tls.h"
@@ -32,18 +35,55 @@ bool IsAddress(const std::string& host) {
          inet_pton(AF_INET6, host.c_str(), buffer) == 1;
 }
 
+// What the trusted roots are read from: the file and folder OpenSSL would load (named by
+// SSL_CERT_FILE and SSL_CERT_DIR, as the integration tests do, or the system's defaults) and
+// when each last changed, so that a root added or withdrawn while the program runs still counts.
+std::string TrustSource() {
+  std::string source;
+  const char* file = std::getenv(X509_get_default_cert_file_env());
+  const char* dir = std::getenv(X509_get_default_cert_dir_env());
+  for (const char* path :
+       {file ? file : X509_get_default_cert_file(), dir ? dir : X509_get_default_cert_dir()}) {
+    struct stat st {};
+    source += path;
+    if (stat(path, &st) == 0) {
+      source += '|' + std::to_string(st.st_dev) + ':' + std::to_string(st.st_ino) + ':' +
+                std::to_string(st.st_size) + ':' + std::to_string(st.st_mtim.tv_sec) + '.' +
+                std::to_string(st.st_mtim.tv_nsec);
+    }
+    source += '\n';
+  }
+  return source;
+}
+
+// A session from the one TLS context of the process: loading the trust store costs tens of
+// milliseconds of CPU, more than the rest of a sign-in. The context is made afresh only when
+// TrustSource changes; sessions made from an older one keep it alive (SSL_new holds a reference).
+SSL* NewSession() {
+  static std::mutex lock;
+  static SSL_CTX* current = nullptr;  // kept until the process ends
+  static std::string currentSource;
+  std::lock_guard<std::mutex> guard(lock);
+  std::string source = TrustSource();
+  if (current && source == currentSource) return SSL_new(current);
+  SSL_CTX* ctx = SSL_CTX_new(TLS_client_method());
+  if (!ctx) Fail("keine TLS-Umgebung");
+  SSL_CTX_set_min_proto_version(ctx, TLS1_2_VERSION);
+  // The chain is judged against the system's trust store; the result is read after the
+  // handshake (SSL_get_verify_result), together with the host name and a pinned certificate.
+  if (SSL_CTX_set_default_verify_paths(ctx) != 1) ERR_clear_error();
+  SSL_CTX_set_verify(ctx, SSL_VERIFY_NONE, nullptr);
+  SSL_CTX_free(current);
+  current = ctx;
+  currentSource = std::move(source);
+  return SSL_new(current);
+}
+
 class OpenSslEngine : public TlsEngine {
  public:
   explicit OpenSslEngine(const std::string& serverName) {
     ERR_clear_error();
-    ctx_ = SSL_CTX_new(TLS_client_method());
-    if (!ctx_) Fail("keine TLS-Umgebung");
-    SSL_CTX_set_min_proto_version(ctx_, TLS1_2_VERSION);
-    // The chain is judged against the system's trust store; the result is read after the
-    // handshake (SSL_get_verify_result), together with the host name and a pinned certificate.
-    if (SSL_CTX_set_default_verify_paths(ctx_) != 1) ERR_clear_error();
-    SSL_CTX_set_verify(ctx_, SSL_VERIFY_NONE, nullptr);
-    ssl_ = SSL_new(ctx_);
+    ssl_ = NewSession();
     if (!ssl_) Fail("keine TLS-Sitzung");
     fromServer_ = BIO_new(BIO_s_mem());
     toServer_ = BIO_new(BIO_s_mem());
@@ -62,7 +102,6 @@ class OpenSslEngine : public TlsEngine {
       BIO_free(fromServer_);
       BIO_free(toServer_);
     }
-    SSL_CTX_free(ctx_);
   }
 
   OpenSslEngine(const OpenSslEngine&) = delete;
@@ -160,7 +199,6 @@ class OpenSslEngine : public TlsEngine {
     }
   }
 
-  SSL_CTX* ctx_ = nullptr;
   SSL* ssl_ = nullptr;
   BIO* fromServer_ = nullptr;
   BIO* toServer_ = nullptr;
