@@ -16,6 +16,7 @@ using imap::ImapSession;
 using imap::SessionState;
 
 constexpr int kDefaultTimeoutMs = 10000;
+static_assert(kImapErrorAborted == kNetAborted, "the transport's abort is the component's");
 
 // The failure of a command after the login, as NO or BAD.
 AppError CommandError(const std::string& command, const Completion& c) {
@@ -153,6 +154,7 @@ void ImapClient::SignIn(const std::string& host, const std::string& user,
   if (securityError_) throw *securityError_;
   auto session = std::make_unique<ImapSession>(transports_(), limits_);
   try {
+    CallScope call(*this, *session);
     Open(*session, host);
     if (session->State() == SessionState::NotAuthenticated) {
       if (session->HasCapability("LOGINDISABLED")) {
@@ -200,17 +202,28 @@ bool ImapClient::IsSelected(const std::string& mailbox) {
 }
 
 void ImapClient::SignOut() {
+  if (waiting_) {
+    // The waiting call is still on the stack and uses its session: close, never destroy.
+    waiting_->Close();
+    return;
+  }
   if (!session_) return;
   std::unique_ptr<ImapSession> session = std::move(session_);
   SessionState state = session->State();
   if (state == SessionState::NotAuthenticated || state == SessionState::Authenticated ||
       state == SessionState::Selected) {
     try {
+      CallScope call(*this, *session);
       std::string tag = session->QueueLogout();
       session->Flush();
       session->Await(tag);
-    } catch (const AppError&) {
-      // Closing the connection below ends the session just as well.
+    } catch (const AppError& e) {
+      // Closing the connection below ends the session just as well; only a LOGOUT that a
+      // nested SignOut cut off is reported, so that the run ends like any other call.
+      if (e.Number() == kImapErrorAborted) {
+        Retire(*session);
+        throw;
+      }
     }
   }
   Retire(*session);
@@ -218,6 +231,7 @@ void ImapClient::SignOut() {
 
 void ImapClient::MailboxHandle::Search(const std::string& key, std::string& output, int) {
   ImapSession& s = client_.SignedIn();
+  CallScope call(client_, s);
   if (!imap::IsSearchCriteria(key)) {
     throw imap::Error(imap::kBadArgument, "Ungültiger Suchbegriff.");
   }
@@ -246,6 +260,7 @@ void ImapClient::MailboxHandle::Search(const std::string& key, std::string& outp
 
 std::int32_t ImapClient::MailboxHandle::MessageCount() {
   ImapSession& s = client_.SignedIn();
+  CallScope call(client_, s);
   if (!client_.IsSelected(name)) {
     std::string select = s.QueueSelect(name);
     s.Flush();

@@ -40,9 +40,11 @@ class ImapClient : public ImapComponent {
               const std::string& password) override;
   void PostSignIn() override;
   ImapMailbox& Mailbox(const std::string& name) override;
-  // Ends the session with LOGOUT and closes the connection. Never raises: once the counts are
-  // read, a server that fails to say goodbye changes nothing, and the connection is closed
-  // either way.
+  // Ends the session with LOGOUT and closes the connection. Raises nothing but
+  // kImapErrorAborted: once the counts are read, a server that fails to say goodbye changes
+  // nothing, and the connection is closed either way. Called from an event handled while
+  // another call waits, it only closes that call's connection: that call ends with
+  // kImapErrorAborted and lets go of its session itself.
   void SignOut() override;
 
   // Times the client waited for a server, over all sessions so far.
@@ -60,6 +62,22 @@ class ImapClient : public ImapComponent {
     ImapClient& client_;
   };
 
+  // Marks the session that a call is waiting on, for the whole call.
+  class CallScope {
+   public:
+    CallScope(ImapClient& client, imap::ImapSession& session)
+        : client_(client), outer_(client.waiting_) {
+      client_.waiting_ = &session;
+    }
+    ~CallScope() { client_.waiting_ = outer_; }
+    CallScope(const CallScope&) = delete;
+    CallScope& operator=(const CallScope&) = delete;
+
+   private:
+    ImapClient& client_;
+    imap::ImapSession* outer_;
+  };
+
   imap::ImapSession& SignedIn();
   void Open(imap::ImapSession& session, const std::string& host);
   void AskCapabilities(imap::ImapSession& session);
@@ -75,6 +93,7 @@ class ImapClient : public ImapComponent {
   int timeoutMs_ = 10000;
   int port_ = 143;
   std::unique_ptr<imap::ImapSession> session_;
+  imap::ImapSession* waiting_ = nullptr;
   MailboxHandle mailbox_{*this};
   int pastRoundTrips_ = 0;
 };
