@@ -57,7 +57,7 @@ timeval TimeLeft(Clock::time_point deadline) {
 // select() rather than WSAPoll: WSAPoll does not report a refused connect on Windows before
 // 10 version 2004, it waits out the timeout instead (see the WSAPoll remarks on
 // learn.microsoft.com).
-int Select(SOCKET s, bool write, bool& failed, const timeval& tv) {
+int Select(SOCKET s, bool write, bool& failed, timeval tv) {
   fd_set ready;
   fd_set failures;
   FD_ZERO(&ready);
