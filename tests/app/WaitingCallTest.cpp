@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <utility>
 
 #include "support/MainWindowRig.h"
@@ -29,7 +30,7 @@ struct WaitRig : MainWindowRig {
       loop.DoEvents();
     };
   }
-  long Count(const std::string& prefix) const {
+  std::ptrdiff_t Count(const std::string& prefix) const {
     return std::count_if(imap.log.begin(), imap.log.end(),
                          [&](const std::string& line) { return line.starts_with(prefix); });
   }
