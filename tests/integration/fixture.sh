@@ -27,6 +27,9 @@ bash "$dovecot" deliver "$dir" karl 1
 bash "$dovecot" adduser "$dir" big riesig
 bash "$dovecot" deliver "$dir" big 39990 seen
 bash "$dovecot" deliver "$dir" big 10
+bash "$dovecot" adduser "$dir" pumpe pumpe
+bash "$dovecot" deliver "$dir" pumpe 3 seen
+bash "$dovecot" deliver "$dir" pumpe 1
 bash "$dovecot" start "$dir" >/dev/null
 
 tls=$dir/tls-server
