@@ -111,12 +111,14 @@ expect_fingerprint() {
   grep -qF -- "${fingerprint:0:48}" <<<"$1" && grep -qF -- "${fingerprint:48}" <<<"$1" ||
     fail "expected the whole fingerprint $fingerprint in:"$'\n'"$1"
 }
-# one_box <number>: the first failing account of the first run shows one box, and the run ends.
+# one_box <number> <screenshot>: the first failing account of the first run shows one box, and
+# the run ends.
 one_box() {
   wait_for "windows=1" 30 windows "Mailpostwacht unerwarteter Fehler!"
   grep -q "^window=.*|Error#$1: " <<<"$out_text" || fail "expected Error#$1 in:"$'\n'"$out_text"
   expect_fingerprint "$out_text"
   box_text=$out_text
+  shot "$2"
   drive click "Mailpostwacht unerwarteter Fehler!" 1 >/dev/null
   wait_for "status=Suchlauf beendet ..." 30 info
   expect "nodes=0" "$out_text"
@@ -129,10 +131,9 @@ DEMO_SICHERHEIT=SSL/TLS "$scripts/demo-accounts.sh" registry "$WINEPREFIX" "$tls
 "$wine_run" "$exe" >"$out/postwacht-untrusted.log" 2>&1 &
 pid=$!
 drive find 30000 >/dev/null || fail "the main window did not appear"
-one_box 12121
+one_box 12121 tls-untrusted
 grep -qF "Das Zertifikat des Servers ist nicht vertrauenswürdig" <<<"$box_text" ||
   fail "expected the untrusted certificate error in:"$'\n'"$box_text"
-shot tls-untrusted
 wait_for "windows=0" 5 windows "Mailpostwacht unerwarteter Fehler!"
 quit
 
@@ -143,8 +144,7 @@ DEMO_SICHERHEIT=SSL/TLS DEMO_ZERTIFIKAT=$wrong \
 "$wine_run" "$exe" >"$out/postwacht-wrong-pin.log" 2>&1 &
 pid=$!
 drive find 30000 >/dev/null || fail "the main window did not appear"
-one_box 12123
-shot tls-wrong-pin
+one_box 12123 tls-wrong-pin
 drive time-run 60000 >/dev/null || fail "the second run did not end"
 wait_for "status=Suchlauf beendet ..." 5 info
 expect "nodes=0" "$out_text"
