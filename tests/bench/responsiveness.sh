@@ -61,9 +61,13 @@ start() {
 }
 stop() {
   drive command 103
-  drive answer "Beenden!" "kuf" 600000 >/dev/null
-  drive wait-gone 600000 || true
-  wait "$pid" 2>/dev/null || true
+  # A program that is still stuck in its run may not take the answer: then it is ended.
+  if drive answer "Beenden!" "kuf" 600000 >/dev/null && drive wait-gone 600000; then
+    wait "$pid" 2>/dev/null || true
+  else
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  fi
   pid=
 }
 
