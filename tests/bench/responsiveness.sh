@@ -27,6 +27,7 @@ cleanup() {
   "$scripts/xvfb-ctl.sh" stop "$dir/xvfb" >/dev/null 2>&1 || true
 }
 trap cleanup EXIT
+trap 'exit 1' TERM INT
 
 "$scripts/xvfb-ctl.sh" start "$dir/xvfb"
 "$scripts/wineserver-ctl.sh" start "$WINEPREFIX"
