@@ -43,6 +43,13 @@ case ${1:-} in
     ;;
   registry)
     prefix=$2 port=$3 timer=${4:-60000}
+    if [ -n "${DEMO_COUNT:-}" ]; then
+      accounts=()
+      for ((i = 1; i <= DEMO_COUNT; i++)); do
+        printf -v n '%02d' "$i"
+        accounts+=("Konto $n|konto$n|demo-konto|0|0")
+      done
+    fi
     base='HKEY_CURRENT_USER\Software\VB and VBA Program Settings\Mail Postwacht'
     reg=$(mktemp --suffix=.reg)
     {
@@ -69,7 +76,7 @@ case ${1:-} in
     rm -f "$reg"
     ;;
   *)
-    sed -n '5,9p' "$0" >&2
+    sed -n '5,11p' "$0" >&2
     exit 2
     ;;
 esac

@@ -85,8 +85,9 @@ void FmStart::Form_Load() {
       65535, defaultPort)));
   s_.Imap1.SetSecurity(security,
                        s_.settings.GetSetting(kSettingsApp, "Server", "Zertifikat-SHA256", ""));
-  // 2.
+  // 2. An unload during a yield (Windows shutdown, say) ends the start-up there.
   s_.loop.DoEvents();
+  if (unloaded_) return;
   // 3. The timer takes 0 to 65535 ms; anything else falls back to the default.
   timer1_->SetInterval(static_cast<std::uint32_t>(
       ParseWhole(s_.settings.GetSetting(kSettingsApp, "Timer", "Timer1", "60000"), 0, 65535, 60000)));
@@ -104,10 +105,11 @@ void FmStart::Form_Load() {
   tray_.AddIcon();
   // 9.
   s_.loop.DoEvents();
+  if (unloaded_) return;
   // 10.
   mRefresh_Click();
   // 11.
-  timer1_->SetEnabled(true);
+  if (!unloaded_) timer1_->SetEnabled(true);
 }
 
 void FmStart::Form_Activate() {

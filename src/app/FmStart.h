@@ -11,6 +11,7 @@
 #include "app/Globals.h"
 #include "app/ImapComponent.h"
 #include "attendance/FmAnwesend.h"
+#include "core/AppError.h"
 #include "notify/MailProgrammAufruf.h"
 #include "platform/Clock.h"
 #include "platform/Controls.h"
@@ -123,6 +124,7 @@ class FmStart {
  private:
   void RunCheck();
   bool InWindow(int centreSeconds) const;
+  void ReportSignInError(const std::string& name, const AppError& error);
 
   MainWindowServices s_;
   Globals& globals_;
@@ -133,6 +135,8 @@ class FmStart {
   MailProgrammAufruf launcher_;
   Forms* forms_ = nullptr;
   bool runInProgress_ = false;
+  // A sign-in of this run found the server unreachable or its secure connection failing.
+  bool serverDown_ = false;
   bool unloaded_ = false;
 };
 

@@ -12,6 +12,10 @@ inline constexpr std::int32_t kImapErrorLoginRefused = 11101;
 inline constexpr std::int32_t kImapErrorTimedOut = 10060;
 inline constexpr std::int32_t kImapErrorConnectionRefused = 10061;
 inline constexpr std::int32_t kImapErrorSilent = 12011;
+// A call whose connection SignOut closed while the call waited (the close box during a run).
+inline constexpr std::int32_t kImapErrorAborted = 12104;
+// A failure inside the component that is none of its numbered errors.
+inline constexpr std::int32_t kImapErrorInternal = 12190;
 
 class ImapMailbox {
  public:
@@ -32,8 +36,9 @@ class ImapMailbox {
   virtual std::uint32_t UidNext() = 0;
 };
 
-// Every operation blocks until it returns; failures raise AppError with a number and a
-// German description.
+// Every operation returns when it is done; failures raise AppError with a number and a
+// German description. While an operation waits on the network, the program's events may be
+// handled; SignOut from such an event ends the waiting operation with kImapErrorAborted.
 class ImapComponent {
  public:
   virtual ~ImapComponent() = default;

@@ -1,9 +1,14 @@
 // fmStart.Login: signs one account in and reports what goes wrong, with the office-day windows.
 #include <cstdlib>
+#include <exception>
+#include <new>
 
 #include "accounts/Passwort.h"
 #include "app/FmStart.h"
+#include "app/imap/ImapErrors.h"
 #include "core/AppError.h"
+#include "platform/Tls.h"
+#include "platform/Transport.h"
 
 namespace pw {
 namespace {
@@ -13,6 +18,30 @@ constexpr int kAttendanceEvening = 17 * 3600 + 18 * 60;
 constexpr int kReportMorning = 7 * 3600 + 45 * 60;
 constexpr int kReportAfternoon = 13 * 3600 + 15 * 60;
 constexpr int kTolerance = 15 * 60;
+
+// The server cannot be reached at all: the unreachable state, no message box.
+bool Unreachable(int n) {
+  return n == kImapErrorTimedOut || n == kImapErrorConnectionRefused || n == kNetUnreachable ||
+         n == kNetClosed;
+}
+
+// The secured connection failed: a matter of the server and its settings, not of one account.
+bool SecureConnectionFailed(int n) {
+  return n == imap::kLoginDisabled || (n >= kTlsFailed && n <= kTlsBadSetting);
+}
+
+// Any other exception from inside the component, numbered so that the sign-in can show it.
+AppError InternalError(const std::exception* e) {
+  std::string text = "Interner Fehler bei der Anmeldung";
+  if (dynamic_cast<const std::bad_alloc*>(e)) {
+    text += ": nicht genug Arbeitsspeicher.";
+  } else if (e) {
+    text += ": " + imap::ServerText(e->what());
+  } else {
+    text += ".";
+  }
+  return AppError(kImapErrorInternal, "Imap1", text);
+}
 
 }  // namespace
 
@@ -26,28 +55,19 @@ bool FmStart::Login(const std::string& name) {
   std::string password = Passwort::Umwandeln(accounts_.Read(name, "PW", ""));
 
   try {
-    s_.Imap1.SignIn(globals_.ImapServerName, user, password);
-  } catch (const AppError& error) {
-    const int n = error.Number();
-    const bool inReportWindow = InWindow(kReportMorning) || InWindow(kReportAfternoon);
-    if (inReportWindow && n == kImapErrorLoginRefused && !globals_.WrongPasswordReported) {
-      if (forms_) forms_->ShowEdit();
-      s_.loop.DoEvents();
-      globals_.WrongPasswordReported = true;
-      s_.dialogs.MsgBox("Passwort oder Benutzernahme von " + name + " falsch!",
-                        "Falscher Eintrag! Bitte um Änderung!!");
-      if (forms_) forms_->SetEditAnzeigeName(name);
-    } else if ((n == kImapErrorTimedOut || n == kImapErrorConnectionRefused) &&
-               !globals_.ServerUnreachableShown) {
-      tray_.ShowServerUnreachable();
-      globals_.ServerUnreachableShown = true;
-    } else if (n != kImapErrorSilent && n != kImapErrorLoginRefused &&
-               n != kImapErrorConnectionRefused && n != kImapErrorTimedOut) {
-      s_.dialogs.MsgBox("Error#" + std::to_string(n) + ": " + error.Description(),
-                        "Mailpostwacht unerwarteter Fehler!");
-    } else if (globals_.WrongPasswordReported && !inReportWindow) {
-      globals_.WrongPasswordReported = false;
+    try {
+      s_.Imap1.SignIn(globals_.ImapServerName, user, password);
+    } catch (const AppError&) {
+      throw;
+    } catch (const std::exception& e) {
+      throw InternalError(&e);
+    } catch (...) {
+      throw InternalError(nullptr);
     }
+  } catch (const AppError& error) {
+    // SignOut from the close box ended the call: the run ends, as at any untrapped error.
+    if (error.Number() == kImapErrorAborted) throw;
+    ReportSignInError(name, error);
     return false;
   }
 
@@ -56,15 +76,58 @@ bool FmStart::Login(const std::string& name) {
   if (InWindow(kAttendanceMorning) || InWindow(kAttendanceEvening)) {
     if (!globals_.AttendanceAsked) anwesend_->ShowModal();
     globals_.AttendanceAsked = true;
+    if (unloaded_) return false;
   } else {
     globals_.AttendanceAsked = false;
   }
 
-  if (globals_.ServerUnreachableShown) {
+  globals_.SecureConnectionError = 0;
+  if (globals_.ServerUnreachableShown || globals_.SecureConnectionShown) {
     globals_.ServerUnreachableShown = false;
+    globals_.SecureConnectionShown = false;
     tray_.ShowServerReachable();
   }
   return true;
+}
+
+void FmStart::ReportSignInError(const std::string& name, const AppError& error) {
+  const int n = error.Number();
+  const bool inReportWindow = InWindow(kReportMorning) || InWindow(kReportAfternoon);
+  if (inReportWindow && n == kImapErrorLoginRefused && !globals_.WrongPasswordReported) {
+    if (forms_) forms_->ShowEdit();
+    s_.loop.DoEvents();
+    if (unloaded_) return;
+    globals_.WrongPasswordReported = true;
+    s_.dialogs.MsgBox("Passwort oder Benutzernahme von " + name + " falsch!",
+                      "Falscher Eintrag! Bitte um Änderung!!");
+    if (forms_ && !unloaded_) forms_->SetEditAnzeigeName(name);
+  } else if (SecureConnectionFailed(n)) {
+    // Reported once, not per account and run: the rest of the run would fail the same way.
+    serverDown_ = true;
+    if (!globals_.SecureConnectionShown) tray_.ShowSecureConnectionFailed();
+    globals_.SecureConnectionShown = true;
+    globals_.ServerUnreachableShown = false;
+    if (globals_.SecureConnectionError != n) {
+      globals_.SecureConnectionError = n;
+      s_.dialogs.MsgBox("Error#" + std::to_string(n) + ": " + error.Description(),
+                        "Mailpostwacht unerwarteter Fehler!");
+    }
+  } else if (Unreachable(n)) {
+    // All accounts live on the one server: the others would only wait out the same failure.
+    serverDown_ = true;
+    if (!globals_.ServerUnreachableShown) {
+      tray_.ShowServerUnreachable();
+      globals_.ServerUnreachableShown = true;
+      globals_.SecureConnectionShown = false;
+    } else if (globals_.WrongPasswordReported && !inReportWindow) {
+      globals_.WrongPasswordReported = false;
+    }
+  } else if (n != kImapErrorSilent && n != kImapErrorLoginRefused) {
+    s_.dialogs.MsgBox("Error#" + std::to_string(n) + ": " + error.Description(),
+                      "Mailpostwacht unerwarteter Fehler!");
+  } else if (globals_.WrongPasswordReported && !inReportWindow) {
+    globals_.WrongPasswordReported = false;
+  }
 }
 
 }  // namespace pw

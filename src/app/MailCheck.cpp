@@ -38,12 +38,13 @@ void FmStart::mRefresh_Click() {
   if (runInProgress_ || unloaded_) return;
   RunGuard guard(runInProgress_);
   RunCheck();
-  s_.window.SetDefaultMousePointer();
+  if (!unloaded_) s_.window.SetDefaultMousePointer();
 }
 
 void FmStart::RunCheck() {
   // One dialog per row position for this run; no limit on the number of rows.
   std::map<std::int32_t, NewMailDialog*> newMailDialogs;
+  serverDown_ = false;
   try {
     std::int32_t n = anwesend_->Personal().RowCount();
     if (n == 1) globals_.AttendanceAsked = true;
@@ -61,8 +62,11 @@ void FmStart::RunCheck() {
       globals_.CurrentAccount = anwesend_->Personal().Text(r);
       const std::string account = globals_.CurrentAccount;
       s_.StatusBar.SetPanelText(0, "Suchlauf gestartet ... " + account);
-      if (!Login(account)) continue;
+      const bool signedIn = Login(account);
       if (unloaded_) return;
+      // The remaining accounts are skipped like failed sign-ins; the next run tries again.
+      if (serverDown_) break;
+      if (!signedIn) continue;
       ++k;
       NewMailSignal newMail(s_.settings, account);
       newMail.Announce(s_.Imap1.Mailbox("INBOX"));

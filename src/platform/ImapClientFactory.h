@@ -4,9 +4,11 @@
 #include <memory>
 
 #include "app/ImapComponent.h"
+#include "platform/Transport.h"
 
 namespace pw {
 
-std::unique_ptr<ImapComponent> MakeImapClient();
+// The pump is served whenever a call waits on the network (see WaitPump).
+std::unique_ptr<ImapComponent> MakeImapClient(WaitPump pump = {});
 
 }  // namespace pw

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,6 +20,8 @@ inline constexpr std::int32_t kNetHostNotFound = 12100;
 inline constexpr std::int32_t kNetUnreachable = 12101;
 inline constexpr std::int32_t kNetClosed = 12102;
 inline constexpr std::int32_t kNetFailure = 12103;
+// The connection was closed by the program itself while a call waited on it.
+inline constexpr std::int32_t kNetAborted = 12104;
 
 // The error for one of those numbers with its German description. `detail` is the host name
 // for kNetHostNotFound and the system's own error code for kNetFailure.
@@ -39,6 +42,9 @@ inline AppError NetError(std::int32_t number, const std::string& detail = {}) {
       break;
     case kNetClosed:
       text = "Die Verbindung wurde vom Server getrennt.";
+      break;
+    case kNetAborted:
+      text = "Die Verbindung wurde während des Wartens vom Programm geschlossen.";
       break;
     default:
       text = "Netzwerkfehler (Systemcode " + detail + ").";
@@ -62,7 +68,13 @@ class Transport {
   virtual void Close() = 0;
 };
 
-// The socket transport of this platform (POSIX sockets or Winsock).
-std::unique_ptr<Transport> MakeSocketTransport();
+// What a transport does while it waits on the network: serve the program's window messages, so
+// the user interface keeps answering. Answers false once the program is ending. A wait ends
+// with kNetAborted when the pump answers false or closes the transport from an event handler.
+using WaitPump = std::function<bool()>;
+
+// The socket transport of this platform (POSIX sockets or Winsock); without a pump it simply
+// blocks while it waits.
+std::unique_ptr<Transport> MakeSocketTransport(WaitPump pump = {});
 
 }  // namespace pw

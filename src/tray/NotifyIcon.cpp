@@ -35,6 +35,12 @@ void NotifyIcon::ShowServerUnreachable() {
   Modify();
 }
 
+void NotifyIcon::ShowSecureConnectionFailed() {
+  SetTip(data_, kSecureFailedTip);
+  data_.hIcon = window_.StopPicture();
+  Modify();
+}
+
 void NotifyIcon::ShowServerReachable() {
   SetTip(data_, kIdleTip);
   data_.hIcon = window_.MainIcon();

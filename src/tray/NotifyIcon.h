@@ -13,6 +13,7 @@ namespace pw {
 
 inline constexpr char kIdleTip[] = "Postwacht bei Ankunft neuer Mails!";
 inline constexpr char kUnreachableTip[] = "Kann Server nicht erreichen!";
+inline constexpr char kSecureFailedTip[] = "Sichere Verbindung zum Server fehlgeschlagen!";
 
 class NotifyIcon {
  public:
@@ -27,6 +28,8 @@ class NotifyIcon {
   void AddIconAgain();
   void ShowServerUnreachable();
   void ShowServerReachable();
+  // The problem state of a failed secure connection: the Stop picture with its own tip.
+  void ShowSecureConnectionFailed();
   void StartTrayBlink(const std::string& displayName);
   void StopTrayBlink();
   void ResetTrayTip();

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
+
 #include "support/MainWindowRig.h"
 #include "tray/TrayData.h"
 
@@ -15,7 +18,8 @@ struct LoginRig : MainWindowRig {
     AddAccount("Anna", "anna", "geheim", 12, "1,2,3,4,5,6,7,8,9");
     AddAccount("Bernd", "bernd", "passwort");
     globals.ImapServerName = "imap.office";
-    globals.AttendanceAsked = true;  // keeps the attendance window out of the tests that don't want it
+    globals.AttendanceAsked =
+        true;  // keeps the attendance window out of the tests that don't want it
   }
   void BreakPassword(const std::string& user) { imap.accounts[user].password = "anders"; }
 };
@@ -129,6 +133,91 @@ TEST(Login, UnexpectedErrorsAreShownEveryTimeAnd12011Never) {
   r.imap.accounts["bernd"].signInError = kImapErrorSilent;
   EXPECT_FALSE(r.fm.Login("Bernd"));
   EXPECT_EQ(r.dialogs.boxes.size(), 2u);
+}
+
+TEST(Login, ClosedConnectionAndUnreachableNetworkAreTheUnreachableStateWithoutABox) {
+  for (std::int32_t n : {12101, 12102}) {
+    LoginRig r;
+    r.fm.Tray().AddIcon();
+    r.imap.accounts["anna"].signInError = n;
+    EXPECT_FALSE(r.fm.Login("Anna"));
+    EXPECT_TRUE(r.dialogs.boxes.empty()) << n;
+    EXPECT_EQ(ShownTip(*r.tray.icon), "Kann Server nicht erreichen!") << n;
+    EXPECT_EQ(r.tray.icon->hIcon, r.window.StopPicture());
+  }
+  // A host name that cannot be resolved is a configuration error: its box every time.
+  LoginRig r;
+  r.fm.Tray().AddIcon();
+  r.imap.accounts["anna"].signInError = 12100;
+  r.imap.accounts["anna"].errorDescription = "Der Server imap.office wurde nicht gefunden.";
+  EXPECT_FALSE(r.fm.Login("Anna"));
+  EXPECT_FALSE(r.fm.Login("Anna"));
+  ASSERT_EQ(r.dialogs.boxes.size(), 2u);
+  EXPECT_EQ(r.dialogs.boxes[1].text, "Error#12100: Der Server imap.office wurde nicht gefunden.");
+  EXPECT_EQ(ShownTip(*r.tray.icon), "Postwacht bei Ankunft neuer Mails!");
+}
+
+TEST(Login, OtherExceptionsInsideSignInGetANumberAndAreShown) {
+  LoginRig r;
+  r.imap.signInThrows = [] { throw std::runtime_error("vector::_M_range_check"); };
+  EXPECT_FALSE(r.fm.Login("Anna"));
+  r.imap.signInThrows = [] { throw std::bad_alloc(); };
+  EXPECT_FALSE(r.fm.Login("Anna"));
+  r.imap.signInThrows = [] { throw 42; };
+  EXPECT_FALSE(r.fm.Login("Anna"));
+  ASSERT_EQ(r.dialogs.boxes.size(), 3u);
+  EXPECT_EQ(r.dialogs.boxes[0].text,
+            "Error#12190: Interner Fehler bei der Anmeldung: vector::_M_range_check");
+  EXPECT_EQ(r.dialogs.boxes[0].title, kUnexpectedTitle);
+  EXPECT_EQ(r.dialogs.boxes[1].text,
+            "Error#12190: Interner Fehler bei der Anmeldung: nicht genug Arbeitsspeicher.");
+  EXPECT_EQ(r.dialogs.boxes[2].text, "Error#12190: Interner Fehler bei der Anmeldung.");
+}
+
+TEST(Login, FailedSecureConnectionIsReportedOnceUntilASignInWorks) {
+  LoginRig r;
+  r.fm.Tray().AddIcon();
+  const std::string pin =
+      "Das Zertifikat des Servers ist nicht das in den Einstellungen genannte. Fingerabdruck "
+      "(SHA-256): 9F:86:D0:81:88:4C:7D:65:9A:2F:EA:A0:C5:5A:D0:15:A3:BF:4F:1B:2B:0B:82:2C:D1:"
+      "5D:6C:15:B0:F0:0A:08";
+  auto& anna = r.imap.accounts["anna"];
+  anna.signInError = 12123;
+  anna.errorDescription = pin;
+  EXPECT_FALSE(r.fm.Login("Anna"));
+  EXPECT_FALSE(r.fm.Login("Anna"));
+  ASSERT_EQ(r.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(r.dialogs.boxes[0].text, "Error#12123: " + pin);
+  EXPECT_EQ(r.dialogs.boxes[0].title, kUnexpectedTitle);
+  EXPECT_EQ(ShownTip(*r.tray.icon), "Sichere Verbindung zum Server fehlgeschlagen!");
+  EXPECT_EQ(r.tray.icon->hIcon, r.window.StopPicture());
+
+  // Another failure of the secured connection shows its own box, once.
+  for (std::int32_t n : {12121, 12121, 12115, 12126, 12126}) {
+    anna.signInError = n;
+    EXPECT_FALSE(r.fm.Login("Anna"));
+  }
+  ASSERT_EQ(r.dialogs.boxes.size(), 4u);
+  EXPECT_TRUE(r.dialogs.boxes[1].text.starts_with("Error#12121: "));
+  EXPECT_TRUE(r.dialogs.boxes[2].text.starts_with("Error#12115: "));
+  EXPECT_TRUE(r.dialogs.boxes[3].text.starts_with("Error#12126: "));
+
+  // The server out of reach in between: its own state, and the same failure after it no box.
+  anna.signInError = kImapErrorTimedOut;
+  EXPECT_FALSE(r.fm.Login("Anna"));
+  EXPECT_EQ(ShownTip(*r.tray.icon), "Kann Server nicht erreichen!");
+  anna.signInError = 12126;
+  EXPECT_FALSE(r.fm.Login("Anna"));
+  EXPECT_EQ(r.dialogs.boxes.size(), 4u);
+  EXPECT_EQ(ShownTip(*r.tray.icon), "Sichere Verbindung zum Server fehlgeschlagen!");
+
+  // A sign-in that works restores the idle state and re-arms the box.
+  EXPECT_TRUE(r.fm.Login("Bernd"));
+  EXPECT_EQ(ShownTip(*r.tray.icon), "Postwacht bei Ankunft neuer Mails!");
+  EXPECT_EQ(r.tray.icon->hIcon, r.window.MainIcon());
+  EXPECT_FALSE(r.globals.SecureConnectionShown);
+  EXPECT_FALSE(r.fm.Login("Anna"));
+  EXPECT_EQ(r.dialogs.boxes.size(), 5u);
 }
 
 TEST(Login, KnownErrorOutsideTheReportWindowsClearsTheReportedFlag) {

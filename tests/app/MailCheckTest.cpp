@@ -33,8 +33,8 @@ TEST(MailCheck, OneAccountShowsItsCountsExpanded) {
   EXPECT_EQ(n[0].accountTag, "");
   EXPECT_EQ(n[2].accountTag, "");
   EXPECT_TRUE(n[0].expanded);
-  EXPECT_EQ(r.status.history,
-            (Texts{"Suchlauf gestartet ...", "Suchlauf gestartet ... Anna", "Suchlauf beendet ..."}));
+  EXPECT_EQ(r.status.history, (Texts{"Suchlauf gestartet ...", "Suchlauf gestartet ... Anna",
+                                     "Suchlauf beendet ..."}));
   EXPECT_EQ(r.imap.log.back(), "SignOut");
   EXPECT_EQ(r.window.pointerResets, 1);
 }
@@ -116,6 +116,62 @@ TEST(MailCheck, WithTrayAlertsOffOnlyTheDialogAnnounces) {
   EXPECT_FALSE(r.fm.TimerIvis().Enabled());
 }
 
+TEST(MailCheck, ServerOutOfReachEndsTheNetworkPartAndTheNextRunTriesAgain) {
+  for (std::int32_t n : {kImapErrorTimedOut, kImapErrorConnectionRefused, 12101, 12102}) {
+    CheckRig r;
+    r.AddAccount("Anna", "anna", "pw", 1);
+    r.AddAccount("Bernd", "bernd", "pw", 2).signInError = n;
+    r.AddAccount("Clara", "clara", "pw", 3, "", "3");
+    r.AddAccount("Dora", "dora", "pw", 4);
+    r.fm.mRefresh_Click();
+    // One failure costs the run: the accounts after it are skipped like failed sign-ins.
+    EXPECT_EQ(r.TreeTexts(), (Texts{"Anna", "Nachrichten ungelesen (1)", "Nachrichten gesamt (1)"}))
+        << n;
+    EXPECT_EQ(std::count_if(r.imap.log.begin(), r.imap.log.end(),
+                            [](const std::string& line) { return line.starts_with("SignIn"); }),
+              2);
+    EXPECT_TRUE(r.forms.newMail.empty());
+    EXPECT_TRUE(r.dialogs.boxes.empty());
+    EXPECT_EQ(r.status.PanelText(0), "Suchlauf beendet ...");
+    EXPECT_EQ(ShownTip(*r.tray.icon), "Kann Server nicht erreichen!");
+
+    r.imap.accounts["bernd"].signInError.reset();
+    r.fm.mRefresh_Click();
+    EXPECT_EQ(r.tree.nodes.size(), 12u) << n;
+    EXPECT_EQ(ShownTip(*r.tray.icon), "Neue Nachricht für Clara!");
+  }
+}
+
+TEST(MailCheck, WrongPinOverTwoRunsAndThreeAccountsShowsOneBox) {
+  CheckRig r;
+  for (const char* name : {"Anna", "Bernd", "Clara"}) {
+    std::string user = name;
+    user[0] = static_cast<char>(user[0] - 'A' + 'a');
+    auto& a = r.AddAccount(name, user, "pw", 2, "1");
+    a.signInError = 12123;
+    a.errorDescription = "Das Zertifikat des Servers ist nicht das in den Einstellungen genannte.";
+  }
+  r.fm.mRefresh_Click();
+  r.fm.mRefresh_Click();
+  ASSERT_EQ(r.dialogs.boxes.size(), 1u);
+  EXPECT_TRUE(r.dialogs.boxes[0].text.starts_with("Error#12123: "));
+  EXPECT_EQ(std::count_if(r.imap.log.begin(), r.imap.log.end(),
+                          [](const std::string& line) { return line.starts_with("SignIn"); }),
+            2);  // one per run
+  EXPECT_TRUE(r.tree.nodes.empty());
+  EXPECT_EQ(r.status.PanelText(0), "Suchlauf beendet ...");
+  EXPECT_EQ(ShownTip(*r.tray.icon), "Sichere Verbindung zum Server fehlgeschlagen!");
+  EXPECT_EQ(r.tray.icon->hIcon, r.window.StopPicture());
+
+  // The right pin: the tree and the idle state are back.
+  for (auto& [user, account] : r.imap.accounts) account.signInError.reset();
+  r.fm.mRefresh_Click();
+  EXPECT_EQ(r.tree.nodes.size(), 9u);
+  EXPECT_EQ(ShownTip(*r.tray.icon), "Postwacht bei Ankunft neuer Mails!");
+  EXPECT_EQ(r.tray.icon->hIcon, r.window.MainIcon());
+  EXPECT_EQ(r.dialogs.boxes.size(), 1u);
+}
+
 TEST(MailCheck, OneRowListMarksTheAttendanceAsked) {
   CheckRig r;
   r.globals.AttendanceAsked = false;
@@ -140,8 +196,9 @@ TEST(MailCheck, MailboxesBeyondSixteenBitsAreCounted) {
   r.AddAccount("Archiv", "archiv", "pw", 40010, seen);
   r.AddAccount("Anna", "anna", "pw", 2);
   r.fm.mRefresh_Click();
-  EXPECT_EQ(r.TreeTexts(), (Texts{"Anna", "Nachrichten ungelesen (2)", "Nachrichten gesamt (2)",
-                                  "Archiv", "Nachrichten ungelesen (10)", "Nachrichten gesamt (40010)"}));
+  EXPECT_EQ(r.TreeTexts(),
+            (Texts{"Anna", "Nachrichten ungelesen (2)", "Nachrichten gesamt (2)", "Archiv",
+                   "Nachrichten ungelesen (10)", "Nachrichten gesamt (40010)"}));
 }
 
 TEST(MailCheck, RowsPastOneHundredStillGetTheirDialog) {

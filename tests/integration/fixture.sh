@@ -32,6 +32,9 @@ bash "$dovecot" deliver "$dir" big 39990 seen
 bash "$dovecot" deliver "$dir" big 10
 bash "$dovecot" adduser "$dir" paula paula
 bash "$dovecot" deliver "$dir" paula 2 seen
+bash "$dovecot" adduser "$dir" pumpe pumpe
+bash "$dovecot" deliver "$dir" pumpe 3 seen
+bash "$dovecot" deliver "$dir" pumpe 1
 bash "$dovecot" start "$dir" >/dev/null
 
 tls=$dir/tls-server

@@ -3,7 +3,10 @@
 # the real postwacht.exe under Wine and Xvfb. Checks the tree that the check run fills, the
 # new-message windows, that a message delivered between two runs is announced once, also when
 # another mail client selected the mailbox first; then
-# the same server over TLS: refused while its certificate is unknown, counted once it is pinned.
+# the same server over TLS: refused while its certificate is unknown or another one is pinned,
+# with one message box however many accounts and runs fail, counted once the right one is
+# pinned; last a server that never answers: the window keeps answering, the run costs one
+# time-out, and "Beenden" in the middle of it ends the program.
 # Usage: e2e.sh <postwacht.exe> <pwdriver.exe> <artefact directory>
 set -euo pipefail
 exe=$1 driver=$2 out=$3
@@ -18,10 +21,15 @@ if [ -n "${PW_DISPLAY_FILE:-}" ] && [ -s "$PW_DISPLAY_FILE" ]; then export DISPL
 
 imap=$out/imap
 pid=
+silent_pid=
 cleanup() {
   if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
+  fi
+  if [ -n "$silent_pid" ]; then
+    kill "$silent_pid" 2>/dev/null || true
+    wait "$silent_pid" 2>/dev/null || true
   fi
   "$scripts/dovecot.sh" stop "$imap" >/dev/null 2>&1 || true
 }
@@ -120,23 +128,50 @@ quit() {
 echo "== quit with the exit password"
 quit
 
-echo "== SSL/TLS with a certificate nobody trusts: one error per account, nothing signed in"
+# expect_fingerprint <text>: the box shows the server's whole fingerprint, over two lines.
+expect_fingerprint() {
+  grep -qF -- "${fingerprint:0:48}" <<<"$1" && grep -qF -- "${fingerprint:48}" <<<"$1" ||
+    fail "expected the whole fingerprint $fingerprint in:"$'\n'"$1"
+}
+# one_box <number> <screenshot>: the first failing account of the first run shows one box, and
+# the run ends.
+one_box() {
+  wait_for "windows=1" 30 windows "Mailpostwacht unerwarteter Fehler!"
+  grep -q "^window=.*|Error#$1: " <<<"$out_text" || fail "expected Error#$1 in:"$'\n'"$out_text"
+  expect_fingerprint "$out_text"
+  box_text=$out_text
+  shot "$2"
+  drive click "Mailpostwacht unerwarteter Fehler!" 1 >/dev/null
+  wait_for "status=Suchlauf beendet ..." 30 info
+  expect "nodes=0" "$out_text"
+}
+
+echo "== SSL/TLS with a certificate nobody trusts: one box for the run, not one per account"
 tls_port=$(cat "$imap/imaps-port")
 fingerprint=$(cat "$imap/tls/cert.sha256")
 DEMO_SICHERHEIT=SSL/TLS "$scripts/demo-accounts.sh" registry "$WINEPREFIX" "$tls_port" 60000
 "$wine_run" "$exe" >"$out/postwacht-untrusted.log" 2>&1 &
 pid=$!
 drive find 30000 >/dev/null || fail "the main window did not appear"
-for n in 1 2 3; do
-  wait_for "windows=1" 30 windows "Mailpostwacht unerwarteter Fehler!"
-  grep -q "^window=.*|Error#12121: Das Zertifikat des Servers ist nicht vertrauenswürdig: .*$fingerprint" \
-    <<<"$out_text" || fail "expected the untrusted certificate error in:"$'\n'"$out_text"
-  [ "$n" = 1 ] && shot tls-untrusted
-  drive click "Mailpostwacht unerwarteter Fehler!" 1 >/dev/null
-  sleep 1
-done
-wait_for "status=Suchlauf beendet ..." 30 info
+one_box 12121 tls-untrusted
+grep -qF "Das Zertifikat des Servers ist nicht vertrauenswürdig" <<<"$box_text" ||
+  fail "expected the untrusted certificate error in:"$'\n'"$box_text"
+wait_for "windows=0" 5 windows "Mailpostwacht unerwarteter Fehler!"
+quit
+
+echo "== a wrong pin over two runs and three accounts: one box in total"
+wrong=$(printf '00:%.0s' $(seq 31))00
+DEMO_SICHERHEIT=SSL/TLS DEMO_ZERTIFIKAT=$wrong \
+  "$scripts/demo-accounts.sh" registry "$WINEPREFIX" "$tls_port" 60000
+"$wine_run" "$exe" >"$out/postwacht-wrong-pin.log" 2>&1 &
+pid=$!
+drive find 30000 >/dev/null || fail "the main window did not appear"
+one_box 12123 tls-wrong-pin
+drive time-run 60000 >/dev/null || fail "the second run did not end"
+wait_for "status=Suchlauf beendet ..." 5 info
 expect "nodes=0" "$out_text"
+sleep 1
+wait_for "windows=0" 5 windows "Mailpostwacht unerwarteter Fehler!"
 quit
 
 echo "== SSL/TLS with the certificate pinned: the counts as before"
@@ -153,4 +188,48 @@ done
 wait_for "windows=0" 5 windows "Mailpostwacht unerwarteter Fehler!"
 shot tls-pinned
 quit
+
+echo "== a server that never answers: the window answers, one time-out per run"
+python3 -c '
+import socket, sys
+s = socket.socket()
+s.bind(("127.0.0.1", 0))
+s.listen(64)
+print(s.getsockname()[1], flush=True)
+held = []
+while True:
+    held.append(s.accept()[0])
+' >"$out/silent.port" 2>"$out/silent.log" &
+silent_pid=$!
+for _ in $(seq 50); do [ -s "$out/silent.port" ] && break; sleep 0.1; done
+[ -s "$out/silent.port" ] || fail "the silent server did not start"
+"$wine_run" reg delete "$key" /f >/dev/null 2>&1 || true
+DEMO_COUNT=5 "$scripts/demo-accounts.sh" registry "$WINEPREFIX" "$(cat "$out/silent.port")" 60000
+started=$(date +%s)
+"$wine_run" "$exe" >"$out/postwacht-silent.log" 2>&1 &
+pid=$!
+drive find 30000 >/dev/null || fail "the main window did not appear"
+# The first run waits on the server now; another process checks the window every 100 ms.
+probe=$(drive probe 12000)
+stall=$(sed -n 's/^stall=//p' <<<"$probe")
+echo "longest stall of the main window during the run: $stall ms"
+[ "$stall" -lt 2000 ] || fail "the main window did not answer for $stall ms"
+wait_for "status=Suchlauf beendet ..." 30 info
+expect "nodes=0" "$out_text"
+took=$(($(date +%s) - started))
+echo "start and first run of 5 accounts against the silent server: $took s"
+[ "$took" -lt 40 ] || fail "the run took $took s: more than one time-out"
+wait_for "windows=0" 5 windows "Mailpostwacht unerwarteter Fehler!"
+shot silent-server
+
+echo "== \"Beenden\" with the password while a call waits: the program ends at once"
+drive command 101
+sleep 2
+drive command 103
+drive answer "Beenden!" "kuf" 10000 >/dev/null
+drive wait-gone 5000 || fail "the program did not end while its run waited"
+code=0
+wait "$pid" || code=$?
+pid=
+[ "$code" -eq 0 ] || fail "the program ended with exit code $code"
 echo "e2e: all checks passed; screenshots in $out"

@@ -130,10 +130,56 @@ void PrintTree(HWND tree) {
   Out("nodes", std::to_string(count));
 }
 
-void PrintStatus(HWND bar) {
+HWND Child(HWND parent, const wchar_t* className) {
+  return FindWindowExW(parent, nullptr, className, nullptr);
+}
+
+std::string StatusText(HWND bar) {
   RemoteBuffer remote(bar);
   SendMessageW(bar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(remote.At(kTextOffset)));
-  Out("status", RemoteText(remote));
+  return RemoteText(remote);
+}
+
+void PrintStatus(HWND bar) { Out("status", StatusText(bar)); }
+
+// Sends WM_NULL every 100 ms for that long, as a watchdog does, and prints the longest time the
+// window took to answer one.
+void Probe(DWORD milliseconds) {
+  HWND main = RequireMain();
+  const ULONGLONG until = GetTickCount64() + milliseconds;
+  ULONGLONG longest = 0;
+  int probes = 0;
+  while (GetTickCount64() < until && IsWindow(main)) {
+    const ULONGLONG start = GetTickCount64();
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 300000, &result);
+    const ULONGLONG took = GetTickCount64() - start;
+    longest = took > longest ? took : longest;
+    ++probes;
+    if (took < 100) Sleep(static_cast<DWORD>(100 - took));
+  }
+  Out("stall", std::to_string(longest));
+  Out("probes", std::to_string(probes));
+}
+
+// Starts a check run from the menu and prints how long it took: the status bar is marked first,
+// so that even a run too short to be seen ends in a change of its text.
+void TimeRun(DWORD timeoutMs) {
+  HWND main = RequireMain();
+  HWND bar = Child(main, STATUSCLASSNAMEW);
+  if (!bar) Fail("no status bar");
+  {
+    RemoteBuffer remote(bar);
+    const std::wstring mark = L"Messung";
+    remote.Write(kTextOffset, mark.c_str(), (mark.size() + 1) * sizeof(wchar_t));
+    SendMessageW(bar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(remote.At(kTextOffset)));
+  }
+  const ULONGLONG start = GetTickCount64();
+  PostMessageW(main, WM_COMMAND, pw::win32::kCmdRefresh, 0);
+  if (!WaitFor(timeoutMs, [&] { return StatusText(bar) == "Suchlauf beendet ..."; })) {
+    Fail("the run did not end");
+  }
+  Out("run_ms", std::to_string(GetTickCount64() - start));
 }
 
 // Whether the shell holds an icon of the window: a modify that changes nothing succeeds only then.
@@ -157,10 +203,6 @@ void PrintMenu(HMENU menu, const std::string& key) {
     Out(key, shown);
     if (HMENU sub = GetSubMenu(menu, i)) PrintMenu(sub, key + "." + std::to_string(i));
   }
-}
-
-HWND Child(HWND parent, const wchar_t* className) {
-  return FindWindowExW(parent, nullptr, className, nullptr);
 }
 
 void Info() {
@@ -367,6 +409,10 @@ int wmain(int argc, wchar_t** argv) {
     } else {
       Out("clicked", "0");
     }
+  } else if (cmd == L"probe") {
+    Probe(Number(arg(2)));
+  } else if (cmd == L"time-run") {
+    TimeRun(Number(arg(2)));
   } else if (cmd == L"answer") {
     Answer(Narrow(arg(2)), Narrow(arg(3)), Number(arg(4)));
   } else if (cmd == L"front") {

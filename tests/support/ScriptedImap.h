@@ -1,6 +1,7 @@
 // An IMAP component that answers from a script of accounts, for the main window's tests.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -37,6 +38,8 @@ class ScriptedImap : public ImapComponent, private ImapMailbox {
   void SignIn(const std::string& host, const std::string& user,
               const std::string& password) override {
     log.push_back("SignIn " + host + " " + user + " " + password);
+    Wait("SignIn " + user);
+    if (signInThrows) signInThrows();
     auto it = accounts.find(user);
     if (it != accounts.end() && it->second.signInError) {
       throw AppError(*it->second.signInError, "SignIn", it->second.errorDescription);
@@ -52,7 +55,14 @@ class ScriptedImap : public ImapComponent, private ImapMailbox {
     return *this;
   }
   void SignOut() override {
+    if (waiting_) {
+      log.push_back("SignOut during " + *waiting_);
+      aborted_ = true;
+      signedIn.reset();
+      return;
+    }
     log.push_back("SignOut");
+    Wait("SignOut");
     signedIn.reset();
   }
 
@@ -66,10 +76,16 @@ class ScriptedImap : public ImapComponent, private ImapMailbox {
   // Raise a component error at the n-th mailbox step of this user (counting from 1).
   std::string failUser;
   int failAtStep = 0;
+  // Called while a call waits on the network, as the real component serves the message loop
+  // there; the argument names the call ("SignIn anna", "Search RECENT 0", "SignOut").
+  std::function<void(const std::string& call)> onWait;
+  // An exception of another kind than AppError, thrown by SignIn.
+  std::function<void()> signInThrows;
 
  private:
   void Search(const std::string& key, std::string& output, int flags) override {
     Step("Search " + key + " " + std::to_string(flags));
+    Wait("Search " + key + " " + std::to_string(flags));
     const Account& a = accounts.at(*signedIn);
     output = key == "RECENT" ? a.recent : a.seen;
   }
@@ -104,7 +120,18 @@ class ScriptedImap : public ImapComponent, private ImapMailbox {
       throw AppError(12120, "Imap", "Verbindung vom Server getrennt");
     }
   }
+  // A SignOut from onWait ends the waiting call as the real component does.
+  void Wait(const std::string& call) {
+    if (!onWait || waiting_) return;
+    waiting_ = call;
+    aborted_ = false;
+    onWait(call);
+    waiting_.reset();
+    if (aborted_) throw AppError(kImapErrorAborted, "Imap1", "Abgebrochen");
+  }
   int steps_ = 0;
+  std::optional<std::string> waiting_;
+  bool aborted_ = false;
 };
 
 }  // namespace pw::test

@@ -16,6 +16,7 @@ using imap::ImapSession;
 using imap::SessionState;
 
 constexpr int kDefaultTimeoutMs = 10000;
+static_assert(kImapErrorAborted == kNetAborted, "the transport's abort is the component's");
 
 // The failure of a command after the login, as NO or BAD.
 AppError CommandError(const std::string& command, const Completion& c) {
@@ -157,6 +158,7 @@ void ImapClient::SignIn(const std::string& host, const std::string& user,
   session->AdoptBuffer(std::move(buffer_));
   try {
     // Open leaves the time limit of this call in force for the LOGIN as well.
+    CallScope call(*this, *session);
     Open(*session, host);
     if (session->State() == SessionState::NotAuthenticated) {
       const AppError disabled(imap::Error(
@@ -220,6 +222,11 @@ bool ImapClient::IsSelected(const std::string& mailbox) {
 }
 
 void ImapClient::SignOut() {
+  if (waiting_) {
+    // The waiting call is still on the stack and uses its session: close, never destroy.
+    waiting_->Close();
+    return;
+  }
   if (!session_) return;
   std::unique_ptr<ImapSession> session = std::move(session_);
   SessionState state = session->State();
@@ -227,11 +234,17 @@ void ImapClient::SignOut() {
       state == SessionState::Selected) {
     try {
       // The reply would change nothing, so nobody waits for it.
+      CallScope call(*this, *session);
       session->SetTimeLimit(timeoutMs_);
       session->QueueLogout();
       session->Flush();
-    } catch (const AppError&) {
-      // Closing the connection below ends the session just as well.
+    } catch (const AppError& e) {
+      // Closing the connection below ends the session just as well; only a LOGOUT that a
+      // nested SignOut cut off is reported, so that the run ends like any other call.
+      if (e.Number() == kImapErrorAborted) {
+        Retire(*session);
+        throw;
+      }
     }
   }
   Retire(*session);
@@ -281,6 +294,7 @@ std::string ImapClient::Issue(const std::string& mailbox, const Ahead* want) {
 void ImapClient::RunSearch(const std::string& mailbox, bool byUid, const std::string& criteria,
                            std::string& output) {
   ImapSession& s = Call();
+  CallScope call(*this, s);
   if (!imap::IsSearchCriteria(criteria)) {
     throw imap::Error(imap::kBadArgument, "Ungültiger Suchbegriff.");
   }
@@ -325,6 +339,7 @@ void ImapClient::MailboxHandle::Announce(const std::vector<std::string>& keys,
 
 std::int32_t ImapClient::MailboxHandle::MessageCount() {
   ImapSession& s = client_.Call();
+  CallScope call(client_, s);
   client_.Issue(name, nullptr);
   std::uint32_t exists = s.Exists();
   constexpr auto kMax = static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max());
@@ -333,12 +348,14 @@ std::int32_t ImapClient::MailboxHandle::MessageCount() {
 
 std::uint32_t ImapClient::MailboxHandle::UidValidity() {
   ImapSession& s = client_.Call();
+  CallScope call(client_, s);
   client_.Issue(name, nullptr);
   return s.UidValidity();
 }
 
 std::uint32_t ImapClient::MailboxHandle::UidNext() {
   ImapSession& s = client_.Call();
+  CallScope call(client_, s);
   client_.Issue(name, nullptr);
   return s.UidNext();
 }

@@ -44,8 +44,10 @@ class ImapClient : public ImapComponent {
               const std::string& password) override;
   void PostSignIn() override;
   ImapMailbox& Mailbox(const std::string& name) override;
-  // Sends LOGOUT and closes the connection without waiting for the reply. Never raises: once
-  // the counts are read, a server that fails to say goodbye changes nothing.
+  // Sends LOGOUT and closes the connection without waiting for the reply. Raises nothing but
+  // kImapErrorAborted: once the counts are read, a server that fails to say goodbye changes
+  // nothing. Called from an event handled while another call waits, it only closes that
+  // call's connection: that call ends with kImapErrorAborted and lets go of its session itself.
   void SignOut() override;
 
   // Times the client waited for a server, over all sessions so far.
@@ -65,6 +67,22 @@ class ImapClient : public ImapComponent {
 
    private:
     ImapClient& client_;
+  };
+
+  // Marks the session that a call is waiting on, for the whole call.
+  class CallScope {
+   public:
+    CallScope(ImapClient& client, imap::ImapSession& session)
+        : client_(client), outer_(client.waiting_) {
+      client_.waiting_ = &session;
+    }
+    ~CallScope() { client_.waiting_ = outer_; }
+    CallScope(const CallScope&) = delete;
+    CallScope& operator=(const CallScope&) = delete;
+
+   private:
+    ImapClient& client_;
+    imap::ImapSession* outer_;
   };
 
   // A search announced before it is asked for, and its tag once sent.
@@ -93,6 +111,7 @@ class ImapClient : public ImapComponent {
   int timeoutMs_ = 10000;
   int port_ = 143;
   std::unique_ptr<imap::ImapSession> session_;
+  imap::ImapSession* waiting_ = nullptr;
   MailboxHandle mailbox_{*this};
   imap::InputBuffer buffer_;  // the receive buffer between two sessions
   std::string aheadMailbox_;

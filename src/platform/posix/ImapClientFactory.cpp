@@ -4,8 +4,9 @@
 
 namespace pw {
 
-std::unique_ptr<ImapComponent> MakeImapClient() {
-  return std::make_unique<ImapClient>([] { return MakeSocketTransport(); }, imap::ParserLimits{},
+std::unique_ptr<ImapComponent> MakeImapClient(WaitPump pump) {
+  return std::make_unique<ImapClient>([pump] { return MakeSocketTransport(pump); },
+                                      imap::ParserLimits{},
                                       [](const std::string& host) { return MakeTlsEngine(host); });
 }
 

@@ -41,19 +41,28 @@ int MillisecondsLeft(Clock::time_point deadline) {
   return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
+// Slices of a wait with a pump: the longest the program's messages wait for it.
+constexpr int kPumpSliceMs = 20;
+
+}  // namespace
+
 // Waits until fd is ready for events; false when the time ran out. Restarts after signals.
-bool WaitFor(int fd, short events, Clock::time_point deadline) {
+bool PosixTransport::WaitFor(int fd, short events, Clock::time_point deadline) {
+  const unsigned closes = closes_;
   for (;;) {
+    const int left = MillisecondsLeft(deadline);
+    const int slice = pump_ && left > kPumpSliceMs ? kPumpSliceMs : left;
     pollfd p{fd, events, 0};
-    int n = poll(&p, 1, MillisecondsLeft(deadline));
+    int n = poll(&p, 1, slice);
     if (n > 0) return true;
-    if (n == 0) return false;
-    if (errno != EINTR) throw ErrnoError(errno);
+    if (n < 0 && errno != EINTR) throw ErrnoError(errno);
+    if (n == 0 && slice == left) return false;
+    if (pump_ && (!pump_() || closes_ != closes)) throw NetError(kNetAborted);
   }
 }
 
 // One non-blocking connect attempt; returns 0 or the errno of the failure.
-int ConnectOne(int fd, const addrinfo& a, Clock::time_point deadline) {
+int PosixTransport::ConnectOne(int fd, const addrinfo& a, Clock::time_point deadline) {
   if (connect(fd, a.ai_addr, a.ai_addrlen) == 0) return 0;
   if (errno != EINPROGRESS && errno != EINTR) return errno;
   if (!WaitFor(fd, POLLOUT, deadline)) return ETIMEDOUT;
@@ -63,11 +72,10 @@ int ConnectOne(int fd, const addrinfo& a, Clock::time_point deadline) {
   return error;
 }
 
-}  // namespace
-
 PosixTransport::~PosixTransport() { Close(); }
 
 void PosixTransport::Close() {
+  ++closes_;
   if (fd_ >= 0) {
     ::close(fd_);
     fd_ = -1;
@@ -95,7 +103,13 @@ void PosixTransport::Connect(const std::string& host, int port, int timeoutMs) {
       lastError = errno;
       continue;
     }
-    lastError = ConnectOne(fd, *a, deadline);
+    try {
+      lastError = ConnectOne(fd, *a, deadline);
+    } catch (...) {
+      ::close(fd);
+      freeaddrinfo(list);
+      throw;
+    }
     if (lastError == 0) {
       // Commands are short and answered one burst at a time: Nagle would only add delay.
       int one = 1;
@@ -138,6 +152,8 @@ std::size_t PosixTransport::Receive(char* buffer, std::size_t capacity, int time
   }
 }
 
-std::unique_ptr<Transport> MakeSocketTransport() { return std::make_unique<PosixTransport>(); }
+std::unique_ptr<Transport> MakeSocketTransport(WaitPump pump) {
+  return std::make_unique<PosixTransport>(std::move(pump));
+}
 
 }  // namespace pw

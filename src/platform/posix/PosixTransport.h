@@ -1,5 +1,10 @@
-// The transport over POSIX sockets: non-blocking connect and I/O bounded by poll().
+// The transport over POSIX sockets: non-blocking connect and I/O bounded by poll(), with an
+// optional pump served between short polls.
 #pragma once
+
+#include <netdb.h>
+
+#include <chrono>
 
 #include "platform/Transport.h"
 
@@ -7,7 +12,7 @@ namespace pw {
 
 class PosixTransport : public Transport {
  public:
-  PosixTransport() = default;
+  explicit PosixTransport(WaitPump pump = {}) : pump_(std::move(pump)) {}
   ~PosixTransport() override;
   PosixTransport(const PosixTransport&) = delete;
   PosixTransport& operator=(const PosixTransport&) = delete;
@@ -18,7 +23,12 @@ class PosixTransport : public Transport {
   void Close() override;
 
  private:
+  bool WaitFor(int fd, short events, std::chrono::steady_clock::time_point deadline);
+  int ConnectOne(int fd, const addrinfo& a, std::chrono::steady_clock::time_point deadline);
+
+  WaitPump pump_;
   int fd_ = -1;
+  unsigned closes_ = 0;  // counts Close() calls, so a wait sees one made by its pump
 };
 
 }  // namespace pw

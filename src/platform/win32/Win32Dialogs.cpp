@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/LineBreaks.h"
 #include "platform/win32/Strconv.h"
 
 namespace pw::win32 {
@@ -89,6 +90,9 @@ INT_PTR CALLBACK PromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
   }
 }
 
+// Characters of one line that every message box shows whole.
+constexpr std::size_t kLongestWord = 48;
+
 BOOL CALLBACK CollectEnabled(HWND window, LPARAM lParam) {
   if (IsWindowEnabled(window)) reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(window);
   return TRUE;
@@ -99,7 +103,9 @@ BOOL CALLBACK CollectEnabled(HWND window, LPARAM lParam) {
 void Win32Dialogs::MsgBox(const std::string& text, const std::string& title) {
   // Task-modal without an owner: every window of the program waits, as for a form's MsgBox,
   // and the box comes to the front even while the main window is hidden in the tray.
-  MessageBoxW(nullptr, Widen(text).c_str(), Widen(title).c_str(),
+  // The box wraps only at blanks and cuts a longer word (a certificate's fingerprint) at its
+  // right edge: such words are broken up first.
+  MessageBoxW(nullptr, Widen(BreakLongWords(text, kLongestWord)).c_str(), Widen(title).c_str(),
               MB_OK | MB_TASKMODAL | MB_SETFOREGROUND);
 }
 

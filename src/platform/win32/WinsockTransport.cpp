@@ -53,24 +53,26 @@ timeval TimeLeft(Clock::time_point deadline) {
   return tv;
 }
 
-enum class Ready { Yes, TimedOut, Failed };
-
+// Readiness right now, or after at most the time left.
 // select() rather than WSAPoll: WSAPoll does not report a refused connect on Windows before
 // 10 version 2004, it waits out the timeout instead (see the WSAPoll remarks on
 // learn.microsoft.com).
-Ready WaitFor(SOCKET s, bool write, Clock::time_point deadline) {
+int Select(SOCKET s, bool write, bool& failed, timeval tv) {
   fd_set ready;
-  fd_set failed;
+  fd_set failures;
   FD_ZERO(&ready);
-  FD_ZERO(&failed);
+  FD_ZERO(&failures);
   FD_SET(s, &ready);
-  FD_SET(s, &failed);
-  timeval tv = TimeLeft(deadline);
-  int n = select(0, write ? nullptr : &ready, write ? &ready : nullptr, &failed, &tv);
+  FD_SET(s, &failures);
+  int n = select(0, write ? nullptr : &ready, write ? &ready : nullptr, &failures, &tv);
   if (n == SOCKET_ERROR) throw WinsockError(WSAGetLastError());
-  if (n == 0) return Ready::TimedOut;
-  return FD_ISSET(s, &failed) ? Ready::Failed : Ready::Yes;
+  failed = n > 0 && FD_ISSET(s, &failures);
+  return n;
 }
+
+// The longest a pumped wait sleeps before it asks select() again, in case a network event
+// was missed.
+constexpr DWORD kPumpSliceMs = 100;
 
 int SocketError(SOCKET s) {
   int error = 0;
@@ -81,8 +83,52 @@ int SocketError(SOCKET s) {
   return error;
 }
 
+}  // namespace
+
+WinsockTransport::WinsockTransport(WaitPump pump) : pump_(std::move(pump)) {}
+
+WinsockTransport::~WinsockTransport() {
+  Close();
+  if (event_ != WSA_INVALID_EVENT) WSACloseEvent(event_);
+}
+
+// Without a pump, select() waits. With one, the thread sleeps in MsgWaitForMultipleObjectsEx on
+// the socket's network event (WSAEventSelect) and on the message queue at once, and every
+// message that arrives is handed to the pump: the window keeps answering while the server is
+// silent, on this one thread.
+WinsockTransport::Ready WinsockTransport::WaitFor(SOCKET s, bool write,
+                                                  Clock::time_point deadline) {
+  bool failed = false;
+  if (!pump_) {
+    int n = Select(s, write, failed, TimeLeft(deadline));
+    if (n == 0) return Ready::TimedOut;
+    return failed ? Ready::Failed : Ready::Yes;
+  }
+  if (event_ == WSA_INVALID_EVENT) {
+    event_ = WSACreateEvent();
+    if (event_ == WSA_INVALID_EVENT) throw WinsockError(WSAGetLastError());
+  }
+  const long events = write ? FD_WRITE | FD_CONNECT | FD_CLOSE : FD_READ | FD_CLOSE;
+  if (WSAEventSelect(s, event_, events) == SOCKET_ERROR) throw WinsockError(WSAGetLastError());
+  const unsigned closes = closes_;
+  for (;;) {
+    WSAResetEvent(event_);
+    if (Select(s, write, failed, timeval{0, 0}) > 0) return failed ? Ready::Failed : Ready::Yes;
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) return Ready::TimedOut;
+    const DWORD slice = left.count() < static_cast<long long>(kPumpSliceMs)
+                            ? static_cast<DWORD>(left.count())
+                            : kPumpSliceMs;
+    DWORD woke = MsgWaitForMultipleObjectsEx(1, &event_, slice, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (woke == WAIT_FAILED) throw WinsockError(static_cast<int>(GetLastError()));
+    if (woke == WAIT_OBJECT_0 + 1 && (!pump_() || closes_ != closes)) {
+      throw NetError(kNetAborted);
+    }
+  }
+}
+
 // One non-blocking connect attempt; returns 0 or the Winsock code of the failure.
-int ConnectOne(SOCKET s, const ADDRINFOW& a, Clock::time_point deadline) {
+int WinsockTransport::ConnectOne(SOCKET s, const ADDRINFOW& a, Clock::time_point deadline) {
   if (connect(s, a.ai_addr, static_cast<int>(a.ai_addrlen)) == 0) return 0;
   int code = WSAGetLastError();
   if (code != WSAEWOULDBLOCK) return code;
@@ -93,13 +139,8 @@ int ConnectOne(SOCKET s, const ADDRINFOW& a, Clock::time_point deadline) {
   return error;
 }
 
-}  // namespace
-
-WinsockTransport::WinsockTransport() = default;
-
-WinsockTransport::~WinsockTransport() { Close(); }
-
 void WinsockTransport::Close() {
+  ++closes_;
   if (socket_ != INVALID_SOCKET) {
     closesocket(socket_);
     socket_ = INVALID_SOCKET;
@@ -132,8 +173,14 @@ void WinsockTransport::Connect(const std::string& host, int port, int timeoutMs)
       continue;
     }
     u_long nonBlocking = 1;
-    lastError = ioctlsocket(s, FIONBIO, &nonBlocking) == 0 ? ConnectOne(s, *a, deadline)
-                                                           : WSAGetLastError();
+    try {
+      lastError = ioctlsocket(s, FIONBIO, &nonBlocking) == 0 ? ConnectOne(s, *a, deadline)
+                                                             : WSAGetLastError();
+    } catch (...) {
+      closesocket(s);
+      FreeAddrInfoW(list);
+      throw;
+    }
     if (lastError == 0) {
       BOOL one = TRUE;
       setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
@@ -181,8 +228,8 @@ std::size_t WinsockTransport::Receive(char* buffer, std::size_t capacity, int ti
 
 namespace pw {
 
-std::unique_ptr<Transport> MakeSocketTransport() {
-  return std::make_unique<win32::WinsockTransport>();
+std::unique_ptr<Transport> MakeSocketTransport(WaitPump pump) {
+  return std::make_unique<win32::WinsockTransport>(std::move(pump));
 }
 
 }  // namespace pw

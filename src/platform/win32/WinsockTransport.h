@@ -1,5 +1,8 @@
-// The transport over Winsock: non-blocking connect and I/O bounded by select().
+// The transport over Winsock: non-blocking connect and I/O bounded by select(); with a pump, the
+// waits also serve the program's window messages.
 #pragma once
+
+#include <chrono>
 
 #include "platform/Transport.h"
 #include "platform/win32/Win32.h"
@@ -8,7 +11,7 @@ namespace pw::win32 {
 
 class WinsockTransport : public Transport {
  public:
-  WinsockTransport();
+  explicit WinsockTransport(WaitPump pump = {});
   ~WinsockTransport() override;
   WinsockTransport(const WinsockTransport&) = delete;
   WinsockTransport& operator=(const WinsockTransport&) = delete;
@@ -19,7 +22,15 @@ class WinsockTransport : public Transport {
   void Close() override;
 
  private:
+  enum class Ready { Yes, TimedOut, Failed };
+  using Clock = std::chrono::steady_clock;
+  Ready WaitFor(SOCKET s, bool write, Clock::time_point deadline);
+  int ConnectOne(SOCKET s, const ADDRINFOW& a, Clock::time_point deadline);
+
+  WaitPump pump_;
+  WSAEVENT event_ = WSA_INVALID_EVENT;
   SOCKET socket_ = INVALID_SOCKET;
+  unsigned closes_ = 0;  // counts Close() calls, so a wait sees one made by its pump
 };
 
 }  // namespace pw::win32

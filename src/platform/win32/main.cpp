@@ -47,7 +47,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     pw::win32::Win32Dialogs dialogs(instance);
     pw::win32::Win32TrayShell tray;
     pw::win32::Win32WindowSystem windows;
-    std::unique_ptr<pw::ImapComponent> imap = pw::MakeImapClient();
+    // The network waits serve the message loop: the window answers while a server is silent.
+    std::unique_ptr<pw::ImapComponent> imap = pw::MakeImapClient([&loop] {
+      loop.DoEvents();
+      return !loop.Quitting();
+    });
     pw::win32::AttendanceWindowFactory attendanceViews(instance, loop);
     pw::Globals globals;
 
