@@ -34,16 +34,7 @@ trap 'exit 1' TERM INT
 drive() { "$scripts/wine-run.sh" "$driver" "$@"; }
 value() { sed -n "s/^$1=//p"; }
 
-python3 -c '
-import socket
-s = socket.socket()
-s.bind(("127.0.0.1", 0))
-s.listen(64)
-print(s.getsockname()[1], flush=True)
-held = []
-while True:
-    held.append(s.accept()[0])
-' >"$dir/silent.port" 2>"$dir/silent.log" &
+python3 "$scripts/silent-server.py" >"$dir/silent.port" 2>"$dir/silent.log" &
 silent_pid=$!
 for _ in $(seq 50); do [ -s "$dir/silent.port" ] && break; sleep 0.1; done
 silent=$(cat "$dir/silent.port")

@@ -190,16 +190,7 @@ shot tls-pinned
 quit
 
 echo "== a server that never answers: the window answers, one time-out per run"
-python3 -c '
-import socket, sys
-s = socket.socket()
-s.bind(("127.0.0.1", 0))
-s.listen(64)
-print(s.getsockname()[1], flush=True)
-held = []
-while True:
-    held.append(s.accept()[0])
-' >"$out/silent.port" 2>"$out/silent.log" &
+python3 "$scripts/silent-server.py" >"$out/silent.port" 2>"$out/silent.log" &
 silent_pid=$!
 for _ in $(seq 50); do [ -s "$out/silent.port" ] && break; sleep 0.1; done
 [ -s "$out/silent.port" ] || fail "the silent server did not start"
