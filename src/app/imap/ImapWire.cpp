@@ -42,25 +42,27 @@ bool ExpandSet(std::string_view set, std::string& output, std::size_t maxBytes) 
     output.assign(set);
     return true;
   }
-  // Each part as (from, to) ascending; the parser let through only nz-number and
-  // nz-number ":" nz-number parts.
-  auto bounds = [](std::string_view part, std::uint32_t& from, std::uint32_t& to) {
-    std::size_t colon = part.find(':');
+  // Takes the next part off rest as (from, to) ascending; false when none is left. The parser let
+  // through only nz-number and nz-number ":" nz-number parts.
+  auto nextRange = [](std::string_view& rest, std::uint32_t& from, std::uint32_t& to) {
+    if (rest.empty()) return false;
+    const std::size_t comma = rest.find(',');
+    const std::string_view part = rest.substr(0, comma);
+    rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+    const std::size_t colon = part.find(':');
     std::from_chars(part.data(), part.data() + part.size(), from);
     to = from;
     if (colon != std::string_view::npos) {
       std::from_chars(part.data() + colon + 1, part.data() + part.size(), to);
       if (to < from) std::swap(from, to);  // "5:3" is the same set as "3:5"
     }
+    return true;
   };
+  std::uint32_t from = 0;
+  std::uint32_t to = 0;
   // The length at most, reserved at once: a large mailbox's text grows without reallocating.
   std::size_t most = 0;
-  for (std::string_view rest = set; !rest.empty();) {
-    std::size_t comma = rest.find(',');
-    std::uint32_t from = 0;
-    std::uint32_t to = 0;
-    bounds(rest.substr(0, comma), from, to);
-    rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+  for (std::string_view rest = set; nextRange(rest, from, to);) {
     char digits[12];
     auto width = static_cast<std::size_t>(std::to_chars(digits, digits + 11, to).ptr - digits);
     most += (std::size_t{to} - from + 1) * (width + 1);
@@ -76,12 +78,7 @@ bool ExpandSet(std::string_view set, std::string& output, std::size_t maxBytes) 
     used = 0;
     return output.size() <= maxBytes;
   };
-  while (!set.empty()) {
-    std::size_t comma = set.find(',');
-    std::uint32_t from = 0;
-    std::uint32_t to = 0;
-    bounds(set.substr(0, comma), from, to);
-    set = comma == std::string_view::npos ? std::string_view() : set.substr(comma + 1);
+  while (nextRange(set, from, to)) {
     char digits[12];
     auto length = static_cast<std::size_t>(std::to_chars(digits, digits + 11, from).ptr - digits);
     for (std::uint32_t n = from;; ++n) {
