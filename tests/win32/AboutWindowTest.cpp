@@ -123,20 +123,12 @@ TEST_F(AboutWindowTest, SysinfoButtonStartsTheProgramAndEscapeEnterAndCloseBoxCl
 
 // The version of postwacht.exe, built beside the test program.
 TEST(Win32VersionInfo, ReadsMajorMinorAndRevisionFromTheVersionResource) {
-  wchar_t self[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring dir(self);
-  dir.resize(dir.find_last_of(L"\\/"));
-  for (const wchar_t* relative : {L"\\postwacht.exe", L"\\..\\postwacht.exe"}) {
-    const std::wstring path = dir + relative;
-    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
-    const ProgramVersion v = Win32VersionInfo(path).Version();
-    EXPECT_EQ(v.major, 1);
-    EXPECT_EQ(v.minor, 0);
-    EXPECT_EQ(v.revision, 46);
-    return;
-  }
-  GTEST_SKIP() << "postwacht.exe not built";
+  const std::wstring path = test::BuiltProgram();
+  if (path.empty()) GTEST_SKIP() << "postwacht.exe not built";
+  const ProgramVersion v = Win32VersionInfo(path).Version();
+  EXPECT_EQ(v.major, 1);
+  EXPECT_EQ(v.minor, 0);
+  EXPECT_EQ(v.revision, 46);
 }
 
 TEST(Win32VersionInfo, AFileWithoutVersionGivesZeros) {

@@ -10,6 +10,7 @@
 #include "platform/win32/Win32Gui.h"
 #include "platform/win32/resources/NewMailResources.h"
 #include "platform/win32/resources/resource.h"
+#include "tests/win32/Win32TestSupport.h"
 
 namespace pw::win32 {
 namespace {
@@ -34,17 +35,10 @@ constexpr int kIcons[] = {IDI_MAIN,         IDI_IVIS,           IDI_STOP,
 
 // postwacht.exe beside the test program, loaded for its resources only.
 HMODULE Program() {
-  wchar_t self[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring dir(self);
-  dir.resize(dir.find_last_of(L"\\/"));
-  for (const wchar_t* relative : {L"\\postwacht.exe", L"\\..\\postwacht.exe"}) {
-    const std::wstring path = dir + relative;
-    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
-    return LoadLibraryExW(path.c_str(), nullptr,
-                          LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-  }
-  return nullptr;
+  const std::wstring path = test::BuiltProgram();
+  if (path.empty()) return nullptr;
+  return LoadLibraryExW(path.c_str(), nullptr,
+                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
 }
 
 TEST(IconResources, EveryIconHasA16ColourAndA32BitImageInEachSize) {

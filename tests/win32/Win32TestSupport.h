@@ -2,10 +2,25 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "platform/win32/Win32Gui.h"
 
 namespace pw::win32::test {
+
+// postwacht.exe as the build put it beside (or one folder above) the test program; empty when
+// it was not built.
+inline std::wstring BuiltProgram() {
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring dir(self);
+  dir.resize(dir.find_last_of(L"\\/"));
+  for (const wchar_t* relative : {L"\\postwacht.exe", L"\\..\\postwacht.exe"}) {
+    const std::wstring path = dir + relative;
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return path;
+  }
+  return {};
+}
 
 // Dispatches messages until the condition holds or the time is up; answers the condition.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
@@ -39,8 +54,8 @@ inline void DrainQuit() {
 inline void InitControls() {
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;
-  controls.dwICC = ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
-                   ICC_STANDARD_CLASSES;
+  controls.dwICC =
+      ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES;
   InitCommonControlsEx(&controls);
 }
 
@@ -56,9 +71,9 @@ inline bool HaveDisplay() {
   return have;
 }
 
-#define PW_REQUIRE_DISPLAY()                                                  \
-  do {                                                                        \
-    if (!::pw::win32::test::HaveDisplay()) GTEST_SKIP() << "no display";      \
+#define PW_REQUIRE_DISPLAY()                                             \
+  do {                                                                   \
+    if (!::pw::win32::test::HaveDisplay()) GTEST_SKIP() << "no display"; \
   } while (0)
 
 }  // namespace pw::win32::test
