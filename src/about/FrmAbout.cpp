@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <exception>
 
-#include "core/Ansi.h"
+#include "common/Ansi.h"
 
 namespace pw {
 

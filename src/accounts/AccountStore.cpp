@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "accounts/InboxMemory.h"
-#include "core/Ansi.h"
-#include "core/AppError.h"
-#include "core/Text.h"
+#include "common/Ansi.h"
+#include "common/AppError.h"
+#include "common/Text.h"
 #include "registry/clsRegistry.h"
 
 namespace pw {

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "core/AppError.h"
+#include "common/AppError.h"
 
 namespace pw {
 namespace {

@@ -1,7 +1,7 @@
 // Password scrambling on the ANSI code page with the mask 3.
 #include "accounts/Passwort.h"
 
-#include "core/Ansi.h"
+#include "common/Ansi.h"
 
 namespace pw::Passwort {
 namespace {

@@ -3,7 +3,7 @@
 
 #include "about/FrmAbout.h"
 #include "accounts/AccountDialogs.h"
-#include "app/Forms.h"
+#include "common/Forms.h"
 #include "notify/NewMailDialogs.h"
 
 namespace pw {

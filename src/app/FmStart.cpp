@@ -5,9 +5,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/imap/ServerSecurity.h"
-#include "core/AppError.h"
-#include "core/Text.h"
+#include "imap/ServerSecurity.h"
+#include "common/AppError.h"
+#include "common/Text.h"
 
 namespace pw {
 namespace {
@@ -70,9 +70,21 @@ FmStart::FmStart(MainWindowServices services, Globals& globals)
       anwesend_(std::make_unique<FmAnwesend>(s_.attendanceViews, s_.settings, globals_, s_.loop,
                                              *timer2_)),
       accounts_(s_.settings),
-      launcher_(s_.windows, s_.settings, globals_) {}
+      launcher_(s_.windows, s_.settings, globals_),
+      states_(s_.window, s_.tray, s_.dialogs, s_.Imap1, *anwesend_, *timer1_, *timer2_),
+      tree_(s_.Anzeige, globals_, accounts_, launcher_, tray_, *timer2_, *timer3_) {}
 
 FmStart::~FmStart() = default;
+
+bool FmStart::RequestUnload(int unloadMode) {
+  if (unloaded_) return true;
+  bool cancel = false;
+  Form_QueryUnload(cancel, unloadMode);
+  if (cancel) return false;
+  Form_Unload();
+  s_.window.Close();
+  return true;
+}
 
 void FmStart::Form_Load() {
   // 1. The one IMAP server for all accounts.

@@ -7,36 +7,30 @@
 #include <string>
 
 #include "accounts/AccountStore.h"
-#include "app/Forms.h"
-#include "app/Globals.h"
-#include "app/ImapComponent.h"
+#include "common/Forms.h"
+#include "common/Globals.h"
+#include "common/ImapComponent.h"
 #include "attendance/FmAnwesend.h"
-#include "core/AppError.h"
+#include "common/AppError.h"
 #include "notify/MailProgrammAufruf.h"
+#include "notify/TreeEvents.h"
 #include "platform/Clock.h"
 #include "platform/Controls.h"
 #include "platform/Dialogs.h"
 #include "platform/Environment.h"
 #include "platform/EventLoop.h"
-#include "platform/MainWindowView.h"
+#include "common/MainWindowView.h"
 #include "platform/Timer.h"
 #include "platform/TrayShell.h"
 #include "platform/WindowSystem.h"
 #include "registry/SettingsStore.h"
 #include "tray/NotifyIcon.h"
+#include "tray/WindowStates.h"
 
 namespace pw {
 
 inline constexpr char kMainCaption[] = "e-mail @ Velkor?";
 inline constexpr char kSettingsApp[] = "Mail Postwacht";
-
-// Unload modes as the platform reports them.
-enum UnloadMode : int {
-  kUnloadFormControlMenu = 0,
-  kUnloadFormCode = 1,
-  kUnloadAppWindows = 2,
-  kUnloadAppTaskManager = 3,
-};
 
 // Everything fmStart reaches on the platform.
 struct MainWindowServices {
@@ -61,7 +55,10 @@ class FmStart {
   ~FmStart();
 
   // The other windows; until attached, their menu items do nothing.
-  void AttachForms(Forms& forms) { forms_ = &forms; }
+  void AttachForms(Forms& forms) {
+    forms_ = &forms;
+    states_.AttachForms(forms);
+  }
 
   // Start-up and shutdown.
   void Form_Load();
@@ -82,31 +79,33 @@ class FmStart {
   void TimerIvis_Timer() { tray_.TimerIvis_Timer(); }
   void TimerVis_Timer() { tray_.TimerVis_Timer(); }
 
-  // Window states, the tray callback and close protection.
-  void Form_Resize();
+  // Window states, the tray callback and close protection (tray/WindowStates).
+  void Form_Resize() { states_.Form_Resize(); }
   // The shell's mouse message number, taken from the tray callback.
-  void Form_MouseMove(int message);
-  void RestoreMainWindow();
-  void Form_QueryUnload(bool& cancel, int unloadMode);
+  void Form_MouseMove(int message) { states_.Form_MouseMove(message); }
+  void RestoreMainWindow() { states_.RestoreMainWindow(); }
+  void Form_QueryUnload(bool& cancel, int unloadMode) {
+    states_.Form_QueryUnload(cancel, unloadMode);
+  }
   // Runs the close protection and, when it lets the close go ahead, the unload.
   // Answers whether the window was unloaded.
   bool RequestUnload(int unloadMode);
 
-  // Menus.
-  void mAnwesenheit_Click();
-  void mBeenden_Click();
-  void mEdit_Click();
-  void mNew_Click();
-  void mDelete_Click();
-  void mAbout_Click();
-  void mPopRestore_Click();
-  void mAnwesenheitTray_Click();
-  void mPopExit_Click();
+  // Menus (tray/WindowStates; the two that end the program run the unload here).
+  void mAnwesenheit_Click() { states_.mAnwesenheit_Click(); }
+  void mBeenden_Click() { RequestUnload(kUnloadFormCode); }
+  void mEdit_Click() { states_.mEdit_Click(); }
+  void mNew_Click() { states_.mNew_Click(); }
+  void mDelete_Click() { states_.mDelete_Click(); }
+  void mAbout_Click() { states_.mAbout_Click(); }
+  void mPopRestore_Click() { states_.RestoreMainWindow(); }
+  void mAnwesenheitTray_Click() { states_.mAnwesenheitTray_Click(); }
+  void mPopExit_Click() { RequestUnload(kUnloadFormCode); }
 
-  // Tree events.
-  void Anzeige_NodeSelected(std::int32_t& index);
-  void Anzeige_Click();
-  void Anzeige_DblClick();
+  // Tree events (notify/TreeEvents).
+  void Anzeige_NodeSelected(std::int32_t& index) { tree_.Anzeige_NodeSelected(index); }
+  void Anzeige_Click() { tree_.Anzeige_Click(); }
+  void Anzeige_DblClick() { tree_.Anzeige_DblClick(); }
 
   // What the other windows reach on the main window.
   Timer& Timer1() { return *timer1_; }
@@ -133,6 +132,8 @@ class FmStart {
   std::unique_ptr<FmAnwesend> anwesend_;
   AccountStore accounts_;
   MailProgrammAufruf launcher_;
+  WindowStates states_;
+  TreeEvents tree_;
   Forms* forms_ = nullptr;
   bool runInProgress_ = false;
   // A sign-in of this run found the server unreachable or its secure connection failing.

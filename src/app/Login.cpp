@@ -5,8 +5,8 @@
 
 #include "accounts/Passwort.h"
 #include "app/FmStart.h"
-#include "app/imap/ImapErrors.h"
-#include "core/AppError.h"
+#include "imap/ImapErrors.h"
+#include "common/AppError.h"
 #include "platform/Tls.h"
 #include "platform/Transport.h"
 

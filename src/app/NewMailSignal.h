@@ -6,7 +6,7 @@
 #include <string>
 
 #include "accounts/InboxMemory.h"
-#include "app/ImapComponent.h"
+#include "common/ImapComponent.h"
 
 namespace pw {
 

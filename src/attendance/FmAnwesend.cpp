@@ -4,7 +4,7 @@
 #include <exception>
 #include <optional>
 
-#include "core/AppError.h"
+#include "common/AppError.h"
 
 namespace pw {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "accounts/AccountStore.h"
-#include "app/Globals.h"
+#include "common/Globals.h"
 #include "attendance/AttendanceView.h"
 #include "platform/EventLoop.h"
 #include "platform/Timer.h"

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "accounts/AccountStore.h"
-#include "app/Globals.h"
+#include "common/Globals.h"
 
 namespace pw {
 

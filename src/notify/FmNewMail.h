@@ -6,8 +6,8 @@
 #include <string>
 
 #include "accounts/AccountStore.h"
-#include "app/Forms.h"
-#include "app/Globals.h"
+#include "common/Forms.h"
+#include "common/Globals.h"
 #include "notify/MailProgrammAufruf.h"
 #include "notify/NewMailView.h"
 #include "registry/SettingsStore.h"

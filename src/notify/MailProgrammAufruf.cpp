@@ -3,9 +3,9 @@
 
 #include <cstdint>
 
-#include "core/Ansi.h"
-#include "core/AppError.h"
-#include "core/Text.h"
+#include "common/Ansi.h"
+#include "common/AppError.h"
+#include "common/Text.h"
 #include "registry/ScopedKey.h"
 
 namespace pw {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/Globals.h"
+#include "common/Globals.h"
 #include "platform/WindowSystem.h"
 #include "registry/SettingsStore.h"
 

@@ -1,30 +1,31 @@
 // fmStart's tree events: the selected account, the minimise delay, and the client launch.
-#include <exception>
+#include "notify/TreeEvents.h"
 
-#include "app/FmStart.h"
+#include <exception>
+#include <string>
+
 #include "notify/ClientChoice.h"
 
 namespace pw {
 
-void FmStart::Anzeige_NodeSelected(std::int32_t& index) {
+void TreeEvents::Anzeige_NodeSelected(std::int32_t& index) {
   try {
-    globals_.SelectedAccount = s_.Anzeige.AccountTag(index);
+    globals_.SelectedAccount = anzeige_.AccountTag(index);
   } catch (const std::exception&) {
     globals_.SelectedAccount.clear();
   }
 }
 
-void FmStart::Anzeige_Click() {
-  timer2_->SetEnabled(false);
-  timer3_->SetEnabled(false);
-  timer3_->SetEnabled(true);
+void TreeEvents::Anzeige_Click() {
+  timer2_.SetEnabled(false);
+  timer3_.SetEnabled(false);
+  timer3_.SetEnabled(true);
 }
 
-void FmStart::Anzeige_DblClick() {
+void TreeEvents::Anzeige_DblClick() {
   if (globals_.SelectedAccount.empty()) return;
   try {
-    const std::string connection =
-        ChooseMailClient(accounts_, globals_.SelectedAccount, globals_);
+    const std::string connection = ChooseMailClient(accounts_, globals_.SelectedAccount, globals_);
     launcher_.StartMailClient(connection);
     if (globals_.TrayAlertsEnabled) tray_.StopTrayBlink();
   } catch (const std::exception&) {

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "app/ImapComponent.h"
+#include "common/ImapComponent.h"
 #include "platform/Transport.h"
 
 namespace pw {

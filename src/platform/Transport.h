@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/AppError.h"
+#include "common/AppError.h"
 
 namespace pw {
 

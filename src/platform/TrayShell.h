@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/WindowHandle.h"
+#include "common/WindowHandle.h"
 
 namespace pw {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/WindowHandle.h"
+#include "common/WindowHandle.h"
 
 namespace pw {
 

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/AppError.h"
+#include "common/AppError.h"
 
 namespace pw {
 

@@ -1,8 +1,8 @@
 // The settings store over the narrow registry calls: one key per application, one per section.
 #include "registry/SettingsStore.h"
 
-#include "core/Ansi.h"
-#include "core/AppError.h"
+#include "common/Ansi.h"
+#include "common/AppError.h"
 #include "registry/RegistryTree.h"
 #include "registry/ScopedKey.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/EventLoop.h"
-#include "platform/MainWindowView.h"
+#include "common/MainWindowView.h"
 #include "platform/Timer.h"
 #include "platform/TrayShell.h"
 #include "tray/TrayData.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/Ansi.h"
+#include "common/Ansi.h"
 
 namespace pw {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/WindowHandle.h"
+#include "common/WindowHandle.h"
 
 namespace pw {
 

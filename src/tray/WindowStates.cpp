@@ -1,7 +1,8 @@
 // fmStart's window states, tray mouse decoding, close protection and menu items.
-#include <exception>
+#include "tray/WindowStates.h"
 
-#include "app/FmStart.h"
+#include <exception>
+#include <string>
 
 namespace pw {
 namespace {
@@ -14,98 +15,81 @@ constexpr float kOuterHeightTwips = 3540;
 
 }  // namespace
 
-void FmStart::Form_Resize() {
-  if (s_.window.State() == WindowState::Minimized) {
-    timer1_->SetEnabled(true);
-    timer2_->SetEnabled(false);
-    if (s_.window.State() == WindowState::Minimized) s_.window.Hide();
+void WindowStates::Form_Resize() {
+  if (window_.State() == WindowState::Minimized) {
+    timer1_.SetEnabled(true);
+    timer2_.SetEnabled(false);
+    if (window_.State() == WindowState::Minimized) window_.Hide();
   } else {
-    s_.window.SetOuterSizeTwips(kOuterWidthTwips, kOuterHeightTwips);
-    timer1_->SetEnabled(false);
-    timer2_->SetEnabled(true);
+    window_.SetOuterSizeTwips(kOuterWidthTwips, kOuterHeightTwips);
+    timer1_.SetEnabled(false);
+    timer2_.SetEnabled(true);
   }
 }
 
-void FmStart::Form_MouseMove(int message) {
-  if (anwesend_->Visible()) return;
+void WindowStates::Form_MouseMove(int message) {
+  if (anwesend_.Visible()) return;
   switch (message) {
     case kWmLButtonUp:
     case kWmLButtonDblClk:
       RestoreMainWindow();
       break;
     case kWmRButtonUp:
-      s_.tray.SetForegroundWindow(s_.window.Handle());
-      s_.window.PopupTrayMenu();
+      tray_.SetForegroundWindow(window_.Handle());
+      window_.PopupTrayMenu();
       break;
     default:
       break;
   }
 }
 
-void FmStart::RestoreMainWindow() {
-  s_.window.SetState(WindowState::Normal);
-  s_.tray.SetForegroundWindow(s_.window.Handle());
-  s_.window.Show();
+void WindowStates::RestoreMainWindow() {
+  window_.SetState(WindowState::Normal);
+  tray_.SetForegroundWindow(window_.Handle());
+  window_.Show();
 }
 
-void FmStart::Form_QueryUnload(bool& cancel, int unloadMode) {
+void WindowStates::Form_QueryUnload(bool& cancel, int unloadMode) {
   if (unloadMode == kUnloadFormCode) {
-    std::string answer =
-        s_.dialogs.InputBox("Geben Sie das Beendigungspasswort ein!", "Beenden!");
+    std::string answer = dialogs_.InputBox("Geben Sie das Beendigungspasswort ein!", "Beenden!");
     if (answer != "kuf") cancel = true;
   } else {
     cancel = true;
-    s_.window.SetState(WindowState::Minimized);
+    window_.SetState(WindowState::Minimized);
   }
   if (unloadMode == kUnloadAppWindows || unloadMode == kUnloadAppTaskManager) cancel = false;
   try {
-    s_.Imap1.SignOut();
+    imap_.SignOut();
   } catch (const std::exception&) {
     // Errors of the component during the close are of no interest.
   }
 }
 
-bool FmStart::RequestUnload(int unloadMode) {
-  if (unloaded_) return true;
-  bool cancel = false;
-  Form_QueryUnload(cancel, unloadMode);
-  if (cancel) return false;
-  Form_Unload();
-  s_.window.Close();
-  return true;
+void WindowStates::mAnwesenheit_Click() {
+  anwesend_.Show();
+  timer2_.SetEnabled(false);
 }
 
-void FmStart::mAnwesenheit_Click() {
-  anwesend_->Show();
-  timer2_->SetEnabled(false);
-}
-
-void FmStart::mBeenden_Click() { RequestUnload(kUnloadFormCode); }
-
-void FmStart::mEdit_Click() {
-  timer2_->SetEnabled(false);
+void WindowStates::mEdit_Click() {
+  timer2_.SetEnabled(false);
   if (forms_) forms_->ShowEdit();
 }
 
-void FmStart::mNew_Click() {
-  timer2_->SetEnabled(false);
+void WindowStates::mNew_Click() {
+  timer2_.SetEnabled(false);
   if (forms_) forms_->ShowNew();
 }
 
-void FmStart::mDelete_Click() {
-  timer2_->SetEnabled(false);
+void WindowStates::mDelete_Click() {
+  timer2_.SetEnabled(false);
   if (forms_) forms_->ShowDelete();
 }
 
-void FmStart::mAbout_Click() {
-  timer2_->SetEnabled(false);
+void WindowStates::mAbout_Click() {
+  timer2_.SetEnabled(false);
   if (forms_) forms_->ShowAbout();
 }
 
-void FmStart::mPopRestore_Click() { RestoreMainWindow(); }
-
-void FmStart::mAnwesenheitTray_Click() { anwesend_->Show(); }
-
-void FmStart::mPopExit_Click() { RequestUnload(kUnloadFormCode); }
+void WindowStates::mAnwesenheitTray_Click() { anwesend_.Show(); }
 
 }  // namespace pw

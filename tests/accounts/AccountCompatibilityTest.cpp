@@ -5,7 +5,7 @@
 
 #include "accounts/AccountStore.h"
 #include "accounts/Passwort.h"
-#include "core/Ansi.h"
+#include "common/Ansi.h"
 #include "platform/substitute/FakeRegistry.h"
 
 namespace pw {

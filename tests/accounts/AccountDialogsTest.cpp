@@ -4,7 +4,7 @@
 
 #include "accounts/AccountStore.h"
 #include "accounts/Passwort.h"
-#include "core/Ansi.h"
+#include "common/Ansi.h"
 #include "platform/substitute/FakeAccountDialogViews.h"
 #include "platform/substitute/FakeRegistry.h"
 #include "platform/substitute/FakeTimers.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "accounts/AccountStore.h"
-#include "core/AppError.h"
+#include "common/AppError.h"
 #include "platform/substitute/FakeRegistry.h"
 
 namespace pw {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "accounts/Passwort.h"
-#include "core/Ansi.h"
+#include "common/Ansi.h"
 
 namespace pw {
 namespace {

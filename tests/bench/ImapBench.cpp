@@ -27,8 +27,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/imap/ImapClient.h"
-#include "core/AppError.h"
+#include "imap/ImapClient.h"
+#include "common/AppError.h"
 #include "platform/Tls.h"
 #include "platform/Transport.h"
 

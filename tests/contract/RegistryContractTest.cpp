@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "contract/ContractRegistry.h"
-#include "core/Ansi.h"
+#include "common/Ansi.h"
 #include "registry/RegistryTree.h"
 
 namespace pw {

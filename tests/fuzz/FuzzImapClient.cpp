@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/imap/ImapClient.h"
-#include "core/AppError.h"
+#include "imap/ImapClient.h"
+#include "common/AppError.h"
 #include "platform/Tls.h"
 #include "platform/Transport.h"
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/imap/ImapParser.h"
+#include "imap/ImapParser.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 
 #include "TestEnv.h"
 #include "TestSockets.h"
-#include "app/ImapComponent.h"
+#include "common/ImapComponent.h"
 #include "app/NewMailSignal.h"
-#include "app/imap/ImapClient.h"
-#include "core/AppError.h"
+#include "imap/ImapClient.h"
+#include "common/AppError.h"
 #include "platform/Transport.h"
 #include "platform/substitute/FakeRegistry.h"
 #include "registry/SettingsStore.h"

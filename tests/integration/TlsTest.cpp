@@ -9,10 +9,10 @@
 
 #include "TestEnv.h"
 #include "TestTrust.h"
-#include "app/imap/ImapClient.h"
-#include "app/imap/ImapErrors.h"
-#include "app/imap/ServerSecurity.h"
-#include "core/AppError.h"
+#include "imap/ImapClient.h"
+#include "imap/ImapErrors.h"
+#include "imap/ServerSecurity.h"
+#include "common/AppError.h"
 #include "platform/Tls.h"
 #include "platform/Transport.h"
 

@@ -10,9 +10,9 @@
 #include "TestEnv.h"
 #include "TestPump.h"
 #include "TestSockets.h"
-#include "app/ImapComponent.h"
-#include "app/imap/ImapClient.h"
-#include "core/AppError.h"
+#include "common/ImapComponent.h"
+#include "imap/ImapClient.h"
+#include "common/AppError.h"
 #include "platform/Transport.h"
 
 namespace pw {

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <functional>
 
-#include "core/Ansi.h"
-#include "core/AppError.h"
+#include "common/Ansi.h"
+#include "common/AppError.h"
 #include "platform/substitute/FakeRegistry.h"
 #include "registry/clsRegistry.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/AppError.h"
+#include "common/AppError.h"
 #include "platform/substitute/FakeRegistry.h"
 #include "registry/SettingsStore.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Forms.h"
-#include "app/Globals.h"
+#include "common/Forms.h"
+#include "common/Globals.h"
 
 namespace pw::test {
 

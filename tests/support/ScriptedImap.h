@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ImapComponent.h"
-#include "core/AppError.h"
+#include "common/ImapComponent.h"
+#include "common/AppError.h"
 
 namespace pw::test {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Ansi.h"
+#include "common/Ansi.h"
 #include "platform/substitute/FakeEventLoop.h"
 #include "platform/substitute/FakeMainWindow.h"
 #include "platform/substitute/FakeTimers.h"

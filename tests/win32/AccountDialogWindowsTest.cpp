@@ -9,7 +9,7 @@
 #include "accounts/AccountDialogs.h"
 #include "accounts/AccountStore.h"
 #include "accounts/Passwort.h"
-#include "core/Ansi.h"
+#include "common/Ansi.h"
 #include "platform/substitute/FakeTimers.h"
 #include "platform/win32/AccountDialogWindows.h"
 #include "platform/win32/Strconv.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/AppError.h"
+#include "common/AppError.h"
 #include "platform/substitute/FakeNewMailView.h"
 #include "platform/win32/Strconv.h"
 #include "platform/win32/Win32Registry.h"

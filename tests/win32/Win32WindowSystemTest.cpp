@@ -1,7 +1,7 @@
 // Window search by ANSI title, the text buffers, program start and the file test.
 #include <gtest/gtest.h>
 
-#include "core/AppError.h"
+#include "common/AppError.h"
 #include "platform/win32/Strconv.h"
 #include "platform/win32/Win32WindowSystem.h"
 #include "win32/Win32TestSupport.h"

@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "platform/MainWindowView.h"
+#include "common/MainWindowView.h"
 
 namespace pw {
 

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <utility>
 
-#include "core/Ansi.h"
-#include "core/Text.h"
+#include "common/Ansi.h"
+#include "common/Text.h"
 
 namespace pw {
 namespace {

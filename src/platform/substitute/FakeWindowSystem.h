@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/AppError.h"
+#include "common/AppError.h"
 #include "platform/WindowSystem.h"
 
 namespace pw {

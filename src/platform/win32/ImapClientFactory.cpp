@@ -1,6 +1,6 @@
 #include "platform/ImapClientFactory.h"
 
-#include "app/imap/ImapClient.h"
+#include "imap/ImapClient.h"
 #include "platform/win32/Win32.h"
 
 namespace pw {

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "platform/MainWindowView.h"
+#include "common/MainWindowView.h"
 #include "platform/win32/CommandIds.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32EventLoop.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "core/LineBreaks.h"
+#include "common/LineBreaks.h"
 #include "platform/win32/Strconv.h"
 
 namespace pw::win32 {

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "core/Ansi.h"
-#include "core/AppError.h"
+#include "common/Ansi.h"
+#include "common/AppError.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Strconv.h"
 #include "platform/win32/Win32.h"

@@ -8,7 +8,7 @@
 #include "platform/ImapClientFactory.h"
 #include "platform/win32/AboutWindow.h"
 #include "platform/win32/AccountDialogWindows.h"
-#include "core/AppError.h"
+#include "common/AppError.h"
 #include "platform/win32/AttendanceWindow.h"
 #include "platform/win32/FmStartEvents.h"
 #include "platform/win32/MainWindow.h"

@@ -1,10 +1,10 @@
-#include "app/imap/SecureTransport.h"
+#include "imap/SecureTransport.h"
 
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
-#include "app/imap/ServerSecurity.h"
+#include "imap/ServerSecurity.h"
 
 namespace pw::imap {
 namespace {

@@ -1,5 +1,5 @@
 // Windows-1252 code page table and UTF-8 conversions.
-#include "core/Ansi.h"
+#include "common/Ansi.h"
 
 #include <array>
 

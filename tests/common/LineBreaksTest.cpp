@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/LineBreaks.h"
+#include "common/LineBreaks.h"
 
 namespace pw {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/imap/ScriptedTransport.h"
+#include "imap/ScriptedTransport.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "core/LineBreaks.h"
+#include "common/LineBreaks.h"
 
 namespace pw {
 namespace {

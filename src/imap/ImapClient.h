@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/ImapComponent.h"
-#include "app/imap/ImapParser.h"
-#include "app/imap/InputBuffer.h"
-#include "app/imap/ServerSecurity.h"
+#include "common/ImapComponent.h"
+#include "imap/ImapParser.h"
+#include "imap/InputBuffer.h"
+#include "imap/ServerSecurity.h"
 #include "platform/Tls.h"
 #include "platform/Transport.h"
 

@@ -1,9 +1,9 @@
 // Transcript tests of the IMAP client: scripted server lines, the exact client bytes expected.
 #include <gtest/gtest.h>
 
-#include "app/imap/ImapClient.h"
-#include "app/imap/ImapErrors.h"
-#include "app/imap/ScriptedTransport.h"
+#include "imap/ImapClient.h"
+#include "imap/ImapErrors.h"
+#include "imap/ScriptedTransport.h"
 
 namespace pw {
 namespace {

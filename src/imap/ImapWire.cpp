@@ -1,4 +1,4 @@
-#include "app/imap/ImapWire.h"
+#include "imap/ImapWire.h"
 
 #include <algorithm>
 #include <charconv>

@@ -4,10 +4,10 @@
 
 #include <set>
 
-#include "app/imap/ImapClient.h"
-#include "app/imap/ImapErrors.h"
-#include "app/imap/ScriptedTransport.h"
-#include "app/imap/ServerSecurity.h"
+#include "imap/ImapClient.h"
+#include "imap/ImapErrors.h"
+#include "imap/ScriptedTransport.h"
+#include "imap/ServerSecurity.h"
 
 namespace pw {
 namespace {

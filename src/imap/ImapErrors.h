@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/ImapComponent.h"
-#include "core/AppError.h"
+#include "common/ImapComponent.h"
+#include "common/AppError.h"
 
 namespace pw::imap {
 

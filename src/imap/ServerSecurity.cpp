@@ -1,6 +1,6 @@
-#include "app/imap/ServerSecurity.h"
+#include "imap/ServerSecurity.h"
 
-#include "core/Text.h"
+#include "common/Text.h"
 
 namespace pw::imap {
 namespace {

@@ -1,11 +1,11 @@
-#include "app/imap/ImapSession.h"
+#include "imap/ImapSession.h"
 
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
-#include "app/ImapComponent.h"
-#include "app/imap/ImapErrors.h"
+#include "common/ImapComponent.h"
+#include "imap/ImapErrors.h"
 
 namespace pw::imap {
 namespace {

@@ -1,10 +1,10 @@
-#include "app/imap/ImapParser.h"
+#include "imap/ImapParser.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 
-#include "core/Text.h"
+#include "common/Text.h"
 
 namespace pw::imap {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/imap/ImapResponse.h"
+#include "imap/ImapResponse.h"
 
 namespace pw::imap {
 

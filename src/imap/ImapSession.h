@@ -11,11 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/imap/ImapParser.h"
-#include "app/imap/ImapResponse.h"
-#include "app/imap/ImapWire.h"
-#include "app/imap/InputBuffer.h"
-#include "app/imap/SecureTransport.h"
+#include "imap/ImapParser.h"
+#include "imap/ImapResponse.h"
+#include "imap/ImapWire.h"
+#include "imap/InputBuffer.h"
+#include "imap/SecureTransport.h"
 #include "platform/Tls.h"
 #include "platform/Transport.h"
 

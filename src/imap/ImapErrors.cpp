@@ -1,4 +1,4 @@
-#include "app/imap/ImapErrors.h"
+#include "imap/ImapErrors.h"
 
 namespace pw::imap {
 

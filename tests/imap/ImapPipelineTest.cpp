@@ -7,10 +7,10 @@
 
 #include "accounts/InboxMemory.h"
 #include "app/NewMailSignal.h"
-#include "app/imap/ImapClient.h"
-#include "app/imap/ImapErrors.h"
-#include "app/imap/ImapWire.h"
-#include "app/imap/ScriptedTransport.h"
+#include "imap/ImapClient.h"
+#include "imap/ImapErrors.h"
+#include "imap/ImapWire.h"
+#include "imap/ScriptedTransport.h"
 #include "platform/substitute/FakeRegistry.h"
 
 namespace pw {

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "app/imap/ImapClient.h"
-#include "app/imap/ImapErrors.h"
+#include "imap/ImapClient.h"
+#include "imap/ImapErrors.h"
 #include "platform/Transport.h"
 
 namespace pw {

@@ -1,9 +1,10 @@
-// The main window as the core drives it.
+// The main window as the core drives it: fmStart (app/) and its tray icon, window states and
+// menus (tray/) share it.
 #pragma once
 
 #include <string>
 
-#include "platform/WindowHandle.h"
+#include "common/WindowHandle.h"
 
 namespace pw {
 

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/imap/ImapParser.h"
+#include "imap/ImapParser.h"
 
 namespace pw::imap {
 namespace {

@@ -1,11 +1,11 @@
-#include "app/imap/ImapClient.h"
+#include "imap/ImapClient.h"
 
 #include <limits>
 
-#include "app/imap/ImapErrors.h"
-#include "app/imap/ImapSession.h"
-#include "app/imap/ImapWire.h"
-#include "core/Text.h"
+#include "imap/ImapErrors.h"
+#include "imap/ImapSession.h"
+#include "imap/ImapWire.h"
+#include "common/Text.h"
 
 namespace pw {
 namespace {

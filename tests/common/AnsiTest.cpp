@@ -1,4 +1,4 @@
-#include "core/Ansi.h"
+#include "common/Ansi.h"
 
 #include <gtest/gtest.h>
 
