@@ -5,7 +5,7 @@
 #include "app/AppForms.h"
 #include "app/FmStart.h"
 #include "notify/NewMailDialogs.h"
-#include "platform/ImapClientFactory.h"
+#include "imap/ImapClientFactory.h"
 #include "platform/win32/AboutWindow.h"
 #include "platform/win32/AccountDialogWindows.h"
 #include "common/AppError.h"

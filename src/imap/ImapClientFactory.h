@@ -1,0 +1,22 @@
+// Creates the application's IMAP component over the platform's sockets and TLS engine; the one
+// recipe for every platform, compiled where the program links its platform edge.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "common/ImapComponent.h"
+#include "imap/ImapClient.h"
+#include "platform/Tls.h"
+#include "platform/Transport.h"
+
+namespace pw {
+
+// The pump is served whenever a call waits on the network (see WaitPump).
+inline std::unique_ptr<ImapComponent> MakeImapClient(WaitPump pump = {}) {
+  return std::make_unique<ImapClient>([pump] { return MakeSocketTransport(pump); },
+                                      imap::ParserLimits{},
+                                      [](const std::string& host) { return MakeTlsEngine(host); });
+}
+
+}  // namespace pw
