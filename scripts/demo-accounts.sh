@@ -2,7 +2,9 @@
 # Seeds a Dovecot directory (scripts/dovecot.sh) and a Wine prefix with the demo mailboxes:
 # users with mail, some of it seen, some new, and the matching accounts in Postwacht's registry.
 #
-# Usage: demo-accounts.sh users <dovecot-dir>            add the users and their mail
+# Usage: demo-accounts.sh server <dovecot-dir>           a fresh server (new certificate) with
+#                                                       the users and their mail; prints its port
+#        demo-accounts.sh users <dovecot-dir>            add the users and their mail
 #        demo-accounts.sh registry <wineprefix> <port> [timer-ms]
 #                                                       write server and accounts for postwacht.exe
 # With DEMO_SICHERHEIT set ("STARTTLS" or "SSL/TLS") the server is "localhost" and is reached
@@ -32,6 +34,14 @@ scramble() {
 reg_escape() { local s=${1//\\/\\\\}; printf '%s' "${s//\"/\\\"}"; }
 
 case ${1:-} in
+  server)
+    dir=$2
+    "$here/dovecot.sh" wipe "$dir"
+    "$here/dovecot.sh" make-cert "$dir"
+    port=$("$here/dovecot.sh" start "$dir")
+    "$0" users "$dir"
+    echo "$port"
+    ;;
   users)
     dir=$2
     for a in "${accounts[@]}"; do
@@ -76,7 +86,7 @@ case ${1:-} in
     rm -f "$reg"
     ;;
   *)
-    sed -n '5,11p' "$0" >&2
+    sed -n '5,13p' "$0" >&2
     exit 2
     ;;
 esac

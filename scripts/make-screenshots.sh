@@ -103,10 +103,7 @@ crop_two() {
 
 echo "== demo mailboxes"
 rm -f "$work/sizes"
-"$scripts/dovecot.sh" wipe "$imap"
-"$scripts/dovecot.sh" make-cert "$imap"
-port=$("$scripts/dovecot.sh" start "$imap")
-"$scripts/demo-accounts.sh" users "$imap"
+port=$("$scripts/demo-accounts.sh" server "$imap")
 "$wine_run" reg delete "$key" /f >/dev/null 2>&1 || true
 "$scripts/demo-accounts.sh" registry "$WINEPREFIX" "$port" 60000
 # The main window at 400, 300 pixels (at 96 DPI), clear of Wine's tray window in the top left

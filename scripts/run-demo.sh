@@ -51,10 +51,7 @@ cat <<'TEXT'
 TEXT
 
 echo "== demo IMAP server"
-scripts/dovecot.sh wipe "$imap"
-scripts/dovecot.sh make-cert "$imap"
-port=$(scripts/dovecot.sh start "$imap")
-scripts/demo-accounts.sh users "$imap"
+port=$(scripts/demo-accounts.sh server "$imap")
 echo "   listening on 127.0.0.1:$port, STARTTLS (log: $imap/dovecot.log)"
 
 if [ -z "${DISPLAY:-}" ]; then

@@ -54,10 +54,7 @@ wait_for() {
 }
 
 echo "== demo server and accounts"
-"$scripts/dovecot.sh" wipe "$imap"
-"$scripts/dovecot.sh" make-cert "$imap"
-port=$("$scripts/dovecot.sh" start "$imap")
-"$scripts/demo-accounts.sh" users "$imap"
+port=$("$scripts/demo-accounts.sh" server "$imap")
 "$wine_run" reg delete "$key" /f >/dev/null 2>&1 || true
 "$scripts/demo-accounts.sh" registry "$WINEPREFIX" "$port" 60000
 
