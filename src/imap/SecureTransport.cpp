@@ -4,6 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "imap/CertificateNames.h"
 #include "imap/ServerSecurity.h"
 
 namespace pw::imap {
@@ -82,7 +83,7 @@ void SecureTransport::Verify(const TlsPeer& peer) {
                          " Fingerabdruck (SHA-256): " + FormatFingerprint(leaf));
     }
   }
-  if (!engine_->MatchesHost(peer.host)) {
+  if (!CertificateMatchesHost(engine_->LeafNames(), peer.host)) {
     throw TlsError(kTlsWrongHost,
                    "Das Zertifikat des Servers gilt nicht für den Namen " + peer.host + ".");
   }

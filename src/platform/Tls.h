@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/AppError.h"
 
@@ -27,6 +28,14 @@ inline AppError TlsError(std::int32_t number, std::string description) {
 
 using Sha256 = std::array<unsigned char, 32>;
 
+// The names a certificate is issued for, as the platform read them; imap/CertificateNames
+// decides whether they cover a host.
+struct CertificateNames {
+  std::vector<std::string> dnsNames;     // subjectAltName dNSName entries, UTF-8
+  std::vector<std::string> addresses;    // subjectAltName iPAddress entries, 4 or 16 bytes each
+  std::vector<std::string> commonNames;  // the subject's common names in their order, UTF-8
+};
+
 // One TLS client session, free of I/O: the caller feeds it what the server sent and sends what
 // it produces, so every wait stays under the caller's time limit. Failures raise
 // TlsError(kTlsFailed, …) with the library's reason in the description.
@@ -45,9 +54,8 @@ class TlsEngine {
   // Empty when the certificate chains to a root in the system's trust store and is within its
   // validity; otherwise the reason, for the error description. The host name is not part of it.
   virtual std::string ChainProblem() const = 0;
-  // Whether the certificate is issued for host (a DNS name, wildcards as RFC 6125 allows them,
-  // or an IPv4/IPv6 literal compared with the certificate's IP addresses).
-  virtual bool MatchesHost(const std::string& host) const = 0;
+  // The names of the server's own certificate.
+  virtual CertificateNames LeafNames() const = 0;
 
   // Seals plain text into records appended to `out`.
   virtual void Encrypt(std::string_view plain, std::string& out) = 0;

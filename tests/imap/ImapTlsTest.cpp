@@ -2,7 +2,7 @@
 // passes text through unchanged, so the scripted server sees every byte the client sends.
 #include <gtest/gtest.h>
 
-#include <set>
+#include <vector>
 
 #include "imap/ImapClient.h"
 #include "imap/ImapErrors.h"
@@ -21,7 +21,7 @@ constexpr char kWelcome[] = "<server hello>";
 struct FakeCertificate {
   Sha256 leaf{};
   std::string chainProblem;  // empty: trusted
-  std::set<std::string> hosts{"imap.example.org"};
+  CertificateNames names{{"imap.example.org"}, {}, {}};
 };
 
 class FakeEngine : public TlsEngine {
@@ -43,7 +43,7 @@ class FakeEngine : public TlsEngine {
   }
   Sha256 LeafSha256() const override { return cert_.leaf; }
   std::string ChainProblem() const override { return cert_.chainProblem; }
-  bool MatchesHost(const std::string& host) const override { return cert_.hosts.count(host) != 0; }
+  CertificateNames LeafNames() const override { return cert_.names; }
   void Encrypt(std::string_view plain, std::string& out) override { out += plain; }
   bool Decrypt(std::string& in, std::string& plain, std::string&) override {
     plain += in;

@@ -5,14 +5,17 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
+#include <vector>
 
 #include "TestEnv.h"
 #include "TestTrust.h"
+#include "common/AppError.h"
+#include "imap/CertificateNames.h"
 #include "imap/ImapClient.h"
 #include "imap/ImapErrors.h"
 #include "imap/ServerSecurity.h"
-#include "common/AppError.h"
 #include "platform/Tls.h"
 #include "platform/Transport.h"
 
@@ -133,15 +136,22 @@ TEST_F(TlsServer, EngineSpeaksImapAndDescribesTheCertificate) {
   TlsEngine& e = c.Engine();
   EXPECT_EQ(imap::FormatFingerprint(e.LeafSha256()), Fingerprint());
   EXPECT_NE(e.ChainProblem(), "") << "nobody trusts the test CA";
-  EXPECT_TRUE(e.MatchesHost("localhost"));
-  EXPECT_TRUE(e.MatchesHost("LocalHost"));
-  EXPECT_TRUE(e.MatchesHost("localhost."));
-  EXPECT_TRUE(e.MatchesHost("127.0.0.2"));
-  EXPECT_FALSE(e.MatchesHost("127.0.0.1"));
-  EXPECT_FALSE(e.MatchesHost("example.org"));
-  EXPECT_FALSE(e.MatchesHost("mail.localhost"));
-  EXPECT_FALSE(e.MatchesHost("::1"));
-  EXPECT_FALSE(e.MatchesHost(""));
+  const CertificateNames names = e.LeafNames();
+  EXPECT_EQ(names.dnsNames, std::vector<std::string>{"localhost"});
+  EXPECT_EQ(names.addresses, std::vector<std::string>{std::string("\x7f\0\0\x02", 4)});
+  EXPECT_EQ(names.commonNames, std::vector<std::string>{"localhost"});
+  const auto matches = [&](std::string_view host) {
+    return imap::CertificateMatchesHost(names, host);
+  };
+  EXPECT_TRUE(matches("localhost"));
+  EXPECT_TRUE(matches("LocalHost"));
+  EXPECT_TRUE(matches("localhost."));
+  EXPECT_TRUE(matches("127.0.0.2"));
+  EXPECT_FALSE(matches("127.0.0.1"));
+  EXPECT_FALSE(matches("example.org"));
+  EXPECT_FALSE(matches("mail.localhost"));
+  EXPECT_FALSE(matches("::1"));
+  EXPECT_FALSE(matches(""));
 }
 
 TEST_F(TlsServer, ChainToATrustedRootHasNoProblem) {

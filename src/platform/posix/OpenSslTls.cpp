@@ -1,9 +1,7 @@
 // The TLS engine of the Linux build: OpenSSL over memory BIOs, so the transport keeps the I/O
 // and its time limits.
-#include <arpa/inet.h>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
-#include <openssl/x509v3.h>
 #include <sys/stat.h>
 
 #include <climits>
@@ -11,7 +9,9 @@
 #include <mutex>
 #include <string>
 
+#include "imap/CertificateNames.h"
 #include "platform/Tls.h"
+#include "platform/posix/OpenSslNames.h"
 
 namespace pw {
 namespace {
@@ -27,12 +27,6 @@ namespace {
   ERR_clear_error();
   throw TlsError(kTlsFailed, "Der verschlüsselte Verbindungsaufbau (TLS) ist fehlgeschlagen: " +
                                  what + (reason.empty() ? "" : " (" + reason + ")"));
-}
-
-bool IsAddress(const std::string& host) {
-  unsigned char buffer[16];
-  return inet_pton(AF_INET, host.c_str(), buffer) == 1 ||
-         inet_pton(AF_INET6, host.c_str(), buffer) == 1;
 }
 
 // What the trusted roots are read from: the file and folder OpenSSL would load (named by
@@ -90,7 +84,7 @@ class OpenSslEngine : public TlsEngine {
     if (!fromServer_ || !toServer_) Fail("kein Speicher");
     SSL_set_bio(ssl_, fromServer_, toServer_);
     SSL_set_connect_state(ssl_);
-    if (!serverName.empty() && !IsAddress(serverName)) {
+    if (!serverName.empty() && !imap::IpLiteralBytes(serverName)) {
       SSL_set_tlsext_host_name(ssl_, serverName.c_str());
     }
   }
@@ -136,15 +130,9 @@ class OpenSslEngine : public TlsEngine {
            ").";
   }
 
-  bool MatchesHost(const std::string& host) const override {
+  CertificateNames LeafNames() const override {
     X509* leaf = SSL_get0_peer_certificate(ssl_);
-    if (!leaf || host.empty()) return false;
-    if (IsAddress(host)) return X509_check_ip_asc(leaf, host.c_str(), 0) == 1;
-    // "mail.example.org." is the same name written fully qualified.
-    std::string name = host.back() == '.' ? host.substr(0, host.size() - 1) : host;
-    if (name.empty()) return false;
-    return X509_check_host(leaf, name.data(), name.size(), X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS,
-                           nullptr) == 1;
+    return leaf ? CertificateNamesOf(leaf) : CertificateNames{};
   }
 
   void Encrypt(std::string_view plain, std::string& out) override {

@@ -11,30 +11,39 @@
 #include <cerrno>
 #include <chrono>
 
+#include "platform/SocketErrors.h"
+
 namespace pw {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-AppError ErrnoError(int code) {
+SocketCondition ConditionOf(int code) {
   switch (code) {
     case ETIMEDOUT:
-      return NetError(kNetTimedOut);
+      return SocketCondition::TimedOut;
     case ECONNREFUSED:
-      return NetError(kNetRefused);
+      return SocketCondition::Refused;
     case ENETUNREACH:
+      return SocketCondition::NetUnreachable;
     case EHOSTUNREACH:
+      return SocketCondition::HostUnreachable;
     case ENETDOWN:
+      return SocketCondition::NetDown;
     case EHOSTDOWN:
-      return NetError(kNetUnreachable);
+      return SocketCondition::HostDown;
     case ECONNRESET:
+      return SocketCondition::Reset;
     case ECONNABORTED:
+      return SocketCondition::Aborted;
     case EPIPE:
-      return NetError(kNetClosed);
+      return SocketCondition::Shutdown;
     default:
-      return NetError(kNetFailure, std::to_string(code));
+      return SocketCondition::Other;
   }
 }
+
+AppError ErrnoError(int code) { return SocketError(ConditionOf(code), code); }
 
 int MillisecondsLeft(Clock::time_point deadline) {
   auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());

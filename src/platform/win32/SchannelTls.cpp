@@ -1,12 +1,13 @@
-#include "platform/win32/SchannelTls.h"
-
+// The TLS engine over SSPI/Schannel: the handshake, the records and the buffers they pass in;
+// what the certificate is worth is SchannelVerifier's to say.
 #include <algorithm>
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
 #include <memory>
-#include <vector>
+#include <optional>
 
+#include "imap/CertificateNames.h"
+#include "platform/win32/SchannelVerifier.h"
 #include "platform/win32/Strconv.h"
 #include "platform/win32/Win32.h"
 
@@ -26,21 +27,11 @@
 namespace pw::win32 {
 namespace {
 
-// wininet.h's SECURITY_FLAG_IGNORE_CERT_CN_INVALID, the one flag needed from there: the host
-// name is checked by MatchesHost, not by the chain policy.
-constexpr DWORD kIgnoreCertNameInvalid = 0x00001000;
-
 // The content type of a TLS alert record (RFC 5246, 6.2.1).
 constexpr char kAlertRecord = 21;
 
 constexpr std::string_view kFailed =
     "Der verschlüsselte Verbindungsaufbau (TLS) ist fehlgeschlagen: ";
-
-std::string Hex(unsigned long code) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08lX", code);
-  return text;
-}
 
 // The reason of a failed SSPI call, in the words the user gets to read.
 AppError SspiError(const char* call, SECURITY_STATUS status) {
@@ -74,14 +65,14 @@ AppError SspiError(const char* call, SECURITY_STATUS status) {
       break;
   }
   return TlsError(kTlsFailed, std::string(kFailed) + reason + "(" + call + ": " +
-                                  Hex(static_cast<unsigned long>(status)) + ")");
+                                  HexCode(static_cast<unsigned long>(status)) + ")");
 }
 
 AppError Failure(const std::string& reason) {
   return TlsError(kTlsFailed, std::string(kFailed) + reason);
 }
 
-// Owners of what SSPI and CryptoAPI hand out.
+// Owners of what SSPI hands out.
 class Credentials {
  public:
   Credentials() { SecInvalidateHandle(&handle_); }
@@ -116,115 +107,6 @@ struct ContextBufferFree {
 };
 using ContextBuffer = std::unique_ptr<void, ContextBufferFree>;
 
-struct CertFree {
-  void operator()(const CERT_CONTEXT* p) const { CertFreeCertificateContext(p); }
-};
-using UniqueCert = std::unique_ptr<const CERT_CONTEXT, CertFree>;
-
-struct ChainFree {
-  void operator()(const CERT_CHAIN_CONTEXT* p) const { CertFreeCertificateChain(p); }
-};
-using UniqueChain = std::unique_ptr<const CERT_CHAIN_CONTEXT, ChainFree>;
-
-class ChainEngine {
- public:
-  // An engine of our own for each check rather than the process's default one: Wine (8) keeps
-  // the stores that the default engine opened first, so a root added later would not count.
-  // The size ends before Windows 7's exclusive-root fields, which Wine refuses; every Windows
-  // takes the shorter form.
-  ChainEngine() {
-    CERT_CHAIN_ENGINE_CONFIG config{};
-    config.cbSize = static_cast<DWORD>(offsetof(CERT_CHAIN_ENGINE_CONFIG, CycleDetectionModulus) +
-                                       sizeof config.CycleDetectionModulus);
-    if (!CertCreateCertificateChainEngine(&config, &engine_)) engine_ = nullptr;
-  }
-  ~ChainEngine() {
-    if (engine_ != nullptr) CertFreeCertificateChainEngine(engine_);
-  }
-  ChainEngine(const ChainEngine&) = delete;
-  ChainEngine& operator=(const ChainEngine&) = delete;
-  // nullptr (the default engine) when no own one could be made.
-  HCERTCHAINENGINE Get() const { return engine_; }
-
- private:
-  HCERTCHAINENGINE engine_ = nullptr;
-};
-
-struct LocalMemoryFree {
-  void operator()(void* p) const { LocalFree(p); }
-};
-template <typename T>
-using LocalMemory = std::unique_ptr<T, LocalMemoryFree>;
-
-// Lowered ASCII letters, everything else as it is; DNS names compare that way.
-std::string Lower(std::string_view s) {
-  std::string result(s);
-  for (char& c : result) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return result;
-}
-
-std::string_view WithoutTrailingDot(std::string_view s) {
-  if (!s.empty() && s.back() == '.') s.remove_suffix(1);
-  return s;
-}
-
-// A decoded structure from CryptDecodeObjectEx, or nullptr when the encoding is unusable.
-template <typename T>
-LocalMemory<T> Decode(const char* type, const CRYPT_DATA_BLOB& blob) {
-  void* decoded = nullptr;
-  DWORD size = 0;
-  if (!CryptDecodeObjectEx(X509_ASN_ENCODING, type, blob.pbData, blob.cbData,
-                           CRYPT_DECODE_ALLOC_FLAG, nullptr, &decoded, &size)) {
-    return nullptr;
-  }
-  return LocalMemory<T>(static_cast<T*>(decoded));
-}
-
-std::string ChainReason(DWORD error) {
-  const std::string code = " (" + Hex(error) + ").";
-  switch (error) {
-    case static_cast<DWORD>(CERT_E_UNTRUSTEDROOT):
-      return "Die ausstellende Zertifizierungsstelle ist nicht vertrauenswürdig" + code;
-    case static_cast<DWORD>(CERT_E_CHAINING):
-      return "Die Zertifikatskette reicht nicht bis zu einer vertrauenswürdigen "
-             "Stammzertifizierungsstelle" +
-             code;
-    case static_cast<DWORD>(CERT_E_EXPIRED):
-      return "Das Zertifikat ist abgelaufen oder noch nicht gültig" + code;
-    case static_cast<DWORD>(CERT_E_WRONG_USAGE):
-      return "Das Zertifikat ist nicht für Server bestimmt" + code;
-    case static_cast<DWORD>(TRUST_E_CERT_SIGNATURE):
-      return "Die Signatur des Zertifikats ist ungültig" + code;
-    case static_cast<DWORD>(TRUST_E_BASIC_CONSTRAINTS):
-      return "Ein Zertifikat der Kette darf keine Zertifikate ausstellen" + code;
-    default:
-      return "Das Zertifikat wurde nicht als vertrauenswürdig bestätigt" + code;
-  }
-}
-
-// The policy's error for a chain status that the policy let through. Wine 8's SSL and base
-// policies pass a partial chain (issuer unknown, CERT_TRUST_IS_PARTIAL_CHAIN) as trusted, where
-// Windows answers CERT_E_CHAINING; revocation bits stay out, as nothing checks revocation.
-DWORD ErrorPolicyMissed(DWORD trustErrors) {
-  if (trustErrors & CERT_TRUST_IS_NOT_SIGNATURE_VALID) {
-    return static_cast<DWORD>(TRUST_E_CERT_SIGNATURE);
-  }
-  if (trustErrors & CERT_TRUST_IS_UNTRUSTED_ROOT) return static_cast<DWORD>(CERT_E_UNTRUSTEDROOT);
-  if (trustErrors & (CERT_TRUST_IS_PARTIAL_CHAIN | CERT_TRUST_IS_CYCLIC)) {
-    return static_cast<DWORD>(CERT_E_CHAINING);
-  }
-  if (trustErrors & CERT_TRUST_IS_NOT_TIME_VALID) return static_cast<DWORD>(CERT_E_EXPIRED);
-  if (trustErrors & CERT_TRUST_IS_NOT_VALID_FOR_USAGE) {
-    return static_cast<DWORD>(CERT_E_WRONG_USAGE);
-  }
-  if (trustErrors & CERT_TRUST_INVALID_BASIC_CONSTRAINTS) {
-    return static_cast<DWORD>(TRUST_E_BASIC_CONSTRAINTS);
-  }
-  return 0;
-}
-
 // Refuses input that cannot be the start of a TLS record (RFC 8446, 5.1): content type 20-23,
 // version 3.x, at most 2^14 + 2048 bytes. Wine (8) reads any five bytes as a record header and
 // waits for the length they happen to spell, so a plain-text greeting would end in a time-out
@@ -252,7 +134,7 @@ class SchannelTls final : public TlsEngine {
  public:
   explicit SchannelTls(const std::string& serverName) {
     // SNI carries names only (RFC 6066, 3).
-    if (!serverName.empty() && !IpLiteralBytes(serverName)) target_ = Widen(serverName);
+    if (!serverName.empty() && !imap::IpLiteralBytes(serverName)) target_ = Widen(serverName);
     AcquireCredentials();
   }
 
@@ -272,43 +154,11 @@ class SchannelTls final : public TlsEngine {
   Sha256 LeafSha256() const override { return sha256_; }
 
   std::string ChainProblem() const override {
-    if (!leaf_) return "Der Server hat kein Zertifikat geschickt.";
-    CERT_CHAIN_PARA para{};
-    para.cbSize = sizeof para;
-    char serverAuth[] = szOID_PKIX_KP_SERVER_AUTH;
-    char* usages[] = {serverAuth};
-    para.RequestedUsage.dwType = USAGE_MATCH_TYPE_AND;
-    para.RequestedUsage.Usage.cUsageIdentifier = 1;
-    para.RequestedUsage.Usage.rgpszUsageIdentifier = usages;
-    const CERT_CHAIN_CONTEXT* chain = nullptr;
-    ChainEngine engine;
-    // The server's own intermediates come in the certificate's store; no revocation check (a
-    // mail check every few minutes should not wait on CRL servers).
-    if (!CertGetCertificateChain(engine.Get(), leaf_.get(), nullptr, leaf_->hCertStore, &para, 0,
-                                 nullptr, &chain)) {
-      return "Die Zertifikatskette ließ sich nicht bilden (" + Hex(GetLastError()) + ").";
-    }
-    UniqueChain owned(chain);
-    SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
-    ssl.cbSize = sizeof ssl;
-    ssl.dwAuthType = AUTHTYPE_SERVER;
-    ssl.fdwChecks = kIgnoreCertNameInvalid;
-    ssl.pwszServerName = nullptr;
-    CERT_CHAIN_POLICY_PARA policy{};
-    policy.cbSize = sizeof policy;
-    policy.pvExtraPolicyPara = &ssl;
-    CERT_CHAIN_POLICY_STATUS status{};
-    status.cbSize = sizeof status;
-    if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status)) {
-      return "Die Zertifikatskette ließ sich nicht prüfen (" + Hex(GetLastError()) + ").";
-    }
-    if (status.dwError != 0) return ChainReason(status.dwError);
-    DWORD missed = ErrorPolicyMissed(chain->TrustStatus.dwErrorStatus);
-    return missed == 0 ? std::string() : ChainReason(missed);
+    return verifier_ ? verifier_->ChainProblem() : "Der Server hat kein Zertifikat geschickt.";
   }
 
-  bool MatchesHost(const std::string& host) const override {
-    return leaf_ && CertificateMatchesHost(*leaf_, host);
+  CertificateNames LeafNames() const override {
+    return verifier_ ? verifier_->Names() : CertificateNames{};
   }
 
   void Encrypt(std::string_view plain, std::string& out) override {
@@ -480,7 +330,7 @@ class SchannelTls final : public TlsEngine {
     }
     if ((connection.dwProtocol & (SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT)) == 0) {
       throw Failure("Der Server beherrscht nur TLS-Versionen vor 1.2 (Protokoll " +
-                    Hex(connection.dwProtocol) + ").");
+                    HexCode(connection.dwProtocol) + ").");
     }
     QueryStreamSizes();
     const CERT_CONTEXT* remote = nullptr;
@@ -488,13 +338,14 @@ class SchannelTls final : public TlsEngine {
     if (status != SEC_E_OK || remote == nullptr) {
       throw SspiError("QueryContextAttributes(SECPKG_ATTR_REMOTE_CERT_CONTEXT)", status);
     }
-    leaf_.reset(remote);
+    UniqueCert leaf(remote);
     DWORD size = static_cast<DWORD>(sha256_.size());
-    if (!CryptHashCertificate2(L"SHA256", 0, nullptr, leaf_->pbCertEncoded, leaf_->cbCertEncoded,
+    if (!CryptHashCertificate2(L"SHA256", 0, nullptr, leaf->pbCertEncoded, leaf->cbCertEncoded,
                                sha256_.data(), &size) ||
         size != sha256_.size()) {
-      throw Failure("SHA-256 des Zertifikats nicht berechenbar (" + Hex(GetLastError()) + ").");
+      throw Failure("SHA-256 des Zertifikats nicht berechenbar (" + HexCode(GetLastError()) + ").");
     }
+    verifier_.emplace(std::move(leaf));
     open_ = true;
     return true;
   }
@@ -510,7 +361,7 @@ class SchannelTls final : public TlsEngine {
   Credentials credentials_;
   SecurityContext context_;
   SecPkgContext_StreamSizes sizes_{};
-  UniqueCert leaf_;
+  std::optional<SchannelVerifier> verifier_;
   Sha256 sha256_{};
   bool open_ = false;
   bool renegotiating_ = false;
@@ -518,84 +369,6 @@ class SchannelTls final : public TlsEngine {
 };
 
 }  // namespace
-
-bool CertNameMatches(std::string_view pattern, std::string_view host) {
-  std::string p = Lower(WithoutTrailingDot(pattern));
-  std::string h = Lower(WithoutTrailingDot(host));
-  if (p.empty() || h.empty()) return false;
-  if (p.compare(0, 2, "*.") != 0) return p == h;
-  // "*.example.org": the rest must itself hold a dot, so "*.org" covers nothing.
-  std::string_view rest = std::string_view(p).substr(1);
-  if (rest.find('.', 1) == std::string_view::npos || rest.find('*') != std::string_view::npos) {
-    return false;
-  }
-  std::size_t dot = h.find('.');
-  if (dot == 0 || dot == std::string::npos) return false;
-  return std::string_view(h).substr(dot) == rest;
-}
-
-bool CertificateMatchesHost(const CERT_CONTEXT& cert, std::string_view host) {
-  const CERT_INFO& info = *cert.pCertInfo;
-  LocalMemory<CERT_ALT_NAME_INFO> san;
-  if (const CERT_EXTENSION* ext =
-          CertFindExtension(szOID_SUBJECT_ALT_NAME2, info.cExtension, info.rgExtension)) {
-    san = Decode<CERT_ALT_NAME_INFO>(X509_ALTERNATE_NAME, ext->Value);
-  }
-  if (std::optional<std::string> ip = IpLiteralBytes(host)) {
-    // Addresses only against the SAN's iPAddress entries, never against a name.
-    if (!san) return false;
-    for (DWORD i = 0; i < san->cAltEntry; ++i) {
-      const CERT_ALT_NAME_ENTRY& e = san->rgAltEntry[i];
-      if (e.dwAltNameChoice == CERT_ALT_NAME_IP_ADDRESS && e.IPAddress.cbData == ip->size() &&
-          std::memcmp(e.IPAddress.pbData, ip->data(), ip->size()) == 0) {
-        return true;
-      }
-    }
-    return false;
-  }
-  bool anyDnsName = false;
-  if (san) {
-    for (DWORD i = 0; i < san->cAltEntry; ++i) {
-      const CERT_ALT_NAME_ENTRY& e = san->rgAltEntry[i];
-      if (e.dwAltNameChoice != CERT_ALT_NAME_DNS_NAME || e.pwszDNSName == nullptr) continue;
-      anyDnsName = true;
-      if (CertNameMatches(Narrow(e.pwszDNSName), host)) return true;
-    }
-  }
-  if (anyDnsName) return false;
-  // The common name counts only for a certificate without DNS names (RFC 6125, 6.4.4); of
-  // several, the last (most specific) one.
-  LocalMemory<CERT_NAME_INFO> subject = Decode<CERT_NAME_INFO>(X509_UNICODE_NAME, info.Subject);
-  if (!subject) return false;
-  const wchar_t* commonName = nullptr;
-  for (DWORD r = 0; r < subject->cRDN; ++r) {
-    const CERT_RDN& rdn = subject->rgRDN[r];
-    for (DWORD a = 0; a < rdn.cRDNAttr; ++a) {
-      const CERT_RDN_ATTR& attr = rdn.rgRDNAttr[a];
-      if (attr.pszObjId != nullptr && std::strcmp(attr.pszObjId, szOID_COMMON_NAME) == 0) {
-        commonName = reinterpret_cast<const wchar_t*>(attr.Value.pbData);
-      }
-    }
-  }
-  return commonName != nullptr && CertNameMatches(Narrow(commonName), host);
-}
-
-std::optional<std::string> IpLiteralBytes(std::string_view host) {
-  std::string text(host);
-  if (text.size() >= 2 && text.front() == '[' && text.back() == ']') {
-    text = text.substr(1, text.size() - 2);
-  }
-  in_addr v4{};
-  if (inet_pton(AF_INET, text.c_str(), &v4) == 1) {
-    return std::string(reinterpret_cast<const char*>(&v4), sizeof v4);
-  }
-  if (std::size_t zone = text.find('%'); zone != std::string::npos) text.resize(zone);
-  in6_addr v6{};
-  if (inet_pton(AF_INET6, text.c_str(), &v6) == 1) {
-    return std::string(reinterpret_cast<const char*>(&v6), sizeof v6);
-  }
-  return std::nullopt;
-}
 
 }  // namespace pw::win32
 

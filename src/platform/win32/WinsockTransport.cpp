@@ -4,6 +4,7 @@
 #include <climits>
 #include <mutex>
 
+#include "platform/SocketErrors.h"
 #include "platform/win32/Strconv.h"
 #include "platform/win32/Win32.h"
 
@@ -12,26 +13,34 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-AppError WinsockError(int code) {
+SocketCondition ConditionOf(int code) {
   switch (code) {
     case WSAETIMEDOUT:
-      return NetError(kNetTimedOut);
+      return SocketCondition::TimedOut;
     case WSAECONNREFUSED:
-      return NetError(kNetRefused);
+      return SocketCondition::Refused;
     case WSAENETUNREACH:
+      return SocketCondition::NetUnreachable;
     case WSAEHOSTUNREACH:
+      return SocketCondition::HostUnreachable;
     case WSAENETDOWN:
+      return SocketCondition::NetDown;
     case WSAEHOSTDOWN:
-      return NetError(kNetUnreachable);
+      return SocketCondition::HostDown;
     case WSAECONNRESET:
+      return SocketCondition::Reset;
     case WSAECONNABORTED:
+      return SocketCondition::Aborted;
     case WSAESHUTDOWN:
+      return SocketCondition::Shutdown;
     case WSAENETRESET:
-      return NetError(kNetClosed);
+      return SocketCondition::NetReset;
     default:
-      return NetError(kNetFailure, std::to_string(code));
+      return SocketCondition::Other;
   }
 }
+
+AppError WinsockError(int code) { return SocketError(ConditionOf(code), code); }
 
 // WSAStartup once per process; Winsock is left to the process end to clean up.
 void StartWinsock() {

@@ -1,0 +1,21 @@
+// The address literals the certificate rules read, against glibc's inet_pton.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+
+#include "support/AddressLiterals.h"
+
+namespace pw {
+namespace {
+
+TEST(AddressLiterals, ReadAsInetPtonReadsThem) {
+  test::ExpectAddressLiteralsReadAsTheSystemReadsThem([](const char* text) {
+    unsigned char bytes[16];
+    std::optional<std::string> result;
+    if (inet_pton(AF_INET, text, bytes) == 1) result.emplace(reinterpret_cast<char*>(bytes), 4);
+    if (inet_pton(AF_INET6, text, bytes) == 1) result.emplace(reinterpret_cast<char*>(bytes), 16);
+    return result;
+  });
+}
+
+}  // namespace
+}  // namespace pw
