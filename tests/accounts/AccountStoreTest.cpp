@@ -43,7 +43,7 @@ TEST_F(AccountStoreTest, HostileNamesNeverReachBeyondTheirOwnAccount) {
        {std::string(""), std::string("\\"), std::string("a\\b"), std::string("\\a"),
         std::string("a\\"), std::string("a\0b", 3), std::string(300, 'n'), std::string(256, 'n'),
         std::string("\xCE\xA9"), std::string("\xE4")}) {
-    EXPECT_FALSE(AccountStore::IsUsableName(name)) << name;
+    EXPECT_FALSE(accounts.IsUsableName(name)) << name;
     try {
       accounts.Write(name, "NT-USER", "x");
       ADD_FAILURE() << "written: " << name;
@@ -57,7 +57,7 @@ TEST_F(AccountStoreTest, HostileNamesNeverReachBeyondTheirOwnAccount) {
 
   // Dots are ordinary key names; the longest name the registry documents still works.
   for (const std::string& name : {std::string(".."), std::string("."), std::string(255, 'n')}) {
-    ASSERT_TRUE(AccountStore::IsUsableName(name));
+    ASSERT_TRUE(accounts.IsUsableName(name));
     accounts.Write(name, "PW", "x");
     EXPECT_EQ(accounts.List().size(), 2u) << name;
     accounts.Remove(name);

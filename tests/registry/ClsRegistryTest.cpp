@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <functional>
 
-#include "common/Ansi.h"
+#include "common/Windows1252.h"
 #include "common/AppError.h"
 #include "platform/substitute/FakeRegistry.h"
 #include "registry/clsRegistry.h"
