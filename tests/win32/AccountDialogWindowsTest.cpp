@@ -170,7 +170,7 @@ TEST_F(AccountDialogWindowsTest, AnAccountAddedThroughTheWindowLandsInTheRegistr
   const std::string key = "Wine Pr\xFC" "fung";
   const std::pair<const char*, std::string> expected[] = {
       {"NT-USER", std::string("m\xFCller")},
-      {"PW", To1252(Passwort::Umwandeln("Geheim ä1"))},
+      {"PW", Passwort::Speicherform("Geheim ä1")},
       {"Mail-Client-OL", "Falsch"},
       {"Mail-Client-TE", "Wahr"},
       {"Mail-Client-TE-Name", "B\xFCro TE"},
