@@ -16,8 +16,6 @@ constexpr char kSettingsPath[] = "Software\\VB and VBA Program Settings\\";
 
 }  // namespace
 
-// The section is opened below the application's key rather than in one path from the root:
-// the A functions refuse sub-paths beyond MAX_PATH, which a long section name would reach.
 std::string SettingsStore::GetSetting(const std::string& appName, const std::string& section,
                                       const std::string& key, const std::string& defaultValue) {
   return Get(appName, section, key, defaultValue, false);
@@ -39,6 +37,8 @@ void SettingsStore::SaveSettingBytes(const std::string& appName, const std::stri
   Save(appName, section, key, bytes, true);
 }
 
+// The section is opened below the application's key rather than in one path from the root:
+// the A functions refuse sub-paths beyond MAX_PATH, which a long section name would reach.
 std::string SettingsStore::Get(const std::string& appName, const std::string& section,
                                const std::string& key, const std::string& defaultValue,
                                bool bytes) {
