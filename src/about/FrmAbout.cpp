@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <exception>
 
-#include "common/Ansi.h"
-
 namespace pw {
 
 FrmAbout::FrmAbout(AboutViewFactory& views, AboutServices services, Timer& mainTimer2)
@@ -77,18 +75,18 @@ bool FrmAbout::GetKeyValue(RegistryApi& registry, HKey root, const std::string& 
   keyVal.clear();
   HKey key = 0;
   // Read access only: an ordinary user may not open HKEY_LOCAL_MACHINE keys for writing.
-  if (registry.RegOpenKeyExA(root, ToAnsi(keyName), 0, kKeyRead, &key) != kErrorSuccess) {
+  if (registry.RegOpenKeyExA(root, keyName, 0, kKeyRead, &key) != kErrorSuccess) {
     return false;
   }
   std::array<std::uint8_t, 1024> buffer{};
   std::uint32_t size = static_cast<std::uint32_t>(buffer.size());
   std::uint32_t type = kRegNone;
-  const long status = registry.RegQueryValueExA(key, ToAnsi(subKeyRef), &type, buffer.data(), &size);
+  const long status = registry.RegQueryValueExA(key, subKeyRef, &type, buffer.data(), &size);
   registry.RegCloseKey(key);
   // Empty data and anything but a string value fail the lookup: neither names a program.
   if (status != kErrorSuccess || size == 0 || size > buffer.size() || type != kRegSz) return false;
   if (buffer[size - 1] == 0) --size;
-  keyVal = FromAnsi(std::string(reinterpret_cast<const char*>(buffer.data()), size));
+  keyVal.assign(reinterpret_cast<const char*>(buffer.data()), size);
   return true;
 }
 

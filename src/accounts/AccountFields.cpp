@@ -7,18 +7,17 @@
 
 namespace pw {
 
-bool CanSaveAccount(const AccountFieldsView& fields) {
-  return AccountStore::IsUsableName(fields.AnzeigeName()) &&
-         Passwort::IsStorable(fields.Password());
+bool CanSaveAccount(AccountStore& accounts, const AccountFieldsView& fields) {
+  return accounts.IsUsableName(fields.AnzeigeName()) && Passwort::IsStorable(fields.Password());
 }
 
 bool SaveTypedAccount(AccountStore& accounts, const AccountFieldsView& fields) {
   // Refused names never reach the store; OK is disabled for them anyway.
-  if (!CanSaveAccount(fields)) return false;
+  if (!CanSaveAccount(accounts, fields)) return false;
   const std::string name = fields.AnzeigeName();
   try {
     accounts.Write(name, "NT-USER", fields.UserName());
-    accounts.Write(name, "PW", Passwort::Umwandeln(fields.Password()));
+    accounts.WritePassword(name, fields.Password());
     accounts.Write(name, "Mail-Client-OL", FlagText(fields.OptionOL()));
     accounts.Write(name, "Mail-Client-TE", FlagText(fields.OptionTE()));
     accounts.Write(name, "Mail-Client-TE-Name", fields.LinkName());

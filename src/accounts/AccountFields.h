@@ -10,7 +10,7 @@ namespace pw {
 
 // OK stays disabled while the display name or the password cannot be stored as typed (a
 // password with the character of code 3 would scramble to NUL and be cut short).
-bool CanSaveAccount(const AccountFieldsView& fields);
+bool CanSaveAccount(AccountStore& accounts, const AccountFieldsView& fields);
 
 // OK of both dialogs: writes "NT-USER", "PW" (scrambled), "Mail-Client-OL", "Mail-Client-TE"
 // and "Mail-Client-TE-Name" in that order under the typed display name. False, with nothing

@@ -4,10 +4,11 @@
 
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <string_view>
 
 #include "accounts/InboxMemory.h"
-#include "common/Ansi.h"
+#include "accounts/Passwort.h"
 #include "common/AppError.h"
 #include "common/Text.h"
 #include "registry/clsRegistry.h"
@@ -112,13 +113,13 @@ NumberText ReadNumber(const std::string& text, const char* source) {
 
 bool AccountStore::IsUsableName(const std::string& name) {
   // "\" would make a path of nested keys, NUL would end the name early, and a character outside
-  // the code page would turn into "?" and so name another account.
+  // the system's code page would turn into "?" and so name another account.
   if (name.empty() || name.find('\\') != std::string::npos ||
       name.find('\0') != std::string::npos) {
     return false;
   }
-  std::string ansi = ToAnsi(name);
-  return ansi.size() <= kMaxKeyName && FromAnsi(ansi) == name;
+  const std::optional<std::size_t> length = settings_.Api().CodePageLength(name);
+  return length && *length <= kMaxKeyName;
 }
 
 std::string AccountStore::Read(const std::string& name, const std::string& valueName,
@@ -131,6 +132,16 @@ void AccountStore::Write(const std::string& name, const std::string& valueName,
                          const std::string& text) {
   if (!IsUsableName(name)) RaiseUnusableName("SaveSetting");
   settings_.SaveSetting(kAccountsApp, name, valueName, text);
+}
+
+std::string AccountStore::ReadPassword(const std::string& name) {
+  if (!IsUsableName(name)) return {};
+  return Passwort::AusSpeicherform(settings_.GetSettingBytes(kAccountsApp, name, "PW", ""));
+}
+
+void AccountStore::WritePassword(const std::string& name, const std::string& password) {
+  if (!IsUsableName(name)) RaiseUnusableName("SaveSetting");
+  settings_.SaveSettingBytes(kAccountsApp, name, "PW", Passwort::Speicherform(password));
 }
 
 void AccountStore::Remove(const std::string& name) {
@@ -151,7 +162,7 @@ std::vector<std::string> AccountStore::List() {
 std::string FlagText(bool value) { return value ? "Wahr" : "Falsch"; }
 
 bool FlagFromText(const std::string& text) {
-  std::string upper = AnsiUpper(ToAnsi(Trim(text, kNumberBlanks)));
+  std::string upper = AsciiUpperCase(Trim(text, kNumberBlanks));
   if (upper == "WAHR" || upper == "TRUE") return true;
   if (upper == "FALSCH" || upper == "FALSE") return false;
   const NumberText number = ReadNumber(text, "FlagFromText");

@@ -23,6 +23,10 @@ class AccountStore {
   // Writes one value, creating the account's key; raises AppError on failure, and for a
   // display name that is empty or holds "\".
   void Write(const std::string& name, const std::string& valueName, const std::string& text);
+  // The password under "PW", stored scrambled (Passwort), empty when there is none; writing
+  // raises as Write does.
+  std::string ReadPassword(const std::string& name);
+  void WritePassword(const std::string& name, const std::string& password);
   // Deletes the account's key with its values; raises AppError when it does not exist.
   void Remove(const std::string& name);
   // The display names in the registry's enumeration order, through clsRegistry; raises
@@ -30,7 +34,7 @@ class AccountStore {
   std::vector<std::string> List();
 
   // A display name the store accepts as the key of exactly one account.
-  static bool IsUsableName(const std::string& name);
+  bool IsUsableName(const std::string& name);
 
  private:
   SettingsStore& settings_;

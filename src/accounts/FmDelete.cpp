@@ -48,7 +48,7 @@ void FmDelete::cmdOK_Click() {
   if (!view_) return;
   const std::string name = view_->AnzeigeName();
   // An empty name or one with "\" would reach the Benutzer key itself or a key below an account.
-  if (!AccountStore::IsUsableName(name)) {
+  if (!accounts_.IsUsableName(name)) {
     UpdateOk();
     return;
   }
@@ -71,7 +71,7 @@ void FmDelete::Schliessen() {
 }
 
 void FmDelete::UpdateOk() {
-  if (view_) view_->SetOkEnabled(AccountStore::IsUsableName(view_->AnzeigeName()));
+  if (view_) view_->SetOkEnabled(accounts_.IsUsableName(view_->AnzeigeName()));
 }
 
 }  // namespace pw

@@ -5,7 +5,6 @@
 #include <exception>
 
 #include "accounts/AccountFields.h"
-#include "accounts/Passwort.h"
 
 namespace pw {
 
@@ -59,13 +58,13 @@ void FmEdit::cmbAnzeigeName_Click() { cmbAnzeigeName_Change(); }
 void FmEdit::LoadAccount(const std::string& name) {
   // A name the store refuses names no account; it shows the empty fields without a lookup,
   // so that a name with "\" cannot show the values of a key nested below another account.
-  const bool usable = AccountStore::IsUsableName(name);
+  const bool usable = accounts_.IsUsableName(name);
   auto read = [&](const char* valueName, const char* defaultValue) {
     return usable ? accounts_.Read(name, valueName, defaultValue) : std::string(defaultValue);
   };
   try {
     view_->SetUserName(read("NT-USER", ""));
-    view_->SetPassword(Passwort::Umwandeln(read("PW", "")));
+    view_->SetPassword(usable ? accounts_.ReadPassword(name) : std::string());
     view_->SetOptionOL(FlagFromText(read("Mail-Client-OL", "Falsch")));
     view_->SetOptionTE(FlagFromText(read("Mail-Client-TE", "Falsch")));
     view_->SetLinkName(read("Mail-Client-TE-Name", ""));
@@ -96,7 +95,7 @@ void FmEdit::Schliessen() {
 }
 
 void FmEdit::UpdateOk() {
-  if (view_) view_->SetOkEnabled(CanSaveAccount(*view_));
+  if (view_) view_->SetOkEnabled(CanSaveAccount(accounts_, *view_));
 }
 
 }  // namespace pw

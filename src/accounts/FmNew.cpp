@@ -54,7 +54,7 @@ void FmNew::Schliessen() {
 }
 
 void FmNew::UpdateOk() {
-  if (view_) view_->SetOkEnabled(CanSaveAccount(*view_));
+  if (view_) view_->SetOkEnabled(CanSaveAccount(accounts_, *view_));
 }
 
 }  // namespace pw

@@ -15,4 +15,10 @@ std::string Umwandeln(const std::string& text);
 // outside the code page (stored as the scrambled "?").
 bool IsStorable(const std::string& password);
 
+// The stored "PW" of a password: the codes of Umwandeln's characters as bytes. The registry keeps
+// them as they are, whatever the system's code page, so that they read back as written.
+std::string Speicherform(const std::string& password);
+// The password of a stored "PW".
+std::string AusSpeicherform(const std::string& stored);
+
 }  // namespace pw::Passwort

@@ -3,10 +3,9 @@
 #include <exception>
 #include <new>
 
-#include "accounts/Passwort.h"
 #include "app/FmStart.h"
-#include "imap/ImapErrors.h"
 #include "common/AppError.h"
+#include "imap/ImapErrors.h"
 #include "platform/Tls.h"
 #include "platform/Transport.h"
 
@@ -52,7 +51,7 @@ bool FmStart::InWindow(int centreSeconds) const {
 bool FmStart::Login(const std::string& name) {
   s_.Imap1.SetTimeout(10000);
   std::string user = accounts_.Read(name, "NT-USER", "");
-  std::string password = Passwort::Umwandeln(accounts_.Read(name, "PW", ""));
+  std::string password = accounts_.ReadPassword(name);
 
   try {
     try {

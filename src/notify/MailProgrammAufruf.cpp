@@ -3,7 +3,6 @@
 
 #include <cstdint>
 
-#include "common/Ansi.h"
 #include "common/AppError.h"
 #include "common/Text.h"
 #include "registry/ScopedKey.h"
@@ -46,7 +45,7 @@ std::string AppPathBelow(RegistryApi& registry, HKey root, const std::string& pr
   }
   data.resize(size);
   data = data.substr(0, data.find('\0'));
-  return FromAnsi(std::string(Trim(data, " \"")));
+  return std::string(Trim(data, " \""));
 }
 
 }  // namespace
@@ -103,8 +102,8 @@ void MailProgrammAufruf::StartMailClient(const std::string& connectionName) {
       throw AppError(5, "StartMailClient",
                      "Ungültiger Verbindungsname: \"" + connectionName + "\"");
     }
-    std::string host = settings_.GetSetting("Mail Postwacht", "Server", "TerminalServer",
-                                            kDefaultTerminalServer);
+    std::string host =
+        settings_.GetSetting("Mail Postwacht", "Server", "TerminalServer", kDefaultTerminalServer);
     handle = windows_.FindWindowA(host + " - Terminal Server-Client (" + connectionName + ")");
     if (handle != 0) {
       windows_.BringWindowToTop(handle);

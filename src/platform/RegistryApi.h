@@ -1,7 +1,10 @@
-// The narrow (ANSI) registry calls the core needs. Names and data are Windows-1252 bytes.
+// The narrow (ANSI) registry calls the core needs, in UTF-8; the edge crosses to the system code
+// page.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace pw {
@@ -52,6 +55,9 @@ inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
 inline constexpr std::uint32_t kRegCreatedNewKey = 1;
 inline constexpr std::uint32_t kRegOpenedExistingKey = 2;
 
+// Names and string data are UTF-8 here. The edge passes them to the A functions in the system
+// code page, because what other programs and older versions stored is what those calls see; a
+// character the code page cannot hold arrives there as "?". Sizes and lengths count UTF-8 bytes.
 class RegistryApi {
  public:
   virtual ~RegistryApi() = default;
@@ -64,8 +70,8 @@ class RegistryApi {
                                 std::uint8_t* data, std::uint32_t* size) = 0;
   virtual long RegSetValueExA(HKey key, const std::string& valueName, std::uint32_t type,
                               const std::uint8_t* data, std::uint32_t size) = 0;
-  // *nameLength: buffer size in characters in, name length out (without NUL). A name that does
-  // not fit with its NUL answers 234 and leaves *nameLength as it was.
+  // *nameLength: buffer size in, name length out (without NUL). A name that does not fit with
+  // its NUL answers 234 and leaves *nameLength as it was.
   virtual long RegEnumKeyExA(HKey key, std::uint32_t index, char* name,
                              std::uint32_t* nameLength) = 0;
   virtual long RegEnumValueA(HKey key, std::uint32_t index, char* name,
@@ -73,6 +79,17 @@ class RegistryApi {
   virtual long RegDeleteKeyA(HKey key, const std::string& subKey) = 0;
   virtual long RegDeleteValueA(HKey key, const std::string& valueName) = 0;
   virtual long RegCloseKey(HKey key) = 0;
+
+  // The value calls with the data's bytes handed to the A functions and back exactly as they are,
+  // whatever the type: for data whose bytes the program fixes itself. The value name is UTF-8.
+  virtual long RegQueryValueBytesA(HKey key, const std::string& valueName, std::uint32_t* type,
+                                   std::uint8_t* data, std::uint32_t* size) = 0;
+  virtual long RegSetValueBytesA(HKey key, const std::string& valueName, std::uint32_t type,
+                                 const std::uint8_t* data, std::uint32_t size) = 0;
+
+  // The length in bytes a name takes in the system code page, or nothing when it would not
+  // come back unchanged from there (a character the code page cannot hold).
+  virtual std::optional<std::size_t> CodePageLength(const std::string& text) = 0;
 };
 
 }  // namespace pw

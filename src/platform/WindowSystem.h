@@ -10,7 +10,7 @@ namespace pw {
 class WindowSystem {
  public:
   virtual ~WindowSystem() = default;
-  // FindWindowA with no class; 0 when none.
+  // FindWindowA with no class; 0 when none. Titles and class names are UTF-8.
   virtual WindowHandle FindWindowA(const std::string& title) = 0;
   virtual bool BringWindowToTop(WindowHandle window) = 0;
   // GetTopWindow(no parent) and GetWindow(handle, GW_HWNDNEXT); 0 at the end.

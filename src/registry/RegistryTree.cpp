@@ -13,8 +13,9 @@ long DeleteKeyTree(RegistryApi& api, HKey parent, const std::string& path) {
   long status = api.RegOpenKeyExA(parent, subKey, 0, kKeyRead, key.out());
   if (status != kErrorSuccess) return status;
   for (;;) {
-    // Index 0 every time: each pass deletes the first subkey.
-    char name[512];
+    // Index 0 every time: each pass deletes the first subkey. A key name of 256 code-page bytes
+    // can take three times as many in UTF-8.
+    char name[1024];
     std::uint32_t length = sizeof(name);
     status = api.RegEnumKeyExA(key.get(), 0, name, &length);
     if (status != kErrorSuccess) break;

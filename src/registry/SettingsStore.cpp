@@ -1,7 +1,6 @@
 // The settings store over the narrow registry calls: one key per application, one per section.
 #include "registry/SettingsStore.h"
 
-#include "common/Ansi.h"
 #include "common/AppError.h"
 #include "registry/RegistryTree.h"
 #include "registry/ScopedKey.h"
@@ -17,56 +16,80 @@ constexpr char kSettingsPath[] = "Software\\VB and VBA Program Settings\\";
 
 }  // namespace
 
-// The section is opened below the application's key rather than in one path from the root:
-// the A functions refuse sub-paths beyond MAX_PATH, which a long section name would reach.
 std::string SettingsStore::GetSetting(const std::string& appName, const std::string& section,
                                       const std::string& key, const std::string& defaultValue) {
-  if (appName.empty() || section.empty()) return defaultValue;
-  ScopedKey app(api_);
-  if (api_.RegOpenKeyExA(kHkeyCurrentUser, kSettingsPath + ToAnsi(appName), 0, kKeyRead,
-                         app.out()) != kErrorSuccess) {
-    return defaultValue;
-  }
-  ScopedKey sectionKey(api_);
-  if (api_.RegOpenKeyExA(app.get(), ToAnsi(section), 0, kKeyQueryValue, sectionKey.out()) !=
-      kErrorSuccess) {
-    return defaultValue;
-  }
-  const std::string name = ToAnsi(key);
-  std::uint32_t type = 0;
-  std::uint32_t size = 0;
-  if (api_.RegQueryValueExA(sectionKey.get(), name, &type, nullptr, &size) != kErrorSuccess ||
-      (type != kRegSz && type != kRegExpandSz)) {
-    return defaultValue;
-  }
-  std::string data(size, '\0');
-  if (size > 0 &&
-      api_.RegQueryValueExA(sectionKey.get(), name, &type,
-                            reinterpret_cast<std::uint8_t*>(data.data()), &size) != kErrorSuccess) {
-    return defaultValue;
-  }
-  // The text ends at its NUL; data written without one keeps every byte.
-  data.resize(size);
-  return FromAnsi(data.substr(0, data.find('\0')));
+  return Get(appName, section, key, defaultValue, false);
+}
+
+std::string SettingsStore::GetSettingBytes(const std::string& appName, const std::string& section,
+                                           const std::string& key,
+                                           const std::string& defaultValue) {
+  return Get(appName, section, key, defaultValue, true);
 }
 
 void SettingsStore::SaveSetting(const std::string& appName, const std::string& section,
                                 const std::string& key, const std::string& value) {
+  Save(appName, section, key, value, false);
+}
+
+void SettingsStore::SaveSettingBytes(const std::string& appName, const std::string& section,
+                                     const std::string& key, const std::string& bytes) {
+  Save(appName, section, key, bytes, true);
+}
+
+// The section is opened below the application's key rather than in one path from the root:
+// the A functions refuse sub-paths beyond MAX_PATH, which a long section name would reach.
+std::string SettingsStore::Get(const std::string& appName, const std::string& section,
+                               const std::string& key, const std::string& defaultValue,
+                               bool bytes) {
+  if (appName.empty() || section.empty()) return defaultValue;
+  ScopedKey app(api_);
+  if (api_.RegOpenKeyExA(kHkeyCurrentUser, kSettingsPath + appName, 0, kKeyRead, app.out()) !=
+      kErrorSuccess) {
+    return defaultValue;
+  }
+  ScopedKey sectionKey(api_);
+  if (api_.RegOpenKeyExA(app.get(), section, 0, kKeyQueryValue, sectionKey.out()) !=
+      kErrorSuccess) {
+    return defaultValue;
+  }
+  const std::string& name = key;
+  auto query = [&](std::uint8_t* data, std::uint32_t* size, std::uint32_t* type) {
+    return bytes ? api_.RegQueryValueBytesA(sectionKey.get(), name, type, data, size)
+                 : api_.RegQueryValueExA(sectionKey.get(), name, type, data, size);
+  };
+  std::uint32_t type = 0;
+  std::uint32_t size = 0;
+  if (query(nullptr, &size, &type) != kErrorSuccess || (type != kRegSz && type != kRegExpandSz)) {
+    return defaultValue;
+  }
+  std::string data(size, '\0');
+  if (size > 0 &&
+      query(reinterpret_cast<std::uint8_t*>(data.data()), &size, &type) != kErrorSuccess) {
+    return defaultValue;
+  }
+  // The text ends at its NUL; data written without one keeps every byte.
+  data.resize(size);
+  return data.substr(0, data.find('\0'));
+}
+
+void SettingsStore::Save(const std::string& appName, const std::string& section,
+                         const std::string& key, const std::string& value, bool bytes) {
   if (appName.empty() || section.empty()) RaiseInvalid("SaveSetting");
   ScopedKey app(api_);
-  if (api_.RegCreateKeyExA(kHkeyCurrentUser, kSettingsPath + ToAnsi(appName), 0, kKeyCreateSubKey,
+  if (api_.RegCreateKeyExA(kHkeyCurrentUser, kSettingsPath + appName, 0, kKeyCreateSubKey,
                            app.out(), nullptr) != kErrorSuccess) {
     RaiseInvalid("SaveSetting");
   }
   ScopedKey sectionKey(api_);
-  if (api_.RegCreateKeyExA(app.get(), ToAnsi(section), 0, kKeySetValue, sectionKey.out(),
-                           nullptr) != kErrorSuccess) {
+  if (api_.RegCreateKeyExA(app.get(), section, 0, kKeySetValue, sectionKey.out(), nullptr) !=
+      kErrorSuccess) {
     RaiseInvalid("SaveSetting");
   }
-  const std::string text = ToAnsi(value);
-  if (api_.RegSetValueExA(sectionKey.get(), ToAnsi(key), kRegSz,
-                          reinterpret_cast<const std::uint8_t*>(text.c_str()),
-                          static_cast<std::uint32_t>(text.size() + 1)) != kErrorSuccess) {
+  const auto* data = reinterpret_cast<const std::uint8_t*>(value.c_str());
+  const auto size = static_cast<std::uint32_t>(value.size() + 1);
+  if ((bytes ? api_.RegSetValueBytesA(sectionKey.get(), key, kRegSz, data, size)
+             : api_.RegSetValueExA(sectionKey.get(), key, kRegSz, data, size)) != kErrorSuccess) {
     RaiseInvalid("SaveSetting");
   }
 }
@@ -74,9 +97,9 @@ void SettingsStore::SaveSetting(const std::string& appName, const std::string& s
 void SettingsStore::DeleteSetting(const std::string& appName, const std::string& section) {
   if (appName.empty() || section.empty()) RaiseInvalid("DeleteSetting");
   ScopedKey app(api_);
-  if (api_.RegOpenKeyExA(kHkeyCurrentUser, kSettingsPath + ToAnsi(appName), 0, kKeyRead,
-                         app.out()) != kErrorSuccess ||
-      DeleteKeyTree(api_, app.get(), ToAnsi(section)) != kErrorSuccess) {
+  if (api_.RegOpenKeyExA(kHkeyCurrentUser, kSettingsPath + appName, 0, kKeyRead, app.out()) !=
+          kErrorSuccess ||
+      DeleteKeyTree(api_, app.get(), section) != kErrorSuccess) {
     RaiseInvalid("DeleteSetting");
   }
 }
@@ -86,11 +109,10 @@ void SettingsStore::DeleteSetting(const std::string& appName, const std::string&
   if (appName.empty() || section.empty()) RaiseInvalid("DeleteSetting");
   ScopedKey app(api_);
   ScopedKey sectionKey(api_);
-  if (api_.RegOpenKeyExA(kHkeyCurrentUser, kSettingsPath + ToAnsi(appName), 0, kKeyRead,
-                         app.out()) != kErrorSuccess ||
-      api_.RegOpenKeyExA(app.get(), ToAnsi(section), 0, kKeySetValue, sectionKey.out()) !=
+  if (api_.RegOpenKeyExA(kHkeyCurrentUser, kSettingsPath + appName, 0, kKeyRead, app.out()) !=
           kErrorSuccess ||
-      api_.RegDeleteValueA(sectionKey.get(), ToAnsi(key)) != kErrorSuccess) {
+      api_.RegOpenKeyExA(app.get(), section, 0, kKeySetValue, sectionKey.out()) != kErrorSuccess ||
+      api_.RegDeleteValueA(sectionKey.get(), key) != kErrorSuccess) {
     RaiseInvalid("DeleteSetting");
   }
 }

@@ -7,8 +7,8 @@
 
 namespace pw {
 
-// Texts are UTF-8 here and Windows-1252 in the registry. Application names may hold "\"
-// ("Mail Postwacht\Benutzer").
+// Texts are UTF-8 here and in the system code page in the registry. Application names may hold
+// "\" ("Mail Postwacht\Benutzer").
 class SettingsStore {
  public:
   explicit SettingsStore(RegistryApi& api) : api_(api) {}
@@ -19,6 +19,12 @@ class SettingsStore {
   // Creates missing keys and writes a REG_SZ value; raises AppError on failure.
   void SaveSetting(const std::string& appName, const std::string& section, const std::string& key,
                    const std::string& value);
+  // The same for a value whose bytes the program fixes itself: they are stored and read back as
+  // they are, past the code page (only names are crossed).
+  std::string GetSettingBytes(const std::string& appName, const std::string& section,
+                              const std::string& key, const std::string& defaultValue);
+  void SaveSettingBytes(const std::string& appName, const std::string& section,
+                        const std::string& key, const std::string& bytes);
   // Removes the section's key with all its values; raises AppError when it does not exist.
   void DeleteSetting(const std::string& appName, const std::string& section);
   // Removes one value of the section; raises AppError when it does not exist.
@@ -28,6 +34,11 @@ class SettingsStore {
   RegistryApi& Api() { return api_; }
 
  private:
+  std::string Get(const std::string& appName, const std::string& section, const std::string& key,
+                  const std::string& defaultValue, bool bytes);
+  void Save(const std::string& appName, const std::string& section, const std::string& key,
+            const std::string& value, bool bytes);
+
   RegistryApi& api_;
 };
 

@@ -3,7 +3,6 @@
 
 #include <array>
 
-#include "common/Ansi.h"
 #include "common/AppError.h"
 #include "common/Text.h"
 #include "registry/ScopedKey.h"
@@ -18,7 +17,6 @@ namespace {
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 bool EndsWithSeparator(const std::string& path) { return !path.empty() && path.back() == '\\'; }
-
 
 [[noreturn]] void RaiseTypeMismatch() { throw AppError(13, "setValue", "Typen unverträglich"); }
 
@@ -96,7 +94,7 @@ void clsRegistry::Key(const std::string& path) {
 void clsRegistry::KeyExists(bool /*dummy*/) { Raise(7, "keyExists", ""); }
 
 HKey clsRegistry::getRoot(const std::string& name) const {
-  std::string upper = AnsiUpper(ToAnsi(name));
+  std::string upper = AsciiUpperCase(name);
   for (const RootName& entry : kRoots) {
     if (upper == entry.name) return entry.root;
   }
@@ -108,8 +106,7 @@ HKey clsRegistry::OpenKey(const std::string& path) {
   if (separator == std::string::npos) return getRoot(path);
   HKey root = getRoot(path.substr(0, separator));
   HKey key = 0;
-  long status =
-      api_.RegOpenKeyExA(root, ToAnsi(path.substr(separator + 1)), 0, kKeyAllAccess, &key);
+  long status = api_.RegOpenKeyExA(root, path.substr(separator + 1), 0, kKeyAllAccess, &key);
   if (status != kErrorSuccess) {
     Raise(4, "OpenKey",
           "Kann Schlüssel nicht öffnen " + Quoted(path) + ", Error # " + std::to_string(status));
@@ -134,7 +131,7 @@ Collection clsRegistry::regEnum() {
       key.Close();
       Raise(8, "regEnum", "Kann Schlüssel nicht lesen " + Quoted(key_));
     }
-    names.Add(FromAnsi(buffer.substr(0, length)));
+    names.Add(buffer.substr(0, length));
   }
   return names;
 }
@@ -144,7 +141,7 @@ std::string clsRegistry::getValue() {
   std::size_t separator = key_.rfind('\\');
   if (separator == std::string::npos) Raise(2, "getValue", "Ungültiger Schlüssel: " + Quoted(key_));
   ScopedKey key(api_, OpenKey(key_.substr(0, separator)));
-  const std::string name = ToAnsi(key_.substr(separator + 1));
+  const std::string name = key_.substr(separator + 1);
 
   // A zero-size buffer (not a null one) answers ERROR_MORE_DATA with the type and size, or 0
   // for empty data.
@@ -158,7 +155,7 @@ std::string clsRegistry::getValue() {
       std::string data(size, '\0');
       status = api_.RegQueryValueExA(key.get(), name, &type,
                                      reinterpret_cast<std::uint8_t*>(data.data()), &size);
-      if (status == kErrorSuccess && size > 0) text = FromAnsi(data.substr(0, size - 1));
+      if (status == kErrorSuccess && size > 0) text = data.substr(0, size - 1);
     } else if (type == kRegBinary) {
       std::string data(size, '\0');
       status = api_.RegQueryValueExA(key.get(), name, &type,
@@ -186,7 +183,7 @@ bool clsRegistry::setValue(const std::string& strStore, std::int32_t regType) {
   std::size_t separator = key_.rfind('\\');
   if (separator == std::string::npos) Raise(2, "setValue", "Ungültiger Schlüssel: " + Quoted(key_));
   const std::string keyPath = key_.substr(0, separator);
-  const std::string name = ToAnsi(key_.substr(separator + 1));
+  const std::string name = key_.substr(separator + 1);
 
   long status = kErrorSuccess;
   HKey handle = 0;
@@ -196,7 +193,7 @@ bool clsRegistry::setValue(const std::string& strStore, std::int32_t regType) {
   } else {
     if (!autoCreate_ && !KeyExists()) Raise(5, "setValue", "Schlüssel wird nicht angelegt");
     HKey root = OpenKey(keyPath.substr(0, rootEnd));
-    status = api_.RegCreateKeyExA(root, ToAnsi(keyPath.substr(rootEnd + 1)), 0,
+    status = api_.RegCreateKeyExA(root, keyPath.substr(rootEnd + 1), 0,
                                   kKeyCreateSubKey | kKeySetValue, &handle, nullptr);
   }
   if (handle == 0) {
@@ -212,8 +209,7 @@ bool clsRegistry::setValue(const std::string& strStore, std::int32_t regType) {
   };
   switch (regType) {
     case 1: {
-      std::string text = ToAnsi(strStore);
-      status = write(kRegSz, text, text.size() + 1);
+      status = write(kRegSz, strStore, strStore.size() + 1);
       break;
     }
     case 3: {
@@ -246,7 +242,7 @@ std::int32_t clsRegistry::delKey() {
   std::size_t separator = key_.rfind('\\');
   if (separator == std::string::npos) Raise(2, "delKey", "Ungültiger Schlüssel!");
   ScopedKey parent(api_, OpenKey(key_.substr(0, separator)));
-  const std::string name = ToAnsi(key_.substr(separator + 1));
+  const std::string name = key_.substr(separator + 1);
   long status = deletesKey ? api_.RegDeleteKeyA(parent.get(), name)
                            : api_.RegDeleteValueA(parent.get(), name);
   parent.Close();

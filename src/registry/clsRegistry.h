@@ -10,7 +10,7 @@
 
 namespace pw {
 
-// Paths and texts are UTF-8; they cross to the registry in Windows-1252. Every operation opens
+// Paths and texts are UTF-8; the platform crosses them to its code page. Every operation opens
 // what it needs and closes it again before it returns or raises. Errors are AppError with the
 // number 0x80040200 + code, the operation as source and a German description.
 class clsRegistry {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "common/WindowHandle.h"
 
@@ -23,14 +24,19 @@ struct TrayData {
   std::uint32_t uFlags = 0;
   std::uint32_t uCallbackMessage = 0;
   IconHandle hIcon = 0;
-  // Windows-1252 bytes: text, NUL, blanks up to 64; a longer text is cut at 64 and loses its NUL.
-  std::array<char, kTipFieldSize> szTip{};
+  // UTF-8; the platform lays it into the 64-byte field in its code page (TipField).
+  std::string tip;
 };
 
-// Stores text + NUL left-aligned in the 64-byte tip field.
+using TipFieldBytes = std::array<char, kTipFieldSize>;
+
 void SetTip(TrayData& data, const std::string& text);
 
-// The tip as the shell shows it: up to the first NUL, at most 63 characters, as UTF-8.
-std::string ShownTip(const TrayData& data);
+// The tip field for a tip in the system code page: text, NUL, blanks up to 64; a longer text is
+// cut at 64 bytes and loses its NUL.
+TipFieldBytes TipField(std::string_view codePageText);
+
+// The tip as the shell shows it from the field: up to the first NUL, at most 63 bytes.
+std::string ShownTipBytes(const TipFieldBytes& field);
 
 }  // namespace pw

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "common/Ansi.h"
 #include "platform/substitute/FakeAboutView.h"
 #include "platform/substitute/FakeDialogs.h"
 #include "platform/substitute/FakeRegistry.h"

@@ -5,7 +5,7 @@
 
 #include "accounts/AccountStore.h"
 #include "accounts/Passwort.h"
-#include "common/Ansi.h"
+#include "common/Windows1252.h"
 #include "platform/substitute/FakeRegistry.h"
 
 namespace pw {
@@ -86,7 +86,7 @@ TEST_F(AccountCompatibility, AStoredPasswordKeepsEveryByteItWasWrittenWith) {
   for (int code = 0; code < 256; ++code) {
     if (code != 3) password.push_back(static_cast<char>(code));
   }
-  password = FromAnsi(password);
+  password = From1252(password);
   accounts.Write("Alle", "PW", Passwort::Umwandeln(password));
   // What reaches the registry is every code but NUL, each once, and the terminating NUL.
   std::string stored =

@@ -4,7 +4,7 @@
 
 #include "accounts/AccountStore.h"
 #include "accounts/Passwort.h"
-#include "common/Ansi.h"
+#include "common/Windows1252.h"
 #include "platform/substitute/FakeAccountDialogViews.h"
 #include "platform/substitute/FakeRegistry.h"
 #include "platform/substitute/FakeTimers.h"
@@ -34,8 +34,8 @@ class AccountDialogsTest : public ::testing::Test {
     return store.Read(name, valueName, "<absent>");
   }
   void Seed(const std::string& name, const std::string& valueName, const std::string& text) {
-    registry.SeedValue(kHkeyCurrentUser, std::string(kBenutzer) + "\\" + ToAnsi(name),
-                       ToAnsi(valueName), kRegSz, ToAnsi(text) + '\0');
+    registry.SeedValue(kHkeyCurrentUser, std::string(kBenutzer) + "\\" + To1252(name),
+                       To1252(valueName), kRegSz, To1252(text) + '\0');
   }
   void SeedAccount(const std::string& name, const std::string& user, const std::string& pw,
                    const std::string& ol, const std::string& te, const std::string& link) {

@@ -43,7 +43,7 @@ TEST_F(AccountStoreTest, HostileNamesNeverReachBeyondTheirOwnAccount) {
        {std::string(""), std::string("\\"), std::string("a\\b"), std::string("\\a"),
         std::string("a\\"), std::string("a\0b", 3), std::string(300, 'n'), std::string(256, 'n'),
         std::string("\xCE\xA9"), std::string("\xE4")}) {
-    EXPECT_FALSE(AccountStore::IsUsableName(name)) << name;
+    EXPECT_FALSE(accounts.IsUsableName(name)) << name;
     try {
       accounts.Write(name, "NT-USER", "x");
       ADD_FAILURE() << "written: " << name;
@@ -57,12 +57,55 @@ TEST_F(AccountStoreTest, HostileNamesNeverReachBeyondTheirOwnAccount) {
 
   // Dots are ordinary key names; the longest name the registry documents still works.
   for (const std::string& name : {std::string(".."), std::string("."), std::string(255, 'n')}) {
-    ASSERT_TRUE(AccountStore::IsUsableName(name));
+    ASSERT_TRUE(accounts.IsUsableName(name));
     accounts.Write(name, "PW", "x");
     EXPECT_EQ(accounts.List().size(), 2u) << name;
     accounts.Remove(name);
     EXPECT_EQ(hive.Dump(kHkeyCurrentUser), before);
   }
+}
+
+// Windows-1251 as far as these tests need it: the Cyrillic letters at 0xC0-0xFF.
+FakeRegistry::UpperHalf Cyrillic() {
+  FakeRegistry::UpperHalf half{};
+  for (std::size_t i = 0; i < half.size(); ++i) {
+    half[i] = static_cast<char32_t>(i < 0x40 ? 0x80 + i : 0x410 + (i - 0x40));
+  }
+  return half;
+}
+
+std::string Repeated(const std::string& text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += text;
+  return out;
+}
+
+TEST_F(AccountStoreTest, NamesAreMeasuredAndCheckedInTheSystemCodePage) {
+  // 255 umlauts are 510 bytes of UTF-8 but 255 of the code page, where the limit counts.
+  EXPECT_TRUE(accounts.IsUsableName(Repeated("ä", 255)));
+  EXPECT_FALSE(accounts.IsUsableName(Repeated("ä", 256)));
+  EXPECT_FALSE(accounts.IsUsableName("Анна"));
+
+  hive.SetCodePage(Cyrillic());
+  EXPECT_FALSE(accounts.IsUsableName("Müller"));
+  EXPECT_TRUE(accounts.IsUsableName(Repeated("я", 255)));
+  EXPECT_FALSE(accounts.IsUsableName(Repeated("я", 256)));
+  accounts.Write("Анна", "NT-USER", "Главбух");
+  EXPECT_EQ(hive.ValueData(kHkeyCurrentUser, kBenutzer + "\\\xC0\xED\xED\xE0", "NT-USER"),
+            "\xC3\xEB\xE0\xE2\xE1\xF3\xF5" + std::string(1, '\0'));
+  EXPECT_EQ(accounts.Read("АННА", "NT-USER", ""), "Главбух");
+  EXPECT_EQ(accounts.List(), std::vector<std::string>{"Анна"});
+}
+
+TEST_F(AccountStoreTest, TheScrambledPasswordKeepsItsWindows1252BytesUnderAnyCodePage) {
+  hive.SetCodePage(Cyrillic());
+  accounts.WritePassword("Анна", "Geheim 1ä");
+  // The codes as a system with code page 1252 stores them; as text, "ç" would become "?".
+  EXPECT_EQ(hive.ValueData(kHkeyCurrentUser, kBenutzer + "\\\xC0\xED\xED\xE0", "PW"),
+            std::string("Dfkfjn#2\xE7", 10));
+  EXPECT_EQ(accounts.ReadPassword("Анна"), "Geheim 1ä");
+  EXPECT_EQ(accounts.ReadPassword("Niemand"), "");
+  EXPECT_EQ(accounts.ReadPassword("a\\b"), "");
 }
 
 TEST_F(AccountStoreTest, FlagTextReadsTheWordsAndNumbersOfABoolean) {

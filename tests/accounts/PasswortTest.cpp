@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "accounts/Passwort.h"
-#include "common/Ansi.h"
+#include "common/Windows1252.h"
 
 namespace pw {
 namespace {
@@ -21,9 +21,9 @@ TEST(Passwort, TradesNeighboursInGroupsOfFour) {
 
 TEST(Passwort, EveryCodeOfThePageComesBackAndKeepsItsLength) {
   for (int code = 0; code < 256; ++code) {
-    const std::string ch = FromAnsi(std::string(1, static_cast<char>(code)));
+    const std::string ch = From1252(std::string(1, static_cast<char>(code)));
     const std::string scrambled = Passwort::Umwandeln(ch);
-    EXPECT_EQ(ToAnsi(scrambled), std::string(1, static_cast<char>(code ^ 3))) << code;
+    EXPECT_EQ(To1252(scrambled), std::string(1, static_cast<char>(code ^ 3))) << code;
     EXPECT_EQ(Passwort::Umwandeln(scrambled), ch) << code;
   }
   // The bytes Windows-1252 leaves undefined travel as U+0081 ... like the others.

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "common/Windows1252.h"
 #include "contract/ContractRegistry.h"
-#include "common/Ansi.h"
 #include "registry/RegistryTree.h"
 
 namespace pw {
@@ -92,12 +92,12 @@ class RegistryContract : public ::testing::Test {
 };
 
 TEST_F(RegistryContract, KeyNamesIgnoreCaseAndKeepTheCaseFirstWritten) {
-  EXPECT_EQ(Make(ToAnsi("Müller"), true), static_cast<long>(kRegCreatedNewKey));
-  EXPECT_EQ(Make(ToAnsi("MÜLLER"), true), static_cast<long>(kRegOpenedExistingKey));
-  EXPECT_EQ(Make(ToAnsi("œuvre ÿ šž")), kErrorSuccess);
-  EXPECT_EQ(OpenStatus(ToAnsi("ŒUVRE Ÿ ŠŽ")), kErrorSuccess);
-  EXPECT_EQ(OpenStatus(ToAnsi("müller\\")), kErrorSuccess);
-  EXPECT_EQ(SubKeys(base_), (std::vector<std::string>{ToAnsi("Müller"), ToAnsi("œuvre ÿ šž")}));
+  EXPECT_EQ(Make("Müller", true), static_cast<long>(kRegCreatedNewKey));
+  EXPECT_EQ(Make("MÜLLER", true), static_cast<long>(kRegOpenedExistingKey));
+  EXPECT_EQ(Make("œuvre ÿ šž"), kErrorSuccess);
+  EXPECT_EQ(OpenStatus("ŒUVRE Ÿ ŠŽ"), kErrorSuccess);
+  EXPECT_EQ(OpenStatus("müller\\"), kErrorSuccess);
+  EXPECT_EQ(SubKeys(base_), (std::vector<std::string>{"Müller", "œuvre ÿ šž"}));
 }
 
 TEST_F(RegistryContract, PathsSkipDoubledSeparatorsButNotALeadingOne) {
@@ -128,12 +128,12 @@ TEST_F(RegistryContract, EmptySubPathOpensTheRootItselfButANewHandleOtherwise) {
 }
 
 TEST_F(RegistryContract, SubkeysComeInAlphabeticalOrderWithoutRegardToCase) {
-  for (const char* name : {"zz", "b", "Zeta", "\xE4pfel", "Ab", "~", "1", "@home", "\x80uro", "A",
-                           " x", "\xC4rger", "\xD6l"}) {
+  for (const char* name :
+       {"zz", "b", "Zeta", "äpfel", "Ab", "~", "1", "@home", "€uro", "A", " x", "Ärger", "Öl"}) {
     ASSERT_EQ(Make(name), kErrorSuccess) << name;
   }
-  std::vector<std::string> expected = {" x", "1", "@home",    "A",        "Ab",    "b",      "Zeta",
-                                       "zz", "~", "\xE4pfel", "\xC4rger", "\xD6l", "\x80uro"};
+  std::vector<std::string> expected = {" x", "1", "@home", "A",     "Ab", "b",   "Zeta",
+                                       "zz", "~", "äpfel", "Ärger", "Öl", "€uro"};
   EXPECT_EQ(SubKeys(base_), expected);
   EXPECT_EQ(SubKeys(base_), expected) << "an unchanged key enumerates the same way again";
 }
@@ -185,21 +185,40 @@ TEST_F(RegistryContract, StringValuesKeepEveryByte) {
   std::string all;
   for (int code = 1; code < 256; ++code) all.push_back(static_cast<char>(code));
   all.push_back('\0');
-  ASSERT_EQ(Set(base_, "all", kRegSz, all), kErrorSuccess);
+  // Past the code page, through the byte calls: every byte as it was.
+  ASSERT_EQ(api_->RegSetValueBytesA(base_, "bytes", kRegSz,
+                                    reinterpret_cast<const std::uint8_t*>(all.data()),
+                                    static_cast<std::uint32_t>(all.size())),
+            kErrorSuccess);
+  std::string back(all.size(), '#');
+  std::uint32_t size = static_cast<std::uint32_t>(back.size());
   std::uint32_t type = 0;
-  EXPECT_EQ(Get(base_, "all", &type), all);
+  EXPECT_EQ(api_->RegQueryValueBytesA(base_, "bytes", &type,
+                                      reinterpret_cast<std::uint8_t*>(back.data()), &size),
+            kErrorSuccess);
+  EXPECT_EQ(back.substr(0, size), all);
   EXPECT_EQ(type, kRegSz);
 
-  // The queries getValue makes: a zero-size buffer, then one that is too small.
+  // As text, on a system with code page 1252: every character it holds, in UTF-8 both ways.
+  const std::string text = From1252(all);
+  ASSERT_EQ(Set(base_, "all", kRegSz, text), kErrorSuccess);
+  type = 0;
+  EXPECT_EQ(Get(base_, "all", &type), text);
+  EXPECT_EQ(type, kRegSz);
+  EXPECT_EQ(Get(base_, "bytes"), text);
+
+  // The queries getValue makes: a zero-size buffer, then one that is too small. Sizes count
+  // the UTF-8 bytes.
+  const auto textSize = static_cast<std::uint32_t>(text.size());
   std::uint8_t buffer[4] = {'#', '#', '#', '#'};
-  std::uint32_t size = 0;
+  size = 0;
   type = 0;
   EXPECT_EQ(api_->RegQueryValueExA(base_, "all", &type, buffer, &size), kErrorMoreData);
-  EXPECT_EQ(size, 256u);
+  EXPECT_EQ(size, textSize);
   EXPECT_EQ(type, kRegSz);
   size = 3;
   EXPECT_EQ(api_->RegQueryValueExA(base_, "all", &type, buffer, &size), kErrorMoreData);
-  EXPECT_EQ(size, 256u);
+  EXPECT_EQ(size, textSize);
   EXPECT_EQ(buffer[0], '#') << "a buffer that is too small stays untouched";
 
   ASSERT_EQ(Set(base_, "empty", kRegSz, ""), kErrorSuccess);

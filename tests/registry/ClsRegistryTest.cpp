@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <functional>
 
-#include "common/Ansi.h"
 #include "common/AppError.h"
 #include "platform/substitute/FakeRegistry.h"
 #include "registry/clsRegistry.h"

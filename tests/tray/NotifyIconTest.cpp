@@ -1,21 +1,24 @@
-#include "tray/NotifyIcon.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "common/Ansi.h"
+#include "common/Windows1252.h"
 #include "platform/substitute/FakeEventLoop.h"
 #include "platform/substitute/FakeMainWindow.h"
 #include "platform/substitute/FakeTimers.h"
 #include "platform/substitute/FakeTrayShell.h"
+#include "tray/NotifyIcon.h"
 
 namespace pw {
 namespace {
 
-std::string Field(const TrayData& d) { return std::string(d.szTip.begin(), d.szTip.end()); }
+// The field as a system with code page 1252 lays the tip into it.
+std::string Field(const TrayData& d) {
+  const TipFieldBytes field = TipField1252(d);
+  return std::string(field.begin(), field.end());
+}
 
 TEST(TrayTip, ShortTextIsFollowedByNulAndBlanks) {
   TrayData d;
@@ -43,14 +46,14 @@ TEST(TrayTip, SixtyFourAndMoreAreCutAndLoseTheNul) {
 TEST(TrayTip, UmlautsTakeOneByteOfTheAnsiCodePage) {
   TrayData d;
   SetTip(d, "Neue Nachricht für Müller!");
-  EXPECT_EQ(Field(d).substr(0, 27), ToAnsi("Neue Nachricht für Müller!") + '\0');
+  EXPECT_EQ(Field(d).substr(0, 27), To1252("Neue Nachricht für Müller!") + '\0');
   EXPECT_EQ(ShownTip(d), "Neue Nachricht für Müller!");
   // 63 umlauts still fit with their NUL: the field counts bytes of the code page, not UTF-8.
   std::string umlauts;
   for (int i = 0; i < 63; ++i) umlauts += "ä";
   SetTip(d, umlauts);
-  EXPECT_EQ(d.szTip[62], '\xE4');
-  EXPECT_EQ(d.szTip[63], '\0');
+  EXPECT_EQ(Field(d)[62], '\xE4');
+  EXPECT_EQ(Field(d)[63], '\0');
 }
 
 TEST(TrayTip, LongDisplayNameLosesTheExclamationMark) {

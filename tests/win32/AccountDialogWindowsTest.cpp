@@ -9,7 +9,7 @@
 #include "accounts/AccountDialogs.h"
 #include "accounts/AccountStore.h"
 #include "accounts/Passwort.h"
-#include "common/Ansi.h"
+#include "common/Windows1252.h"
 #include "platform/substitute/FakeTimers.h"
 #include "platform/win32/AccountDialogWindows.h"
 #include "platform/win32/Strconv.h"
@@ -65,11 +65,11 @@ class AccountDialogWindowsTest : public ::testing::Test {
   void SetUp() override {
     PW_REQUIRE_DISPLAY();
     timer2_->SetInterval(60000);
-    for (const char* name : kNames) DeleteAccount(ToAnsi(name));
+    for (const char* name : kNames) DeleteAccount(To1252(name));
   }
   void TearDown() override {
     dialogs_.reset();
-    for (const char* name : kNames) DeleteAccount(ToAnsi(name));
+    for (const char* name : kNames) DeleteAccount(To1252(name));
   }
 
   HWND Find(const char* caption) { return FindWindowW(L"#32770", Widen(caption).c_str()); }
@@ -170,7 +170,7 @@ TEST_F(AccountDialogWindowsTest, AnAccountAddedThroughTheWindowLandsInTheRegistr
   const std::string key = "Wine Pr\xFC" "fung";
   const std::pair<const char*, std::string> expected[] = {
       {"NT-USER", std::string("m\xFCller")},
-      {"PW", ToAnsi(Passwort::Umwandeln("Geheim ä1"))},
+      {"PW", Passwort::Speicherform("Geheim ä1")},
       {"Mail-Client-OL", "Falsch"},
       {"Mail-Client-TE", "Wahr"},
       {"Mail-Client-TE-Name", "B\xFCro TE"},

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <utility>
 
-#include "common/Ansi.h"
 #include "common/Text.h"
+#include "common/Windows1252.h"
 
 namespace pw {
 namespace {
@@ -46,23 +46,20 @@ bool IsStringType(std::uint32_t type) {
 // Windows keeps subkeys sorted by their names in upper case, compared as UTF-16 code units
 // (the hive's index order, which RegEnumKeyEx walks). Wine lower-cases instead, so the two
 // differ for [ \ ] ^ _ ` and a few letters of the upper half; this follows Windows.
-char16_t UpperUnit(unsigned char code) {
-  char32_t c = AnsiChar(code);
-  if ((c >= U'a' && c <= U'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) c -= 0x20;
-  // Upper-case partners outside that pattern: µ ÿ œ š ž ƒ.
+char16_t UpperUnit(char32_t c) {
+  if ((c >= U'a' && c <= U'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) ||
+      (c >= 0x430 && c <= 0x44F)) {
+    c -= 0x20;
+  } else if (c >= 0x450 && c <= 0x45F) {
+    c -= 0x50;
+  }
+  // Upper-case partners outside those patterns: µ ÿ œ š ž ƒ.
   constexpr std::pair<char32_t, char32_t> kOthers[] = {
       {0xB5, 0x39C}, {0xFF, 0x178}, {0x153, 0x152}, {0x161, 0x160}, {0x17E, 0x17D}, {0x192, 0x191}};
   for (auto [lower, upper] : kOthers) {
     if (c == lower) c = upper;
   }
   return static_cast<char16_t>(c);
-}
-
-std::u16string SortKey(const std::string& ansi) {
-  std::u16string key;
-  key.reserve(ansi.size());
-  for (char c : ansi) key.push_back(UpperUnit(static_cast<unsigned char>(c)));
-  return key;
 }
 
 // Splits a sub-path as Windows does: separators in a row or at the end count once.
@@ -100,6 +97,9 @@ bool IsRoot(HKey key) { return key >= kHkeyClassesRoot && key <= kHkeyDynData; }
 }  // namespace
 
 FakeRegistry::FakeRegistry() {
+  for (std::size_t i = 0; i < upperHalf_.size(); ++i) {
+    upperHalf_[i] = Cp1252Char(static_cast<unsigned char>(0x80 + i));
+  }
   for (HKey root : {kHkeyClassesRoot, kHkeyCurrentUser, kHkeyLocalMachine, kHkeyUsers,
                     kHkeyCurrentConfig, kHkeyDynData}) {
     auto node = std::make_shared<Node>();
@@ -112,6 +112,37 @@ FakeRegistry::FakeRegistry() {
 }
 
 FakeRegistry::~FakeRegistry() = default;
+
+char32_t FakeRegistry::CharOf(unsigned char code) const {
+  return code < 0x80 ? code : upperHalf_[code - 0x80];
+}
+
+std::string FakeRegistry::ToCodePage(std::string_view utf8) {
+  std::string out;
+  for (char32_t c : DecodeUtf8(utf8)) {
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+      continue;
+    }
+    auto it = std::find(upperHalf_.begin(), upperHalf_.end(), c);
+    out.push_back(it == upperHalf_.end() ? '?'
+                                         : static_cast<char>(0x80 + (it - upperHalf_.begin())));
+  }
+  return out;
+}
+
+std::string FakeRegistry::FromCodePage(std::string_view bytes) {
+  std::u32string text;
+  for (char c : bytes) text.push_back(CharOf(static_cast<unsigned char>(c)));
+  return EncodeUtf8(text);
+}
+
+std::u16string FakeRegistry::SortKey(const std::string& name) const {
+  std::u16string key;
+  key.reserve(name.size());
+  for (char c : name) key.push_back(UpperUnit(CharOf(static_cast<unsigned char>(c))));
+  return key;
+}
 
 long FakeRegistry::Resolve(HKey key, std::shared_ptr<Node>* node, std::uint32_t* access) const {
   if (auto it = roots_.find(key); it != roots_.end()) {
@@ -169,7 +200,7 @@ HKey FakeRegistry::NewHandle(std::shared_ptr<Node> node, std::uint32_t access) {
   return handle;
 }
 
-FakeRegistry::Value* FakeRegistry::FindValue(Node& node, const std::string& name) {
+FakeRegistry::Value* FakeRegistry::FindValue(Node& node, const std::string& name) const {
   std::u16string key = SortKey(name);
   for (Value& v : node.values) {
     if (v.sortKey == key) return &v;
@@ -177,8 +208,8 @@ FakeRegistry::Value* FakeRegistry::FindValue(Node& node, const std::string& name
   return nullptr;
 }
 
-long FakeRegistry::RegOpenKeyExA(HKey root, const std::string& subKey, std::uint32_t /*options*/,
-                                 std::uint32_t access, HKey* result) {
+long FakeRegistry::AnsiOpenKey(HKey root, const std::string& subKey, std::uint32_t /*options*/,
+                               std::uint32_t access, HKey* result) {
   if (result == nullptr) return kErrorInvalidParameter;
   *result = 0;
   std::shared_ptr<Node> node;
@@ -201,8 +232,8 @@ long FakeRegistry::RegOpenKeyExA(HKey root, const std::string& subKey, std::uint
   return kErrorSuccess;
 }
 
-long FakeRegistry::RegCreateKeyExA(HKey root, const std::string& subKey, std::uint32_t /*options*/,
-                                   std::uint32_t access, HKey* result, std::uint32_t* disposition) {
+long FakeRegistry::AnsiCreateKey(HKey root, const std::string& subKey, std::uint32_t /*options*/,
+                                 std::uint32_t access, HKey* result, std::uint32_t* disposition) {
   if (result == nullptr) return kErrorInvalidParameter;
   *result = 0;
   std::shared_ptr<Node> node;
@@ -227,8 +258,8 @@ long FakeRegistry::RegCreateKeyExA(HKey root, const std::string& subKey, std::ui
   return kErrorSuccess;
 }
 
-long FakeRegistry::RegQueryValueExA(HKey key, const std::string& valueName, std::uint32_t* type,
-                                    std::uint8_t* data, std::uint32_t* size) {
+long FakeRegistry::AnsiQueryValue(HKey key, const std::string& valueName, std::uint32_t* type,
+                                  std::uint8_t* data, std::uint32_t* size) {
   std::shared_ptr<Node> node;
   std::uint32_t access = 0;
   if (long status = Resolve(key, &node, &access); status != kErrorSuccess) return status;
@@ -256,8 +287,8 @@ long FakeRegistry::RegQueryValueExA(HKey key, const std::string& valueName, std:
   return kErrorSuccess;
 }
 
-long FakeRegistry::RegSetValueExA(HKey key, const std::string& valueName, std::uint32_t type,
-                                  const std::uint8_t* data, std::uint32_t size) {
+long FakeRegistry::AnsiSetValue(HKey key, const std::string& valueName, std::uint32_t type,
+                                const std::uint8_t* data, std::uint32_t size) {
   std::shared_ptr<Node> node;
   std::uint32_t access = 0;
   if (long status = Resolve(key, &node, &access); status != kErrorSuccess) return status;
@@ -278,8 +309,8 @@ long FakeRegistry::RegSetValueExA(HKey key, const std::string& valueName, std::u
   return kErrorSuccess;
 }
 
-long FakeRegistry::RegEnumKeyExA(HKey key, std::uint32_t index, char* name,
-                                 std::uint32_t* nameLength) {
+long FakeRegistry::AnsiEnumKey(HKey key, std::uint32_t index, char* name,
+                               std::uint32_t* nameLength) {
   std::shared_ptr<Node> node;
   std::uint32_t access = 0;
   if (long status = Resolve(key, &node, &access); status != kErrorSuccess) return status;
@@ -293,7 +324,7 @@ long FakeRegistry::RegEnumKeyExA(HKey key, std::uint32_t index, char* name,
   return kErrorSuccess;
 }
 
-long FakeRegistry::RegEnumValueA(HKey key, std::uint32_t index, char* name,
+long FakeRegistry::AnsiEnumValue(HKey key, std::uint32_t index, char* name,
                                  std::uint32_t* nameLength) {
   std::shared_ptr<Node> node;
   std::uint32_t access = 0;
@@ -315,7 +346,7 @@ long FakeRegistry::RegEnumValueA(HKey key, std::uint32_t index, char* name,
   return kErrorSuccess;
 }
 
-long FakeRegistry::RegDeleteKeyA(HKey key, const std::string& subKey) {
+long FakeRegistry::AnsiDeleteKey(HKey key, const std::string& subKey) {
   std::shared_ptr<Node> node;
   std::uint32_t access = 0;
   if (long status = Resolve(key, &node, &access); status != kErrorSuccess) return status;
@@ -337,7 +368,7 @@ long FakeRegistry::RegDeleteKeyA(HKey key, const std::string& subKey) {
   return kErrorSuccess;
 }
 
-long FakeRegistry::RegDeleteValueA(HKey key, const std::string& valueName) {
+long FakeRegistry::AnsiDeleteValue(HKey key, const std::string& valueName) {
   std::shared_ptr<Node> node;
   std::uint32_t access = 0;
   if (long status = Resolve(key, &node, &access); status != kErrorSuccess) return status;

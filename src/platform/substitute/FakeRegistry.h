@@ -1,6 +1,7 @@
 // An in-memory registry that answers the narrow registry calls with the statuses Windows gives.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -9,32 +10,28 @@
 #include <string>
 #include <vector>
 
-#include "platform/RegistryApi.h"
+#include "platform/AnsiRegistry.h"
 
 namespace pw {
 
-// Names, paths and data are Windows-1252 bytes, as at the real A functions. Helper paths are
-// separated by "\" and are relative to a predefined root.
-class FakeRegistry : public RegistryApi {
+// The calls take UTF-8 and cross it to a single-byte code page as a Windows system would:
+// Windows-1252 unless a test sets another. The helpers below take and give the code page's
+// bytes, as the A functions store them. Helper paths are separated by "\" and are relative to
+// a predefined root.
+class FakeRegistry : public AnsiRegistry {
  public:
+  // The characters of the codes 0x80-0xFF.
+  using UpperHalf = std::array<char32_t, 128>;
+
   FakeRegistry();
   ~FakeRegistry() override;
   FakeRegistry(const FakeRegistry&) = delete;
   FakeRegistry& operator=(const FakeRegistry&) = delete;
 
-  long RegOpenKeyExA(HKey root, const std::string& subKey, std::uint32_t options,
-                     std::uint32_t access, HKey* result) override;
-  long RegCreateKeyExA(HKey root, const std::string& subKey, std::uint32_t options,
-                       std::uint32_t access, HKey* result, std::uint32_t* disposition) override;
-  long RegQueryValueExA(HKey key, const std::string& valueName, std::uint32_t* type,
-                        std::uint8_t* data, std::uint32_t* size) override;
-  long RegSetValueExA(HKey key, const std::string& valueName, std::uint32_t type,
-                      const std::uint8_t* data, std::uint32_t size) override;
-  long RegEnumKeyExA(HKey key, std::uint32_t index, char* name, std::uint32_t* nameLength) override;
-  long RegEnumValueA(HKey key, std::uint32_t index, char* name, std::uint32_t* nameLength) override;
-  long RegDeleteKeyA(HKey key, const std::string& subKey) override;
-  long RegDeleteValueA(HKey key, const std::string& valueName) override;
   long RegCloseKey(HKey key) override;
+
+  // Makes the registry behave as under another system code page from here on.
+  void SetCodePage(const UpperHalf& upperHalf) { upperHalf_ = upperHalf; }
 
   // Handles handed out and not closed yet; predefined roots are not counted.
   std::size_t OpenHandleCount() const { return handles_.size(); }
@@ -57,6 +54,22 @@ class FakeRegistry : public RegistryApi {
   // Every key and value below a root, one line each, in enumeration order: for comparing the
   // whole hive before and after an operation.
   std::string Dump(HKey root) const;
+
+ protected:
+  std::string ToCodePage(std::string_view utf8) override;
+  std::string FromCodePage(std::string_view bytes) override;
+  long AnsiOpenKey(HKey root, const std::string& subKey, std::uint32_t options,
+                   std::uint32_t access, HKey* result) override;
+  long AnsiCreateKey(HKey root, const std::string& subKey, std::uint32_t options,
+                     std::uint32_t access, HKey* result, std::uint32_t* disposition) override;
+  long AnsiQueryValue(HKey key, const std::string& valueName, std::uint32_t* type,
+                      std::uint8_t* data, std::uint32_t* size) override;
+  long AnsiSetValue(HKey key, const std::string& valueName, std::uint32_t type,
+                    const std::uint8_t* data, std::uint32_t size) override;
+  long AnsiEnumKey(HKey key, std::uint32_t index, char* name, std::uint32_t* nameLength) override;
+  long AnsiEnumValue(HKey key, std::uint32_t index, char* name, std::uint32_t* nameLength) override;
+  long AnsiDeleteKey(HKey key, const std::string& subKey) override;
+  long AnsiDeleteValue(HKey key, const std::string& valueName) override;
 
  private:
   struct Value {
@@ -86,9 +99,12 @@ class FakeRegistry : public RegistryApi {
   std::shared_ptr<Node> FindOrCreate(HKey root, const std::string& path);
   bool WriteDenied(const Node& node) const;
   HKey NewHandle(std::shared_ptr<Node> node, std::uint32_t access);
-  static Value* FindValue(Node& node, const std::string& name);
+  Value* FindValue(Node& node, const std::string& name) const;
+  std::u16string SortKey(const std::string& name) const;
+  char32_t CharOf(unsigned char code) const;
   static void DumpNode(const Node& node, const std::string& path, std::string* out);
 
+  UpperHalf upperHalf_;
   std::map<HKey, std::shared_ptr<Node>> roots_;
   std::map<HKey, Handle> handles_;
   HKey nextHandle_ = 0x1000;

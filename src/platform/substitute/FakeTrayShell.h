@@ -4,10 +4,17 @@
 #include <optional>
 #include <vector>
 
+#include "common/Windows1252.h"
 #include "platform/TrayShell.h"
 #include "tray/TrayData.h"
 
 namespace pw {
+
+// The tip field as a Windows with code page 1252 fills it, and the tip the shell shows from there.
+inline TipFieldBytes TipField1252(const TrayData& data) { return TipField(To1252(data.tip)); }
+inline std::string ShownTip(const TrayData& data) {
+  return From1252(ShownTipBytes(TipField1252(data)));
+}
 
 class FakeTrayShell : public TrayShell {
  public:

@@ -1,6 +1,7 @@
 // advapi32's registry A functions behind RegistryApi; pw::HKey carries the HKEY's bits.
 #include "platform/win32/Win32Registry.h"
 
+#include "platform/win32/Strconv.h"
 #include "platform/win32/Win32.h"
 
 namespace pw::win32 {
@@ -28,17 +29,16 @@ HKey FromHkey(HKEY key) {
 
 }  // namespace
 
-long Win32Registry::RegOpenKeyExA(HKey root, const std::string& subKey, std::uint32_t options,
-                                  std::uint32_t access, HKey* result) {
+long Win32Registry::AnsiOpenKey(HKey root, const std::string& subKey, std::uint32_t options,
+                                std::uint32_t access, HKey* result) {
   HKEY out = nullptr;
   LONG status = ::RegOpenKeyExA(ToHkey(root), subKey.c_str(), options, access, &out);
   *result = status == ERROR_SUCCESS ? FromHkey(out) : 0;
   return status;
 }
 
-long Win32Registry::RegCreateKeyExA(HKey root, const std::string& subKey, std::uint32_t options,
-                                    std::uint32_t access, HKey* result,
-                                    std::uint32_t* disposition) {
+long Win32Registry::AnsiCreateKey(HKey root, const std::string& subKey, std::uint32_t options,
+                                  std::uint32_t access, HKey* result, std::uint32_t* disposition) {
   HKEY out = nullptr;
   DWORD disp = 0;
   char noClass[] = "";
@@ -49,8 +49,8 @@ long Win32Registry::RegCreateKeyExA(HKey root, const std::string& subKey, std::u
   return status;
 }
 
-long Win32Registry::RegQueryValueExA(HKey key, const std::string& valueName, std::uint32_t* type,
-                                     std::uint8_t* data, std::uint32_t* size) {
+long Win32Registry::AnsiQueryValue(HKey key, const std::string& valueName, std::uint32_t* type,
+                                   std::uint8_t* data, std::uint32_t* size) {
   DWORD t = 0;
   DWORD n = size != nullptr ? *size : 0;
   LONG status = ::RegQueryValueExA(ToHkey(key), valueName.c_str(), nullptr, &t, data,
@@ -60,13 +60,13 @@ long Win32Registry::RegQueryValueExA(HKey key, const std::string& valueName, std
   return status;
 }
 
-long Win32Registry::RegSetValueExA(HKey key, const std::string& valueName, std::uint32_t type,
-                                   const std::uint8_t* data, std::uint32_t size) {
+long Win32Registry::AnsiSetValue(HKey key, const std::string& valueName, std::uint32_t type,
+                                 const std::uint8_t* data, std::uint32_t size) {
   return ::RegSetValueExA(ToHkey(key), valueName.c_str(), 0, type, data, size);
 }
 
-long Win32Registry::RegEnumKeyExA(HKey key, std::uint32_t index, char* name,
-                                  std::uint32_t* nameLength) {
+long Win32Registry::AnsiEnumKey(HKey key, std::uint32_t index, char* name,
+                                std::uint32_t* nameLength) {
   DWORD n = *nameLength;
   FILETIME written{};
   LONG status = ::RegEnumKeyExA(ToHkey(key), index, name, &n, nullptr, nullptr, nullptr, &written);
@@ -74,7 +74,7 @@ long Win32Registry::RegEnumKeyExA(HKey key, std::uint32_t index, char* name,
   return status;
 }
 
-long Win32Registry::RegEnumValueA(HKey key, std::uint32_t index, char* name,
+long Win32Registry::AnsiEnumValue(HKey key, std::uint32_t index, char* name,
                                   std::uint32_t* nameLength) {
   DWORD n = *nameLength;
   LONG status = ::RegEnumValueA(ToHkey(key), index, name, &n, nullptr, nullptr, nullptr, nullptr);
@@ -82,14 +82,20 @@ long Win32Registry::RegEnumValueA(HKey key, std::uint32_t index, char* name,
   return status;
 }
 
-long Win32Registry::RegDeleteKeyA(HKey key, const std::string& subKey) {
+long Win32Registry::AnsiDeleteKey(HKey key, const std::string& subKey) {
   return ::RegDeleteKeyA(ToHkey(key), subKey.c_str());
 }
 
-long Win32Registry::RegDeleteValueA(HKey key, const std::string& valueName) {
+long Win32Registry::AnsiDeleteValue(HKey key, const std::string& valueName) {
   return ::RegDeleteValueA(ToHkey(key), valueName.c_str());
 }
 
 long Win32Registry::RegCloseKey(HKey key) { return ::RegCloseKey(ToHkey(key)); }
+
+std::string Win32Registry::ToCodePage(std::string_view utf8) { return ToSystemCodePage(utf8); }
+
+std::string Win32Registry::FromCodePage(std::string_view bytes) {
+  return FromSystemCodePage(bytes);
+}
 
 }  // namespace pw::win32

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 
+#include "platform/win32/Strconv.h"
 #include "tray/TrayData.h"
 
 namespace pw::win32 {
 
-static_assert(sizeof(TrayData::szTip) == 64, "the V1 tip field holds 64 bytes");
+static_assert(kTipFieldSize == 64, "the V1 tip field holds 64 bytes");
 
 NOTIFYICONDATAA ToNotifyIconData(const TrayData& data) {
   // The whole (newer, larger) record starts zeroed: the shell reads a V1 record by cbSize, and
@@ -18,7 +19,9 @@ NOTIFYICONDATAA ToNotifyIconData(const TrayData& data) {
   nid.uFlags = data.uFlags;
   nid.uCallbackMessage = data.uCallbackMessage;
   nid.hIcon = reinterpret_cast<HICON>(data.hIcon);
-  std::copy(data.szTip.begin(), data.szTip.end(), nid.szTip);
+  // The A record's tip is in the system code page; the field is cut in its bytes.
+  const TipFieldBytes tip = TipField(ToSystemCodePage(data.tip));
+  std::copy(tip.begin(), tip.end(), nid.szTip);
   return nid;
 }
 

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "common/Ansi.h"
 #include "common/AppError.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Strconv.h"
@@ -17,13 +16,13 @@ WindowHandle FromHwnd(HWND window) { return reinterpret_cast<WindowHandle>(windo
 
 std::string AnsiBuffer(const std::vector<char>& buffer, int length) {
   if (length <= 0) return {};
-  return FromAnsi(std::string_view(buffer.data(), static_cast<std::size_t>(length)));
+  return FromSystemCodePage(std::string_view(buffer.data(), static_cast<std::size_t>(length)));
 }
 
 }  // namespace
 
 WindowHandle Win32WindowSystem::FindWindowA(const std::string& title) {
-  return FromHwnd(::FindWindowA(nullptr, ToAnsi(title).c_str()));
+  return FromHwnd(::FindWindowA(nullptr, ToSystemCodePage(title).c_str()));
 }
 
 bool Win32WindowSystem::BringWindowToTop(WindowHandle window) {
@@ -49,16 +48,16 @@ std::string Win32WindowSystem::GetClassNameA(WindowHandle window, int maxChars) 
 }
 
 void Win32WindowSystem::StartProgram(const std::string& commandLine, int windowStyle) {
-  // CreateProcessA may write into the command line, so it gets a copy of its own.
-  std::string ansi = ToAnsi(commandLine);
-  std::vector<char> line(ansi.begin(), ansi.end());
-  line.push_back('\0');
-  STARTUPINFOA startup{};
+  // CreateProcessW may write into the command line, so it gets a copy of its own.
+  std::wstring wide = Widen(commandLine);
+  std::vector<wchar_t> line(wide.begin(), wide.end());
+  line.push_back(L'\0');
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(windowStyle);
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process)) {
     DWORD error = GetLastError();
     throw AppError(static_cast<std::int32_t>(error), "StartProgram", GermanSystemMessage(error));
@@ -68,7 +67,7 @@ void Win32WindowSystem::StartProgram(const std::string& commandLine, int windowS
 }
 
 bool Win32WindowSystem::FileExists(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(ToAnsi(path).c_str());
+  DWORD attributes = GetFileAttributesW(Widen(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 

@@ -1,5 +1,5 @@
 // Windows-1252 code page table and UTF-8 conversions.
-#include "common/Ansi.h"
+#include "common/Windows1252.h"
 
 #include <array>
 
@@ -14,12 +14,12 @@ constexpr std::array<char32_t, 32> kHigh = {
 
 }  // namespace
 
-char32_t AnsiChar(unsigned char code) {
+char32_t Cp1252Char(unsigned char code) {
   if (code >= 0x80 && code <= 0x9F) return kHigh[code - 0x80];
   return code;
 }
 
-int AnsiCode(char32_t ch) {
+int Cp1252Code(char32_t ch) {
   if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF)) return static_cast<int>(ch);
   for (std::size_t i = 0; i < kHigh.size(); ++i) {
     if (kHigh[i] == ch) return static_cast<int>(0x80 + i);
@@ -56,7 +56,7 @@ std::u32string DecodeUtf8(std::string_view s) {
     }
     if (!ok) {
       // A stray byte is taken as a Windows-1252 character, so no input is lost.
-      out.push_back(AnsiChar(b));
+      out.push_back(Cp1252Char(b));
       ++i;
       continue;
     }
@@ -89,35 +89,20 @@ std::string EncodeUtf8(std::u32string_view text) {
   return out;
 }
 
-std::string ToAnsi(std::string_view utf8) {
+std::string To1252(std::string_view utf8) {
   std::string out;
   for (char32_t cp : DecodeUtf8(utf8)) {
-    int code = AnsiCode(cp);
+    int code = Cp1252Code(cp);
     out.push_back(code < 0 ? '?' : static_cast<char>(code));
   }
   return out;
 }
 
-std::string FromAnsi(std::string_view ansi) {
+std::string From1252(std::string_view bytes) {
   std::u32string text;
-  text.reserve(ansi.size());
-  for (char c : ansi) text.push_back(AnsiChar(static_cast<unsigned char>(c)));
+  text.reserve(bytes.size());
+  for (char c : bytes) text.push_back(Cp1252Char(static_cast<unsigned char>(c)));
   return EncodeUtf8(text);
-}
-
-std::string AnsiUpper(std::string_view ansi) {
-  std::string out(ansi);
-  for (char& c : out) {
-    auto b = static_cast<unsigned char>(c);
-    if ((b >= 'a' && b <= 'z') || (b >= 0xE0 && b <= 0xFE && b != 0xF7)) {
-      c = static_cast<char>(b - 0x20);
-    } else if (b == 0x9A || b == 0x9C || b == 0x9E) {  // š œ ž
-      c = static_cast<char>(b - 0x10);
-    } else if (b == 0xFF) {  // ÿ
-      c = static_cast<char>(0x9F);
-    }
-  }
-  return out;
 }
 
 }  // namespace pw
