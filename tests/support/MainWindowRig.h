@@ -39,7 +39,7 @@ struct MainWindowRig {
   FakeTree tree;
   FakeStatusBar status;
   ScriptedImap imap;
-  FakeAttendanceViews attendanceViews;
+  FakeAttendanceViewFactory attendanceViews;
   Globals globals;
   FakeForms forms{globals};
   FmStart fm{MainWindowServices{settings, environment, clock, timers, loop, dialogs, tray, windows,
