@@ -48,8 +48,9 @@ class MainWindowEvents {
   // The shell's mouse message number from the tray callback.
   virtual void Form_MouseMove(int message) = 0;
   // A close of the window with the form's unload mode (0 control menu, 2 session end,
-  // 3 Task Manager); the core decides whether it goes ahead.
-  virtual void RequestUnload(int unloadMode) = 0;
+  // 3 Task Manager); the core decides whether it goes ahead, and answers whether it did. Once
+  // it has, the core has closed the window.
+  virtual bool RequestUnload(int unloadMode) = 0;
   // The menu bar.
   virtual void mRefresh_Click() = 0;
   virtual void mAnwesenheit_Click() = 0;
@@ -64,7 +65,7 @@ class MainWindowEvents {
   virtual void mPopExit_Click() = 0;
   virtual void mRefreshTray_Click() = 0;
   // The tree Anzeige; a node is named by its position from 0.
-  virtual void Anzeige_NodeSelected(std::int32_t position) = 0;
+  virtual void Anzeige_NodeSelected(std::int32_t& index) = 0;
   virtual void Anzeige_Click() = 0;
   virtual void Anzeige_DblClick() = 0;
   // Explorer broadcast "TaskbarCreated": a new taskbar knows no icons.

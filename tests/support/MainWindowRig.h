@@ -50,7 +50,7 @@ struct MainWindowRig {
   explicit MainWindowRig(std::shared_ptr<FakeRegistry> hive = std::make_shared<FakeRegistry>())
       : registryOwner(std::move(hive)), registry(*registryOwner) {
     fm.AttachForms(forms);
-    window.onResize = [this] { fm.Form_Resize(); };
+    window.Attach(&fm);
   }
 
   // Stores an account as the account dialog does, and scripts its mailbox.

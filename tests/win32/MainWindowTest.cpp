@@ -17,7 +17,10 @@ struct Recorder : MainWindowEvents {
   void Form_Paint() override { ++paints; }
   void Form_Resize() override { resizes.push_back(window->State()); }
   void Form_MouseMove(int message) override { tray.push_back(message); }
-  void RequestUnload(int mode) override { unloads.push_back(mode); }
+  bool RequestUnload(int mode) override {
+    unloads.push_back(mode);
+    return false;
+  }
   void mRefresh_Click() override { menu.push_back(kCmdRefresh); }
   void mAnwesenheit_Click() override { menu.push_back(kCmdAnwesenheit); }
   void mBeenden_Click() override { menu.push_back(kCmdBeenden); }
@@ -29,7 +32,7 @@ struct Recorder : MainWindowEvents {
   void mAnwesenheitTray_Click() override { menu.push_back(kCmdAnwesenheitTray); }
   void mPopExit_Click() override { menu.push_back(kCmdPopExit); }
   void mRefreshTray_Click() override { menu.push_back(kCmdRefreshTray); }
-  void Anzeige_NodeSelected(std::int32_t position) override { selected.push_back(position); }
+  void Anzeige_NodeSelected(std::int32_t& index) override { selected.push_back(index); }
   void Anzeige_Click() override { ++clicks; }
   void Anzeige_DblClick() override { ++doubleClicks; }
   void TaskbarCreated() override { ++taskbars; }

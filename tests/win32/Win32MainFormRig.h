@@ -7,7 +7,6 @@
 #include "accounts/AccountStore.h"
 #include "accounts/Passwort.h"
 #include "app/FmStart.h"
-#include "app/FmStartEvents.h"
 #include "platform/substitute/FakeClock.h"
 #include "platform/substitute/FakeDialogs.h"
 #include "platform/substitute/FakeEnvironment.h"
@@ -58,9 +57,8 @@ struct MainFormRig {
       MainWindowServices{settings, environment, clock, timers, loop, dialogs, shell, windows,
                          window, window.Anzeige(), window.StatusBar(), imap, attendanceViews},
       globals};
-  FmStartEvents events{form, window};
 
-  MainFormRig() { window.Attach(&events); }
+  MainFormRig() { window.Attach(&form); }
   ~MainFormRig() {
     if (form.fmAnwesend().Loaded()) form.fmAnwesend().Unload();
     window.Attach(nullptr);

@@ -409,7 +409,8 @@ void MainWindow::OnNotify(const NMHDR& header) {
     case TVN_SELCHANGEDA: {
       const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);
       if (change.itemNew.hItem && !tree_->Clearing()) {
-        events_->Anzeige_NodeSelected(Win32TreeView::PositionOf(change.itemNew.lParam));
+        std::int32_t index = Win32TreeView::PositionOf(change.itemNew.lParam);
+        events_->Anzeige_NodeSelected(index);
       }
       break;
     }

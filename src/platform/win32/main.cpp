@@ -4,7 +4,6 @@
 #include "accounts/AccountDialogs.h"
 #include "app/AppForms.h"
 #include "app/FmStart.h"
-#include "app/FmStartEvents.h"
 #include "notify/NewMailDialogs.h"
 #include "imap/ImapClientFactory.h"
 #include "platform/win32/AboutWindow.h"
@@ -70,8 +69,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     pw::AppForms forms(accountDialogs, about, newMail);
     form.AttachForms(forms);
 
-    pw::FmStartEvents events(form, window);
-    window.Attach(&events);
+    window.Attach(&form);
     form.Form_Load();
     int exitCode = loop.Run();
     window.Attach(nullptr);
