@@ -1,12 +1,11 @@
 // The About box's window as frmAbout drives it.
 #pragma once
 
-#include <memory>
 #include <string>
 
-namespace pw {
+#include "common/FormView.h"
 
-class FrmAbout;
+namespace pw {
 
 // The fixed labels and pictures are the window's own; the form sets what changes at load.
 class AboutView {
@@ -21,11 +20,16 @@ class AboutView {
   virtual void Close() = 0;
 };
 
-class AboutViewFactory {
+// What the user does in the box. Enter and Escape both act as cmdOK.
+class AboutEvents {
  public:
-  virtual ~AboutViewFactory() = default;
-  // Creates the window hidden; its events go to form.
-  virtual std::unique_ptr<AboutView> CreateAboutView(FrmAbout& form) = 0;
+  virtual ~AboutEvents() = default;
+  virtual void cmdOK_Click() = 0;
+  virtual void cmdSysInfo_Click() = 0;
+  // The window's close box.
+  virtual void Form_CloseBox() = 0;
 };
+
+using AboutViewFactory = ViewFactory<AboutView, AboutEvents>;
 
 }  // namespace pw

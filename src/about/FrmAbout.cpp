@@ -8,14 +8,12 @@
 namespace pw {
 
 FrmAbout::FrmAbout(AboutViewFactory& views, AboutServices services, Timer& mainTimer2)
-    : views_(views), s_(services), mainTimer2_(mainTimer2) {}
+    : s_(services), mainTimer2_(mainTimer2), view_(views, *this) {}
 
 FrmAbout::~FrmAbout() = default;
 
 void FrmAbout::Load() {
-  if (view_) return;
-  view_ = views_.CreateAboutView(*this);
-  Form_Load();
+  if (view_.Load()) Form_Load();
 }
 
 void FrmAbout::Show() {
@@ -23,11 +21,7 @@ void FrmAbout::Show() {
   view_->Show();
 }
 
-void FrmAbout::Unload() {
-  if (!view_) return;
-  auto view = std::move(view_);
-  view->Close();
-}
+void FrmAbout::Unload() { view_.Unload(); }
 
 void FrmAbout::Form_Load() {
   if (!view_) return;

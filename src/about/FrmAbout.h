@@ -2,7 +2,6 @@
 // program.
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include "about/AboutView.h"
@@ -44,23 +43,22 @@ struct AboutServices {
   VersionInfo& version;
 };
 
-class FrmAbout {
+class FrmAbout : public AboutEvents {
  public:
   // mainTimer2 is fmStart's Timer2, which OK switches on again.
   FrmAbout(AboutViewFactory& views, AboutServices services, Timer& mainTimer2);
-  ~FrmAbout();
+  ~FrmAbout() override;
 
-  bool Loaded() const { return view_ != nullptr; }
+  bool Loaded() const { return view_.Loaded(); }
   // Loads the box when needed and shows it; a loaded box only comes to the front.
   void Show();
   void Unload();
 
-  // Events of the window. Enter and Escape both act as cmdOK.
   void Form_Load();
-  void cmdOK_Click();
-  void cmdSysInfo_Click();
-  // The window's close box: unloads without switching Timer2 on.
-  void Form_CloseBox();
+  void cmdOK_Click() override;
+  void cmdSysInfo_Click() override;
+  // Unloads without switching Timer2 on.
+  void Form_CloseBox() override;
 
   void StartSysInfo();
   // Reads one string value below root; false, with keyVal empty, when it cannot be read.
@@ -71,10 +69,9 @@ class FrmAbout {
  private:
   void Load();
 
-  AboutViewFactory& views_;
   AboutServices s_;
   Timer& mainTimer2_;
-  std::unique_ptr<AboutView> view_;
+  FormView<AboutView, AboutEvents> view_;
 };
 
 }  // namespace pw

@@ -1,14 +1,11 @@
-// The windows of fmNew, fmEdit and fmDelete as their forms drive them.
+// The windows of fmNew, fmEdit and fmDelete as their forms drive them, and what they report.
 #pragma once
 
-#include <memory>
 #include <string>
 
-namespace pw {
+#include "common/FormView.h"
 
-class FmNew;
-class FmEdit;
-class FmDelete;
+namespace pw {
 
 // Setting a control from the form raises none of the control's events; only what the user
 // does is reported to the form.
@@ -61,13 +58,45 @@ class FmDeleteView : public AccountDialogView, public NameListView {
   virtual std::string AnzeigeName() const = 0;
 };
 
-class AccountDialogViewFactory {
+// What the user does in any of the three dialogs.
+class AccountDialogEvents {
  public:
-  virtual ~AccountDialogViewFactory() = default;
-  // Each creates its window hidden, with empty fields; its events go to form.
-  virtual std::unique_ptr<FmNewView> CreateNewView(FmNew& form) = 0;
-  virtual std::unique_ptr<FmEditView> CreateEditView(FmEdit& form) = 0;
-  virtual std::unique_ptr<FmDeleteView> CreateDeleteView(FmDelete& form) = 0;
+  virtual ~AccountDialogEvents() = default;
+  virtual void cmdOK_Click() = 0;
+  virtual void cmdCancel_Click() = 0;
+  // The window's close box.
+  virtual void Form_CloseBox() = 0;
+};
+
+class FmNewEvents : public AccountDialogEvents {
+ public:
+  virtual void txtAnzeigeName_Change() = 0;
+  virtual void txtPassword_Change() = 0;
+};
+
+class FmEditEvents : public AccountDialogEvents {
+ public:
+  virtual void cmbAnzeigeName_Change() = 0;
+  // A name chosen from the list; the field already holds it.
+  virtual void cmbAnzeigeName_Click() = 0;
+  virtual void txtPassword_Change() = 0;
+};
+
+class FmDeleteEvents : public AccountDialogEvents {
+ public:
+  virtual void Form_Activate() = 0;
+  virtual void cmbAnzeigeName_Change() = 0;
+  virtual void cmbAnzeigeName_Click() = 0;
+};
+
+// Each creates its window hidden, with empty fields.
+class AccountDialogViewFactory : public ViewFactory<FmNewView, FmNewEvents>,
+                                 public ViewFactory<FmEditView, FmEditEvents>,
+                                 public ViewFactory<FmDeleteView, FmDeleteEvents> {
+ public:
+  using ViewFactory<FmNewView, FmNewEvents>::CreateView;
+  using ViewFactory<FmEditView, FmEditEvents>::CreateView;
+  using ViewFactory<FmDeleteView, FmDeleteEvents>::CreateView;
 };
 
 }  // namespace pw

@@ -6,14 +6,12 @@
 namespace pw {
 
 FmDelete::FmDelete(AccountDialogViewFactory& views, SettingsStore& settings, Timer& mainTimer2)
-    : views_(views), accounts_(settings), mainTimer2_(mainTimer2) {}
+    : accounts_(settings), mainTimer2_(mainTimer2), view_(views, *this) {}
 
 FmDelete::~FmDelete() = default;
 
 void FmDelete::Load() {
-  if (view_) return;
-  view_ = views_.CreateDeleteView(*this);
-  Form_Load();
+  if (view_.Load()) Form_Load();
 }
 
 void FmDelete::Show() {
@@ -21,11 +19,7 @@ void FmDelete::Show() {
   view_->Show();
 }
 
-void FmDelete::Unload() {
-  if (!view_) return;
-  auto view = std::move(view_);
-  view->Close();
-}
+void FmDelete::Unload() { view_.Unload(); }
 
 void FmDelete::Form_Load() { UpdateOk(); }
 

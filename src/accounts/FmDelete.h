@@ -1,8 +1,6 @@
 // The remove dialog fmDelete ("Löschen einer Mailbox").
 #pragma once
 
-#include <memory>
-
 #include "accounts/AccountDialogViews.h"
 #include "accounts/AccountStore.h"
 #include "platform/Timer.h"
@@ -11,35 +9,32 @@ namespace pw {
 
 inline constexpr char kFmDeleteCaption[] = "Löschen einer Mailbox";
 
-class FmDelete {
+class FmDelete : public FmDeleteEvents {
  public:
   FmDelete(AccountDialogViewFactory& views, SettingsStore& settings, Timer& mainTimer2);
-  ~FmDelete();
+  ~FmDelete() override;
 
-  bool Loaded() const { return view_ != nullptr; }
+  bool Loaded() const { return view_.Loaded(); }
   // Loads the window when needed and shows it; activation fills the list.
   void Show();
   void Unload();
 
-  // Events of the window.
   void Form_Load();
-  void Form_Activate();
-  void cmbAnzeigeName_Change();
-  void cmbAnzeigeName_Click();
-  void cmdOK_Click();
-  void cmdCancel_Click();
-  // The window's close box.
-  void Form_CloseBox();
+  void Form_Activate() override;
+  void cmbAnzeigeName_Change() override;
+  void cmbAnzeigeName_Click() override;
+  void cmdOK_Click() override;
+  void cmdCancel_Click() override;
+  void Form_CloseBox() override;
 
  private:
   void Load();
   void Schliessen();
   void UpdateOk();
 
-  AccountDialogViewFactory& views_;
   AccountStore accounts_;
   Timer& mainTimer2_;
-  std::unique_ptr<FmDeleteView> view_;
+  FormView<FmDeleteView, FmDeleteEvents> view_;
 };
 
 }  // namespace pw

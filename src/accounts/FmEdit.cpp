@@ -9,14 +9,12 @@
 namespace pw {
 
 FmEdit::FmEdit(AccountDialogViewFactory& views, SettingsStore& settings, Timer& mainTimer2)
-    : views_(views), accounts_(settings), mainTimer2_(mainTimer2) {}
+    : accounts_(settings), mainTimer2_(mainTimer2), view_(views, *this) {}
 
 FmEdit::~FmEdit() = default;
 
 void FmEdit::Load() {
-  if (view_) return;
-  view_ = views_.CreateEditView(*this);
-  Form_Load();
+  if (view_.Load()) Form_Load();
 }
 
 void FmEdit::Show() {
@@ -24,11 +22,7 @@ void FmEdit::Show() {
   view_->Show();
 }
 
-void FmEdit::Unload() {
-  if (!view_) return;
-  auto view = std::move(view_);
-  view->Close();
-}
+void FmEdit::Unload() { view_.Unload(); }
 
 void FmEdit::SetAnzeigeName(const std::string& name) {
   Load();

@@ -1,7 +1,6 @@
 // The edit dialog fmEdit ("Mailboxen Bearbeiten").
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include "accounts/AccountDialogViews.h"
@@ -12,12 +11,12 @@ namespace pw {
 
 inline constexpr char kFmEditCaption[] = "Mailboxen Bearbeiten";
 
-class FmEdit {
+class FmEdit : public FmEditEvents {
  public:
   FmEdit(AccountDialogViewFactory& views, SettingsStore& settings, Timer& mainTimer2);
-  ~FmEdit();
+  ~FmEdit() override;
 
-  bool Loaded() const { return view_ != nullptr; }
+  bool Loaded() const { return view_.Loaded(); }
   // Loads the window when needed and shows it; a loaded window keeps its fields.
   void Show();
   void Unload();
@@ -25,16 +24,13 @@ class FmEdit {
   // name-change step loads that account's values.
   void SetAnzeigeName(const std::string& name);
 
-  // Events of the window.
   void Form_Load();
-  void cmbAnzeigeName_Change();
-  // A name chosen from the list; the field already holds it.
-  void cmbAnzeigeName_Click();
-  void txtPassword_Change();
-  void cmdOK_Click();
-  void cmdCancel_Click();
-  // The window's close box.
-  void Form_CloseBox();
+  void cmbAnzeigeName_Change() override;
+  void cmbAnzeigeName_Click() override;
+  void txtPassword_Change() override;
+  void cmdOK_Click() override;
+  void cmdCancel_Click() override;
+  void Form_CloseBox() override;
 
  private:
   void Load();
@@ -42,10 +38,9 @@ class FmEdit {
   void Schliessen();
   void UpdateOk();
 
-  AccountDialogViewFactory& views_;
   AccountStore accounts_;
   Timer& mainTimer2_;
-  std::unique_ptr<FmEditView> view_;
+  FormView<FmEditView, FmEditEvents> view_;
 };
 
 }  // namespace pw

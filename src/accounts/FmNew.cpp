@@ -6,14 +6,12 @@
 namespace pw {
 
 FmNew::FmNew(AccountDialogViewFactory& views, SettingsStore& settings, Timer& mainTimer2)
-    : views_(views), accounts_(settings), mainTimer2_(mainTimer2) {}
+    : accounts_(settings), mainTimer2_(mainTimer2), view_(views, *this) {}
 
 FmNew::~FmNew() = default;
 
 void FmNew::Load() {
-  if (view_) return;
-  view_ = views_.CreateNewView(*this);
-  Form_Load();
+  if (view_.Load()) Form_Load();
 }
 
 void FmNew::Show() {
@@ -21,11 +19,7 @@ void FmNew::Show() {
   view_->Show();
 }
 
-void FmNew::Unload() {
-  if (!view_) return;
-  auto view = std::move(view_);
-  view->Close();
-}
+void FmNew::Unload() { view_.Unload(); }
 
 void FmNew::Form_Load() { UpdateOk(); }
 

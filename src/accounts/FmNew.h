@@ -1,8 +1,6 @@
 // The add dialog fmNew ("Hinzufügen einer Mailbox").
 #pragma once
 
-#include <memory>
-
 #include "accounts/AccountDialogViews.h"
 #include "accounts/AccountStore.h"
 #include "platform/Timer.h"
@@ -11,34 +9,31 @@ namespace pw {
 
 inline constexpr char kFmNewCaption[] = "Hinzufügen einer Mailbox";
 
-class FmNew {
+class FmNew : public FmNewEvents {
  public:
   FmNew(AccountDialogViewFactory& views, SettingsStore& settings, Timer& mainTimer2);
-  ~FmNew();
+  ~FmNew() override;
 
-  bool Loaded() const { return view_ != nullptr; }
+  bool Loaded() const { return view_.Loaded(); }
   // Loads the window when needed and shows it; a loaded window keeps its fields.
   void Show();
   void Unload();
 
-  // Events of the window.
   void Form_Load();
-  void txtAnzeigeName_Change();
-  void txtPassword_Change();
-  void cmdOK_Click();
-  void cmdCancel_Click();
-  // The window's close box.
-  void Form_CloseBox();
+  void txtAnzeigeName_Change() override;
+  void txtPassword_Change() override;
+  void cmdOK_Click() override;
+  void cmdCancel_Click() override;
+  void Form_CloseBox() override;
 
  private:
   void Load();
   void Schliessen();
   void UpdateOk();
 
-  AccountDialogViewFactory& views_;
   AccountStore accounts_;
   Timer& mainTimer2_;
-  std::unique_ptr<FmNewView> view_;
+  FormView<FmNewView, FmNewEvents> view_;
 };
 
 }  // namespace pw

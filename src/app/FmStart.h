@@ -49,10 +49,10 @@ struct MainWindowServices {
   AttendanceViewFactory& attendanceViews;
 };
 
-class FmStart {
+class FmStart : public MainWindowEvents {
  public:
   FmStart(MainWindowServices services, Globals& globals);
-  ~FmStart();
+  ~FmStart() override;
 
   // The other windows; until attached, their menu items do nothing.
   void AttachForms(Forms& forms) {
@@ -62,14 +62,14 @@ class FmStart {
 
   // Start-up and shutdown.
   void Form_Load();
-  void Form_Activate();
-  void Form_Paint();
+  void Form_Activate() override;
+  void Form_Paint() override;
   void Form_Unload();
 
   // Sign-in and the check run.
   bool Login(const std::string& name);
-  void mRefresh_Click();
-  void mRefreshTray_Click();
+  void mRefresh_Click() override;
+  void mRefreshTray_Click() override;
   static std::int32_t FelderZaehlen(const std::string& text);
 
   // Timers.
@@ -80,32 +80,35 @@ class FmStart {
   void TimerVis_Timer() { tray_.TimerVis_Timer(); }
 
   // Window states, the tray callback and close protection (tray/WindowStates).
-  void Form_Resize() { states_.Form_Resize(); }
+  void Form_Resize() override { states_.Form_Resize(); }
   // The shell's mouse message number, taken from the tray callback.
-  void Form_MouseMove(int message) { states_.Form_MouseMove(message); }
+  void Form_MouseMove(int message) override { states_.Form_MouseMove(message); }
   void RestoreMainWindow() { states_.RestoreMainWindow(); }
   void Form_QueryUnload(bool& cancel, int unloadMode) {
     states_.Form_QueryUnload(cancel, unloadMode);
   }
   // Runs the close protection and, when it lets the close go ahead, the unload.
   // Answers whether the window was unloaded.
-  bool RequestUnload(int unloadMode);
+  bool RequestUnload(int unloadMode) override;
 
   // Menus (tray/WindowStates; the two that end the program run the unload here).
-  void mAnwesenheit_Click() { states_.mAnwesenheit_Click(); }
-  void mBeenden_Click() { RequestUnload(kUnloadFormCode); }
-  void mEdit_Click() { states_.mEdit_Click(); }
-  void mNew_Click() { states_.mNew_Click(); }
-  void mDelete_Click() { states_.mDelete_Click(); }
-  void mAbout_Click() { states_.mAbout_Click(); }
-  void mPopRestore_Click() { states_.RestoreMainWindow(); }
-  void mAnwesenheitTray_Click() { states_.mAnwesenheitTray_Click(); }
-  void mPopExit_Click() { RequestUnload(kUnloadFormCode); }
+  void mAnwesenheit_Click() override { states_.mAnwesenheit_Click(); }
+  void mBeenden_Click() override { RequestUnload(kUnloadFormCode); }
+  void mEdit_Click() override { states_.mEdit_Click(); }
+  void mNew_Click() override { states_.mNew_Click(); }
+  void mDelete_Click() override { states_.mDelete_Click(); }
+  void mAbout_Click() override { states_.mAbout_Click(); }
+  void mPopRestore_Click() override { states_.RestoreMainWindow(); }
+  void mAnwesenheitTray_Click() override { states_.mAnwesenheitTray_Click(); }
+  void mPopExit_Click() override { RequestUnload(kUnloadFormCode); }
 
   // Tree events (notify/TreeEvents).
-  void Anzeige_NodeSelected(std::int32_t& index) { tree_.Anzeige_NodeSelected(index); }
-  void Anzeige_Click() { tree_.Anzeige_Click(); }
-  void Anzeige_DblClick() { tree_.Anzeige_DblClick(); }
+  void Anzeige_NodeSelected(std::int32_t& index) override { tree_.Anzeige_NodeSelected(index); }
+  void Anzeige_Click() override { tree_.Anzeige_Click(); }
+  void Anzeige_DblClick() override { tree_.Anzeige_DblClick(); }
+
+  // A new taskbar knows no icons: the tray icon is added again.
+  void TaskbarCreated() override { tray_.AddIconAgain(); }
 
   // What the other windows reach on the main window.
   Timer& Timer1() { return *timer1_; }

@@ -1,13 +1,13 @@
-// The attendance window as its form drives it: the list Personal and the window itself.
+// The attendance window as its form drives it: the list Personal and the window itself, and
+// what it reports.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
-namespace pw {
+#include "common/FormView.h"
 
-class FmAnwesend;
+namespace pw {
 
 class AttendanceView {
  public:
@@ -31,11 +31,18 @@ class AttendanceView {
   virtual void Close() = 0;
 };
 
-class AttendanceViewFactory {
+// What the user does in the window. Each handler may close the window.
+class AttendanceEvents {
  public:
-  virtual ~AttendanceViewFactory() = default;
-  // Creates the window hidden; its events go to form.
-  virtual std::unique_ptr<AttendanceView> CreateAttendanceView(FmAnwesend& form) = 0;
+  virtual ~AttendanceEvents() = default;
+  // Also the window's first showing.
+  virtual void Form_Resize() = 0;
+  virtual void cmdOK_Click() = 0;
+  virtual void cmdCancel_Click() = 0;
+  // The window's close box.
+  virtual void Form_CloseBox() = 0;
 };
+
+using AttendanceViewFactory = ViewFactory<AttendanceView, AttendanceEvents>;
 
 }  // namespace pw

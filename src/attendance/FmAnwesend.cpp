@@ -10,27 +10,17 @@ namespace pw {
 
 FmAnwesend::FmAnwesend(AttendanceViewFactory& views, SettingsStore& settings, Globals& globals,
                        EventLoop& loop, Timer& mainTimer2)
-    : views_(views),
-      settings_(settings),
+    : settings_(settings),
       accounts_(settings),
       globals_(globals),
       loop_(loop),
-      mainTimer2_(mainTimer2) {}
+      mainTimer2_(mainTimer2),
+      view_(views, *this) {}
 
 FmAnwesend::~FmAnwesend() = default;
 
 void FmAnwesend::Load() {
-  if (view_ || loading_) return;
-  loading_ = true;
-  try {
-    auto view = views_.CreateAttendanceView(*this);
-    view_ = std::move(view);
-  } catch (...) {
-    loading_ = false;
-    throw;
-  }
-  loading_ = false;
-  Form_Load();
+  if (view_.Load()) Form_Load();
 }
 
 AttendanceView& FmAnwesend::Personal() {
@@ -61,12 +51,11 @@ void FmAnwesend::ShowModal() {
 void FmAnwesend::Unload() {
   if (!view_) return;
   Form_Unload();
-  auto view = std::move(view_);
   if (modal_) {
-    view->SetModal(false);
+    view_->SetModal(false);
     modal_ = false;
   }
-  view->Close();
+  view_.Unload();
 }
 
 void FmAnwesend::Form_Load() {
@@ -100,7 +89,7 @@ std::optional<std::int16_t> FmAnwesend::TickFromStore(const std::string& name) {
 }
 
 void FmAnwesend::Form_Resize() {
-  if (!view_ || loading_) return;
+  if (!view_ || view_.Loading()) return;
   Form_Load();
 }
 

@@ -2,27 +2,26 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 
 #include "accounts/AccountStore.h"
-#include "common/Globals.h"
 #include "attendance/AttendanceView.h"
+#include "common/Globals.h"
 #include "platform/EventLoop.h"
 #include "platform/Timer.h"
 
 namespace pw {
 
-class FmAnwesend {
+class FmAnwesend : public AttendanceEvents {
  public:
   FmAnwesend(AttendanceViewFactory& views, SettingsStore& settings, Globals& globals,
              EventLoop& loop, Timer& mainTimer2);
-  ~FmAnwesend();
+  ~FmAnwesend() override;
 
   // The list Personal; touching it while the window is not loaded loads it hidden.
   AttendanceView& Personal();
-  bool Loaded() const { return view_ != nullptr; }
+  bool Loaded() const { return view_.Loaded(); }
   bool Visible() const { return view_ && view_->Visible(); }
   // Shows the window without waiting for it.
   void Show();
@@ -31,11 +30,11 @@ class FmAnwesend {
   // Unloads the window (every way it is closed ends here).
   void Unload();
 
-  // Events of the window.
   void Form_Load();
-  void Form_Resize();
-  void cmdOK_Click();
-  void cmdCancel_Click();
+  void Form_Resize() override;
+  void cmdOK_Click() override;
+  void cmdCancel_Click() override;
+  void Form_CloseBox() override { Unload(); }
   void Form_Unload();
 
  private:
@@ -43,14 +42,12 @@ class FmAnwesend {
   // The stored tick of an account, or nothing when "Angezeigt" is no 16-bit number.
   std::optional<std::int16_t> TickFromStore(const std::string& name);
 
-  AttendanceViewFactory& views_;
   SettingsStore& settings_;
   AccountStore accounts_;
   Globals& globals_;
   EventLoop& loop_;
   Timer& mainTimer2_;
-  std::unique_ptr<AttendanceView> view_;
-  bool loading_ = false;
+  FormView<AttendanceView, AttendanceEvents> view_;
   bool modal_ = false;
 };
 

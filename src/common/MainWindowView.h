@@ -1,7 +1,8 @@
-// The main window as the core drives it: fmStart (app/) and its tray icon, window states and
-// menus (tray/) share it.
+// The main window as the core drives it, and what it reports: fmStart (app/) and its tray icon,
+// window states and menus (tray/) share it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "common/WindowHandle.h"
@@ -35,6 +36,40 @@ class MainWindowView {
   virtual IconHandle MainIcon() const = 0;
   virtual IconHandle IvisPicture() const = 0;
   virtual IconHandle StopPicture() const = 0;
+};
+
+// What the user and the system do to the main window, named after fmStart's handlers.
+class MainWindowEvents {
+ public:
+  virtual ~MainWindowEvents() = default;
+  virtual void Form_Activate() = 0;
+  virtual void Form_Paint() = 0;
+  virtual void Form_Resize() = 0;
+  // The shell's mouse message number from the tray callback.
+  virtual void Form_MouseMove(int message) = 0;
+  // A close of the window with the form's unload mode (0 control menu, 2 session end,
+  // 3 Task Manager); the core decides whether it goes ahead, and answers whether it did. Once
+  // it has, the core has closed the window.
+  virtual bool RequestUnload(int unloadMode) = 0;
+  // The menu bar.
+  virtual void mRefresh_Click() = 0;
+  virtual void mAnwesenheit_Click() = 0;
+  virtual void mBeenden_Click() = 0;
+  virtual void mEdit_Click() = 0;
+  virtual void mNew_Click() = 0;
+  virtual void mDelete_Click() = 0;
+  virtual void mAbout_Click() = 0;
+  // The tray menu.
+  virtual void mPopRestore_Click() = 0;
+  virtual void mAnwesenheitTray_Click() = 0;
+  virtual void mPopExit_Click() = 0;
+  virtual void mRefreshTray_Click() = 0;
+  // The tree Anzeige; a node is named by its position from 0.
+  virtual void Anzeige_NodeSelected(std::int32_t& index) = 0;
+  virtual void Anzeige_Click() = 0;
+  virtual void Anzeige_DblClick() = 0;
+  // Explorer broadcast "TaskbarCreated": a new taskbar knows no icons.
+  virtual void TaskbarCreated() = 0;
 };
 
 }  // namespace pw

@@ -10,21 +10,19 @@ namespace pw {
 FmNewMail::FmNewMail(NewMailViewFactory& views, Globals& globals, NotifyIcon& tray,
                      MailProgrammAufruf& launcher, SettingsStore& settings,
                      std::function<void(FmNewMail&)> onUnloaded)
-    : views_(views),
-      globals_(globals),
+    : globals_(globals),
       tray_(tray),
       launcher_(launcher),
       accounts_(settings),
-      onUnloaded_(std::move(onUnloaded)) {}
+      onUnloaded_(std::move(onUnloaded)),
+      view_(views, *this) {}
 
 FmNewMail::~FmNewMail() {
   if (view_) view_->Close();
 }
 
 void FmNewMail::Load() {
-  if (view_) return;
-  view_ = views_.CreateNewMailView(*this);
-  Form_Load();
+  if (view_.Load()) Form_Load();
 }
 
 void FmNewMail::Show() {
@@ -37,10 +35,7 @@ void FmNewMail::SetFocus() {
 }
 
 void FmNewMail::Unload() {
-  if (!view_) return;
-  auto view = std::move(view_);
-  view->Close();
-  view.reset();
+  if (!view_.Unload()) return;
   // The host may destroy this form now: nothing of it is touched afterwards.
   auto unloaded = std::move(onUnloaded_);
   if (unloaded) unloaded(*this);

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <functional>
-#include <memory>
 #include <string>
 
 #include "accounts/AccountStore.h"
@@ -20,7 +19,7 @@ inline constexpr char kNewMailLabel[] = "Neue Nachricht für";
 inline constexpr char kOpenCaption[] = "Ö&ffnen";
 inline constexpr char kOpenToolTip[] = "Mailprogramm Öffnen";
 
-class FmNewMail : public NewMailDialog {
+class FmNewMail : public NewMailDialog, public NewMailEvents {
  public:
   // onUnloaded runs last when the window has been unloaded; it may destroy this form.
   FmNewMail(NewMailViewFactory& views, Globals& globals, NotifyIcon& tray,
@@ -35,26 +34,25 @@ class FmNewMail : public NewMailDialog {
   void SetFocus() override;
   // Unloads the window without running a handler (the close box ends here too).
   void Unload();
-  bool Loaded() const { return view_ != nullptr; }
+  bool Loaded() const { return view_.Loaded(); }
 
   // The account this dialog is for, fixed when it loaded.
   const std::string& AccountName() const { return accountName_; }
 
-  // Events of the window.
   void Form_Load();
-  void OKButton_Click();
-  void Open_Click();
+  void OKButton_Click() override;
+  void Open_Click() override;
+  void Form_CloseBox() override { Unload(); }
 
  private:
   void Load();
 
-  NewMailViewFactory& views_;
   Globals& globals_;
   NotifyIcon& tray_;
   MailProgrammAufruf& launcher_;
   AccountStore accounts_;
   std::function<void(FmNewMail&)> onUnloaded_;
-  std::unique_ptr<NewMailView> view_;
+  FormView<NewMailView, NewMailEvents> view_;
   std::string accountName_;
 };
 

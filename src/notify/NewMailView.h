@@ -1,15 +1,13 @@
-// The new-message dialog as its form drives it: the name label and the window itself.
+// The new-message dialog as its form drives it: the name label and the window itself, and what
+// it reports.
 #pragma once
 
-#include <memory>
 #include <string>
+
+#include "common/FormView.h"
 
 namespace pw {
 
-class FmNewMail;
-
-// Its events go to the form: OKButton_Click, Open_Click, and Unload for the close box. The
-// form may drop the view from inside any of them.
 class NewMailView {
  public:
   virtual ~NewMailView() = default;
@@ -22,11 +20,16 @@ class NewMailView {
   virtual void Close() = 0;
 };
 
-class NewMailViewFactory {
+// What the user does in the dialog. The form may drop the view from inside any of them.
+class NewMailEvents {
  public:
-  virtual ~NewMailViewFactory() = default;
-  // Creates the window hidden; its events go to form.
-  virtual std::unique_ptr<NewMailView> CreateNewMailView(FmNewMail& form) = 0;
+  virtual ~NewMailEvents() = default;
+  virtual void OKButton_Click() = 0;
+  virtual void Open_Click() = 0;
+  // The window's close box: it runs no handler of the form, it only unloads the dialog.
+  virtual void Form_CloseBox() = 0;
 };
+
+using NewMailViewFactory = ViewFactory<NewMailView, NewMailEvents>;
 
 }  // namespace pw

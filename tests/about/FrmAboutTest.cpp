@@ -54,7 +54,7 @@ class FrmAboutTest : public ::testing::Test {
   FakeVersionInfo version;
   FakeTimerFactory timers;
   std::unique_ptr<Timer> timer2 = timers.CreateTimer([] {});
-  FakeAboutViews views;
+  FakeAboutViewFactory views;
   FrmAbout about{views, AboutServices{registry, windows, dialogs, version}, *timer2};
 };
 

@@ -52,7 +52,7 @@ class AccountDialogsTest : public ::testing::Test {
   AccountStore store{settings};
   FakeTimerFactory timers;
   std::unique_ptr<Timer> timer2 = timers.CreateTimer([] {});
-  FakeAccountDialogViews views;
+  FakeAccountDialogViewFactory views;
   AccountDialogs dialogs{views, settings, *timer2};
 };
 

@@ -12,7 +12,7 @@ constexpr char kOutlook[] = "c:\\programme\\microsoft office\\office\\outlook.ex
 constexpr char kTerminalClient[] = "\"C:\\WINDOWS\\system32\\mstsc.exe\" ";
 
 struct FakeViews {
-  FakeNewMailViews views;
+  FakeNewMailViewFactory views;
 };
 
 struct Rig : FakeViews, NewMailRig {

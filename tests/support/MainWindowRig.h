@@ -39,7 +39,7 @@ struct MainWindowRig {
   FakeTree tree;
   FakeStatusBar status;
   ScriptedImap imap;
-  FakeAttendanceViews attendanceViews;
+  FakeAttendanceViewFactory attendanceViews;
   Globals globals;
   FakeForms forms{globals};
   FmStart fm{MainWindowServices{settings, environment, clock, timers, loop, dialogs, tray, windows,
@@ -50,7 +50,7 @@ struct MainWindowRig {
   explicit MainWindowRig(std::shared_ptr<FakeRegistry> hive = std::make_shared<FakeRegistry>())
       : registryOwner(std::move(hive)), registry(*registryOwner) {
     fm.AttachForms(forms);
-    window.onResize = [this] { fm.Form_Resize(); };
+    window.Attach(&fm);
   }
 
   // Stores an account as the account dialog does, and scripts its mailbox.

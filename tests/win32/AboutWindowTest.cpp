@@ -11,6 +11,7 @@
 #include "platform/substitute/FakeTimers.h"
 #include "platform/substitute/FakeWindowSystem.h"
 #include "platform/win32/AboutWindow.h"
+#include "platform/win32/CommandIds.h"
 #include "platform/win32/Strconv.h"
 #include "platform/win32/Win32VersionInfo.h"
 #include "platform/win32/WindowBase.h"
@@ -30,7 +31,7 @@ class AboutWindowTest : public ::testing::Test {
   void SetUp() override { PW_REQUIRE_DISPLAY(); }
   void TearDown() override { about_.reset(); }
 
-  HWND Find() { return FindWindowW(L"#32770", L"Info zu Postwacht"); }
+  HWND Find() { return FindWindowW(kDialogWindowClass, L"Info zu Postwacht"); }
   void Key(HWND control, WPARAM key) {
     MSG msg{control, WM_KEYDOWN, key, 0, GetTickCount(), {}};
     loop_.Dispatch(msg);
@@ -43,7 +44,7 @@ class AboutWindowTest : public ::testing::Test {
   FakeTimerFactory timers_;
   std::unique_ptr<Timer> timer2_ = timers_.CreateTimer([] {});
   Win32EventLoop loop_;
-  Win32AboutViews views_{GetModuleHandleW(nullptr), loop_};
+  AboutWindowFactory views_{GetModuleHandleW(nullptr), loop_};
   std::unique_ptr<FrmAbout> about_ = std::make_unique<FrmAbout>(
       views_, AboutServices{registry_, windows_, dialogs_, version_}, *timer2_);
 };

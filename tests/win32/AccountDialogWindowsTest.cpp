@@ -12,6 +12,7 @@
 #include "common/Windows1252.h"
 #include "platform/substitute/FakeTimers.h"
 #include "platform/win32/AccountDialogWindows.h"
+#include "platform/win32/CommandIds.h"
 #include "platform/win32/Strconv.h"
 #include "platform/win32/Win32Registry.h"
 #include "registry/SettingsStore.h"
@@ -72,7 +73,7 @@ class AccountDialogWindowsTest : public ::testing::Test {
     for (const char* name : kNames) DeleteAccount(To1252(name));
   }
 
-  HWND Find(const char* caption) { return FindWindowW(L"#32770", Widen(caption).c_str()); }
+  HWND Find(const char* caption) { return FindWindowW(kDialogWindowClass, Widen(caption).c_str()); }
   // A key pressed in a control, through the program's message loop.
   void Key(HWND control, WPARAM key) {
     MSG msg{control, WM_KEYDOWN, key, 0, GetTickCount(), {}};
@@ -88,7 +89,7 @@ class AccountDialogWindowsTest : public ::testing::Test {
   FakeTimerFactory timers_;
   std::unique_ptr<Timer> timer2_ = timers_.CreateTimer([] {});
   Win32EventLoop loop_;
-  Win32AccountDialogViews views_{GetModuleHandleW(nullptr), loop_};
+  AccountDialogWindowFactory views_{GetModuleHandleW(nullptr), loop_};
   std::unique_ptr<AccountDialogs> dialogs_ =
       std::make_unique<AccountDialogs>(views_, settings_, *timer2_);
 };

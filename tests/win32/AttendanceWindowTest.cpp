@@ -18,25 +18,30 @@ class AttendanceWindowTest : public ::testing::Test {
     test::InitControls();
     main_ = CreateWindowExW(0, L"STATIC", L"main", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr,
                             GetModuleHandleW(nullptr), nullptr);
-    AttendanceWindowEvents events;
-    events.Form_Resize = [this] { ++resizes_; };
-    events.cmdOK_Click = [this] { ++oks_; };
-    events.cmdCancel_Click = [this] { ++cancels_; };
-    events.Unload = [this] {
-      ++unloads_;
-      // As the form does: close the window and drop the view, from inside its own event.
-      view_->Close();
-      view_.reset();
-    };
-    view_ = std::make_unique<AttendanceWindow>(GetModuleHandleW(nullptr), loop_, events);
+    view_ = std::make_unique<AttendanceWindow>(GetModuleHandleW(nullptr), loop_, events_);
   }
   void TearDown() override {
     view_.reset();
     if (main_) DestroyWindow(main_);
   }
 
+  struct Events : AttendanceEvents {
+    explicit Events(AttendanceWindowTest& test) : t(test) {}
+    void Form_Resize() override { ++t.resizes_; }
+    void cmdOK_Click() override { ++t.oks_; }
+    void cmdCancel_Click() override { ++t.cancels_; }
+    void Form_CloseBox() override {
+      ++t.unloads_;
+      // As the form does: close the window and drop the view, from inside its own event.
+      t.view_->Close();
+      t.view_.reset();
+    }
+    AttendanceWindowTest& t;
+  };
+
   Win32EventLoop loop_;
   HWND main_ = nullptr;
+  Events events_{*this};
   std::unique_ptr<AttendanceWindow> view_;
   int resizes_ = 0, oks_ = 0, cancels_ = 0, unloads_ = 0;
 };

@@ -40,7 +40,7 @@ int ZOrder(HWND hwnd) {
 }
 
 struct Platform {
-  FakeNewMailViews views;
+  FakeNewMailViewFactory views;
   Win32WindowSystem windowSystem;
 };
 

@@ -17,9 +17,22 @@ struct Recorder : MainWindowEvents {
   void Form_Paint() override { ++paints; }
   void Form_Resize() override { resizes.push_back(window->State()); }
   void Form_MouseMove(int message) override { tray.push_back(message); }
-  void RequestUnload(int mode) override { unloads.push_back(mode); }
-  void MenuClick(MenuCommand command) override { menu.push_back(command); }
-  void Anzeige_NodeSelected(int position) override { selected.push_back(position); }
+  bool RequestUnload(int mode) override {
+    unloads.push_back(mode);
+    return false;
+  }
+  void mRefresh_Click() override { menu.push_back(kCmdRefresh); }
+  void mAnwesenheit_Click() override { menu.push_back(kCmdAnwesenheit); }
+  void mBeenden_Click() override { menu.push_back(kCmdBeenden); }
+  void mEdit_Click() override { menu.push_back(kCmdEdit); }
+  void mNew_Click() override { menu.push_back(kCmdNew); }
+  void mDelete_Click() override { menu.push_back(kCmdDelete); }
+  void mAbout_Click() override { menu.push_back(kCmdAbout); }
+  void mPopRestore_Click() override { menu.push_back(kCmdPopRestore); }
+  void mAnwesenheitTray_Click() override { menu.push_back(kCmdAnwesenheitTray); }
+  void mPopExit_Click() override { menu.push_back(kCmdPopExit); }
+  void mRefreshTray_Click() override { menu.push_back(kCmdRefreshTray); }
+  void Anzeige_NodeSelected(std::int32_t& index) override { selected.push_back(index); }
   void Anzeige_Click() override { ++clicks; }
   void Anzeige_DblClick() override { ++doubleClicks; }
   void TaskbarCreated() override { ++taskbars; }

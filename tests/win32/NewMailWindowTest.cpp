@@ -29,7 +29,8 @@ RECT RectIn(HWND dialog, HWND child) {
 
 struct Win32Views {
   Win32EventLoop messageLoop;
-  NewMailWindows views{GetModuleHandleW(nullptr), messageLoop, LoadIconW(nullptr, IDI_APPLICATION)};
+  NewMailWindowFactory views{GetModuleHandleW(nullptr), messageLoop,
+                             LoadIconW(nullptr, IDI_APPLICATION)};
 };
 
 struct Rig : Win32Views, pw::test::NewMailRig {

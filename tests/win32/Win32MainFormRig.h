@@ -14,7 +14,6 @@
 #include "platform/substitute/FakeTimers.h"
 #include "platform/substitute/FakeWindowSystem.h"
 #include "platform/win32/AttendanceWindow.h"
-#include "platform/win32/FmStartEvents.h"
 #include "platform/win32/MainWindow.h"
 #include "platform/win32/Win32TrayShell.h"
 #include "registry/SettingsStore.h"
@@ -58,9 +57,8 @@ struct MainFormRig {
       MainWindowServices{settings, environment, clock, timers, loop, dialogs, shell, windows,
                          window, window.Anzeige(), window.StatusBar(), imap, attendanceViews},
       globals};
-  FmStartEvents events{form, window};
 
-  MainFormRig() { window.Attach(&events); }
+  MainFormRig() { window.Attach(&form); }
   ~MainFormRig() {
     if (form.fmAnwesend().Loaded()) form.fmAnwesend().Unload();
     window.Attach(nullptr);

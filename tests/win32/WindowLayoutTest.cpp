@@ -19,6 +19,7 @@
 #include "platform/win32/AboutWindow.h"
 #include "platform/win32/AccountDialogWindows.h"
 #include "platform/win32/AttendanceWindow.h"
+#include "platform/win32/CommandIds.h"
 #include "platform/win32/MainWindow.h"
 #include "platform/win32/NewMailWindow.h"
 #include "platform/win32/Strconv.h"
@@ -230,7 +231,8 @@ class WindowLayoutTest : public ::testing::Test {
 TEST_F(WindowLayoutTest, NewMailDialogShortensA255CharacterNameInsideItself) {
   struct Views {
     Win32EventLoop loop;
-    NewMailWindows views{GetModuleHandleW(nullptr), loop, LoadIconW(nullptr, IDI_APPLICATION)};
+    NewMailWindowFactory views{GetModuleHandleW(nullptr), loop,
+                               LoadIconW(nullptr, IDI_APPLICATION)};
   } win32;
   pw::test::NewMailRig rig(win32.views);
   const std::string name(255, 'W');
@@ -254,14 +256,14 @@ TEST_F(WindowLayoutTest, AccountDialogsFit) {
   SettingsStore settings{registry};
   FakeTimerFactory timers;
   std::unique_ptr<Timer> timer2 = timers.CreateTimer([] {});
-  Win32AccountDialogViews views{GetModuleHandleW(nullptr), loop_};
+  AccountDialogWindowFactory views{GetModuleHandleW(nullptr), loop_};
   AccountDialogs dialogs(views, settings, *timer2);
   dialogs.ShowNew();
   dialogs.ShowEdit();
   dialogs.ShowDelete();
   for (const char* caption :
        {"Hinzufügen einer Mailbox", "Mailboxen Bearbeiten", "Löschen einer Mailbox"}) {
-    HWND dialog = FindWindowW(L"#32770", Widen(caption).c_str());
+    HWND dialog = FindWindowW(kDialogWindowClass, Widen(caption).c_str());
     ASSERT_NE(dialog, nullptr) << caption;
     EXPECT_EQ(Misfits(dialog), std::vector<std::string>{}) << Lines(Misfits(dialog));
   }
@@ -274,19 +276,27 @@ TEST_F(WindowLayoutTest, AboutBoxFits) {
   FakeVersionInfo version;
   FakeTimerFactory timers;
   std::unique_ptr<Timer> timer2 = timers.CreateTimer([] {});
-  Win32AboutViews views{GetModuleHandleW(nullptr), loop_};
+  AboutWindowFactory views{GetModuleHandleW(nullptr), loop_};
   FrmAbout about(views, AboutServices{registry, windows, dialogs, version}, *timer2);
   about.Show();
-  HWND box = FindWindowW(L"#32770", L"Info zu Postwacht");
+  HWND box = FindWindowW(kDialogWindowClass, L"Info zu Postwacht");
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(Misfits(box), std::vector<std::string>{}) << Lines(Misfits(box));
 }
+
+struct NoAttendanceEvents : AttendanceEvents {
+  void Form_Resize() override {}
+  void cmdOK_Click() override {}
+  void cmdCancel_Click() override {}
+  void Form_CloseBox() override {}
+};
 
 TEST_F(WindowLayoutTest, MainAndAttendanceWindowsFit) {
   MainWindow main(GetModuleHandleW(nullptr), loop_);
   main.Show();
   EXPECT_EQ(Misfits(main.Hwnd()), std::vector<std::string>{}) << Lines(Misfits(main.Hwnd()));
-  AttendanceWindow attendance(GetModuleHandleW(nullptr), loop_, {});
+  NoAttendanceEvents events;
+  AttendanceWindow attendance(GetModuleHandleW(nullptr), loop_, events);
   attendance.AddRow("1;Büro Anna");
   attendance.Show();
   EXPECT_EQ(Misfits(attendance.Hwnd()), std::vector<std::string>{})

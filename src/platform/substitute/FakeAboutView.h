@@ -1,6 +1,7 @@
 // The About box in memory, and a version resource the test sets.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "about/AboutView.h"
@@ -11,7 +12,8 @@ namespace pw {
 
 class FakeAboutView : public AboutView {
  public:
-  FakeAboutView(FrmAbout& form, FakeAboutView** current) : form_(form), current_(current) {}
+  FakeAboutView(AboutEvents& events, FakeAboutView** current)
+      : events_(events), current_(current) {}
   ~FakeAboutView() override {
     if (*current_ == this) *current_ = nullptr;
   }
@@ -26,7 +28,7 @@ class FakeAboutView : public AboutView {
     visible = false;
     closed = true;
   }
-  FrmAbout& Form() { return form_; }
+  AboutEvents& Events() { return events_; }
 
   std::string caption = kAboutStoredCaption;
   std::string title, version;
@@ -35,14 +37,14 @@ class FakeAboutView : public AboutView {
   int shows = 0;
 
  private:
-  FrmAbout& form_;
+  AboutEvents& events_;
   FakeAboutView** current_;
 };
 
-class FakeAboutViews : public AboutViewFactory {
+class FakeAboutViewFactory : public AboutViewFactory {
  public:
-  std::unique_ptr<AboutView> CreateAboutView(FrmAbout& form) override {
-    auto view = std::make_unique<FakeAboutView>(form, &current);
+  std::unique_ptr<AboutView> CreateView(AboutEvents& events) override {
+    auto view = std::make_unique<FakeAboutView>(events, &current);
     current = view.get();
     ++created;
     return view;

@@ -1,13 +1,11 @@
 // The three account dialogs in memory: fields, lists and window state, set and read by tests.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "accounts/AccountDialogViews.h"
-#include "accounts/FmDelete.h"
-#include "accounts/FmEdit.h"
-#include "accounts/FmNew.h"
 
 namespace pw {
 
@@ -54,38 +52,39 @@ class FakeAccountFields : public Base {
 
 class FakeNewView : public FakeAccountFields<FmNewView> {
  public:
-  FakeNewView(FmNew& form, FakeNewView** current) : form_(form), current_(current) {}
+  FakeNewView(FmNewEvents& events, FakeNewView** current) : events_(events), current_(current) {}
   ~FakeNewView() override {
     if (*current_ == this) *current_ = nullptr;
   }
-  FmNew& Form() { return form_; }
+  FmNewEvents& Events() { return events_; }
 
  private:
-  FmNew& form_;
+  FmNewEvents& events_;
   FakeNewView** current_;
 };
 
 class FakeEditView : public FakeAccountFields<FmEditView> {
  public:
-  FakeEditView(FmEdit& form, FakeEditView** current) : form_(form), current_(current) {}
+  FakeEditView(FmEditEvents& events, FakeEditView** current) : events_(events), current_(current) {}
   ~FakeEditView() override {
     if (*current_ == this) *current_ = nullptr;
   }
   void SetAnzeigeName(const std::string& text) override { anzeigeName = text; }
   void ClearNames() override { names.clear(); }
   void AddName(const std::string& name) override { names.push_back(name); }
-  FmEdit& Form() { return form_; }
+  FmEditEvents& Events() { return events_; }
 
   std::vector<std::string> names;
 
  private:
-  FmEdit& form_;
+  FmEditEvents& events_;
   FakeEditView** current_;
 };
 
 class FakeDeleteView : public FmDeleteView {
  public:
-  FakeDeleteView(FmDelete& form, FakeDeleteView** current) : form_(form), current_(current) {}
+  FakeDeleteView(FmDeleteEvents& events, FakeDeleteView** current)
+      : events_(events), current_(current) {}
   ~FakeDeleteView() override {
     if (*current_ == this) *current_ = nullptr;
   }
@@ -106,7 +105,7 @@ class FakeDeleteView : public FmDeleteView {
   void Activate() {
     if (active) return;
     active = true;
-    form_.Form_Activate();
+    events_.Form_Activate();
   }
   void Deactivate() { active = false; }
 
@@ -119,26 +118,26 @@ class FakeDeleteView : public FmDeleteView {
   int shows = 0;
 
  private:
-  FmDelete& form_;
+  FmDeleteEvents& events_;
   FakeDeleteView** current_;
 };
 
-class FakeAccountDialogViews : public AccountDialogViewFactory {
+class FakeAccountDialogViewFactory : public AccountDialogViewFactory {
  public:
-  std::unique_ptr<FmNewView> CreateNewView(FmNew& form) override {
-    auto view = std::make_unique<FakeNewView>(form, &newView);
+  std::unique_ptr<FmNewView> CreateView(FmNewEvents& events) override {
+    auto view = std::make_unique<FakeNewView>(events, &newView);
     newView = view.get();
     ++created;
     return view;
   }
-  std::unique_ptr<FmEditView> CreateEditView(FmEdit& form) override {
-    auto view = std::make_unique<FakeEditView>(form, &editView);
+  std::unique_ptr<FmEditView> CreateView(FmEditEvents& events) override {
+    auto view = std::make_unique<FakeEditView>(events, &editView);
     editView = view.get();
     ++created;
     return view;
   }
-  std::unique_ptr<FmDeleteView> CreateDeleteView(FmDelete& form) override {
-    auto view = std::make_unique<FakeDeleteView>(form, &deleteView);
+  std::unique_ptr<FmDeleteView> CreateView(FmDeleteEvents& events) override {
+    auto view = std::make_unique<FakeDeleteView>(events, &deleteView);
     deleteView = view.get();
     ++created;
     return view;

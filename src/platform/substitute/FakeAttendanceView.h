@@ -2,15 +2,15 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
 #include "attendance/AttendanceView.h"
-#include "attendance/FmAnwesend.h"
 
 namespace pw {
 
-class FakeAttendanceViews;
+class FakeAttendanceViewFactory;
 
 class FakeAttendanceView : public AttendanceView {
  public:
@@ -19,8 +19,8 @@ class FakeAttendanceView : public AttendanceView {
     std::int16_t tick = 0;
   };
 
-  FakeAttendanceView(FmAnwesend& form, FakeAttendanceViews& factory)
-      : form_(form), factory_(factory) {}
+  FakeAttendanceView(AttendanceEvents& events, FakeAttendanceViewFactory& factory)
+      : events_(events), factory_(factory) {}
   ~FakeAttendanceView() override;
 
   void RemoveAllRows() override { rows.clear(); }
@@ -39,7 +39,7 @@ class FakeAttendanceView : public AttendanceView {
   void SetModal(bool value) override { modal = value; }
   void Close() override;
 
-  FmAnwesend& Form() { return form_; }
+  AttendanceEvents& Events() { return events_; }
 
   std::vector<Row> rows;
   bool visible = false;
@@ -50,14 +50,14 @@ class FakeAttendanceView : public AttendanceView {
  private:
   Row& At(std::int32_t row) { return rows.at(static_cast<std::size_t>(row)); }
   const Row& At(std::int32_t row) const { return rows.at(static_cast<std::size_t>(row)); }
-  FmAnwesend& form_;
-  FakeAttendanceViews& factory_;
+  AttendanceEvents& events_;
+  FakeAttendanceViewFactory& factory_;
 };
 
-class FakeAttendanceViews : public AttendanceViewFactory {
+class FakeAttendanceViewFactory : public AttendanceViewFactory {
  public:
-  std::unique_ptr<AttendanceView> CreateAttendanceView(FmAnwesend& form) override {
-    auto view = std::make_unique<FakeAttendanceView>(form, *this);
+  std::unique_ptr<AttendanceView> CreateView(AttendanceEvents& events) override {
+    auto view = std::make_unique<FakeAttendanceView>(events, *this);
     current = view.get();
     ++created;
     if (onCreate) onCreate(*view);

@@ -1,14 +1,13 @@
 // The main window in memory; state changes call back into the form as the platform would.
 #pragma once
 
-#include <functional>
-
 #include "common/MainWindowView.h"
 
 namespace pw {
 
 class FakeMainWindow : public MainWindowView {
  public:
+  void Attach(MainWindowEvents* target) { events = target; }
   WindowHandle Handle() const override { return 0x1234; }
   void Show() override {
     visible = true;
@@ -29,7 +28,7 @@ class FakeMainWindow : public MainWindowView {
   void SetState(WindowState value) override {
     bool changed = value != state;
     state = value;
-    if (changed && onResize) onResize();
+    if (changed && events) events->Form_Resize();
   }
   void SetDefaultMousePointer() override { ++pointerResets; }
   void PopupTrayMenu() override { ++trayMenuPopups; }
@@ -49,8 +48,8 @@ class FakeMainWindow : public MainWindowView {
   int pointerResets = 0;
   int trayMenuPopups = 0;
   bool closed = false;
-  // The Resize event that a state change raises (wired to fmStart.Form_Resize by the test).
-  std::function<void()> onResize;
+  // Where a state change reports the Resize event, as on Windows; none until attached.
+  MainWindowEvents* events = nullptr;
 };
 
 }  // namespace pw

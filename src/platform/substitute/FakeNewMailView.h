@@ -5,15 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "notify/FmNewMail.h"
 #include "notify/NewMailView.h"
 
 namespace pw {
 
 class FakeNewMailView : public NewMailView {
  public:
-  explicit FakeNewMailView(FmNewMail& form, std::vector<FakeNewMailView*>& open)
-      : form_(form), open_(open) {
+  FakeNewMailView(NewMailEvents& events, std::vector<FakeNewMailView*>& open)
+      : events_(events), open_(open) {
     open_.push_back(this);
   }
   ~FakeNewMailView() override { std::erase(open_, this); }
@@ -30,11 +29,11 @@ class FakeNewMailView : public NewMailView {
   }
 
   // The user's actions; each may destroy this view.
-  void ClickOK() { form_.OKButton_Click(); }
-  void ClickOpen() { form_.Open_Click(); }
-  void ClickCloseBox() { form_.Unload(); }
+  void ClickOK() { events_.OKButton_Click(); }
+  void ClickOpen() { events_.Open_Click(); }
+  void ClickCloseBox() { events_.Form_CloseBox(); }
 
-  FmNewMail& Form() { return form_; }
+  NewMailEvents& Events() { return events_; }
 
   std::string nameBox;
   bool visible = false;
@@ -43,15 +42,15 @@ class FakeNewMailView : public NewMailView {
   int focused = 0;
 
  private:
-  FmNewMail& form_;
+  NewMailEvents& events_;
   std::vector<FakeNewMailView*>& open_;
 };
 
-class FakeNewMailViews : public NewMailViewFactory {
+class FakeNewMailViewFactory : public NewMailViewFactory {
  public:
-  std::unique_ptr<NewMailView> CreateNewMailView(FmNewMail& form) override {
+  std::unique_ptr<NewMailView> CreateView(NewMailEvents& events) override {
     ++created;
-    return std::make_unique<FakeNewMailView>(form, open);
+    return std::make_unique<FakeNewMailView>(events, open);
   }
   // The live views, oldest first.
   std::vector<FakeNewMailView*> open;

@@ -7,7 +7,6 @@
 #include "platform/win32/AboutPictures.h"
 #include "platform/win32/DialogWindow.h"
 #include "platform/win32/Strconv.h"
-#include "platform/win32/WindowBase.h"
 #include "platform/win32/resources/resource.h"
 
 namespace pw::win32 {
@@ -24,7 +23,7 @@ RECT TwipsRect(float left, float top, float width, float height) {
 
 class AboutWindow : public DialogWindow, public AboutView {
  public:
-  AboutWindow(FrmAbout& form, HICON icon) : form_(form), icon_(icon) {}
+  AboutWindow(AboutEvents& events, HICON icon) : events_(events), icon_(icon) {}
   void Create(HINSTANCE instance, Win32EventLoop& loop) {
     CreateDialogWindow(instance, loop, kClientWidth, kClientHeight);
   }
@@ -35,7 +34,7 @@ class AboutWindow : public DialogWindow, public AboutView {
   void SetTitle(const std::string& text) override { SetItemText(kIdAboutTitle, text); }
   void SetVersion(const std::string& text) override { SetItemText(kIdAboutVersion, text); }
   void Show() override { ShowAndActivate(); }
-  void Close() override { DestroyDialogWindow(); }
+  void Close() override { Destroy(); }
 
  protected:
   void OnInitDialog() override {
@@ -59,23 +58,23 @@ class AboutWindow : public DialogWindow, public AboutView {
     SendMessageW(Hwnd(), DM_SETDEFID, IDOK, 0);
   }
 
-  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM) override {
+  INT_PTR HandleDialogMessage(UINT message, WPARAM wParam, LPARAM) override {
     switch (message) {
       case WM_PAINT:
         Paint();
         return TRUE;
       case WM_CLOSE:
-        form_.Form_CloseBox();
+        events_.Form_CloseBox();
         return TRUE;
       case WM_COMMAND: {
         const int id = LOWORD(wParam);
         if (HIWORD(wParam) != BN_CLICKED) return FALSE;
         if (id == IDOK || id == IDCANCEL) {
-          form_.cmdOK_Click();
+          events_.cmdOK_Click();
           return TRUE;
         }
         if (id == kIdAboutSysInfo) {
-          form_.cmdSysInfo_Click();
+          events_.cmdSysInfo_Click();
           return TRUE;
         }
         return FALSE;
@@ -163,17 +162,17 @@ class AboutWindow : public DialogWindow, public AboutView {
     EndPaint(Hwnd(), &ps);
   }
 
-  FrmAbout& form_;
+  AboutEvents& events_;
   HICON icon_;
 };
 
 }  // namespace
 
-std::unique_ptr<AboutView> Win32AboutViews::CreateAboutView(FrmAbout& form) {
+std::unique_ptr<AboutView> AboutWindowFactory::CreateView(AboutEvents& events) {
   HICON icon = programIcon_;
   if (!icon) icon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_MAIN));
   if (!icon) icon = LoadIconW(nullptr, IDI_APPLICATION);
-  auto view = std::make_unique<AboutWindow>(form, icon);
+  auto view = std::make_unique<AboutWindow>(events, icon);
   view->Create(instance_, loop_);
   return view;
 }

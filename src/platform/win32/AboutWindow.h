@@ -22,14 +22,14 @@ inline constexpr int kIdAboutVersionHeading = 1108;
 inline constexpr int kIdAboutCopyright = 1109;
 inline constexpr int kIdAboutBeschreibung = 1110;
 
-class Win32AboutViews : public AboutViewFactory {
+class AboutWindowFactory : public AboutViewFactory {
  public:
   // programIcon is the main window's icon (picIcon); it must outlive the box. Without one the
   // module's first icon is shown.
-  Win32AboutViews(HINSTANCE instance, Win32EventLoop& loop, HICON programIcon = nullptr)
+  AboutWindowFactory(HINSTANCE instance, Win32EventLoop& loop, HICON programIcon = nullptr)
       : instance_(instance), loop_(loop), programIcon_(programIcon) {}
 
-  std::unique_ptr<AboutView> CreateAboutView(FrmAbout& form) override;
+  std::unique_ptr<AboutView> CreateView(AboutEvents& events) override;
 
  private:
   HINSTANCE instance_;

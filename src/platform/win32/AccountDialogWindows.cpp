@@ -8,7 +8,6 @@
 #include "accounts/FmNew.h"
 #include "platform/win32/DialogWindow.h"
 #include "platform/win32/Strconv.h"
-#include "platform/win32/WindowBase.h"
 
 namespace pw::win32 {
 
@@ -99,7 +98,7 @@ class AccountFieldsWindow : public DialogWindow, public ViewBase {
   void SetLinkName(const std::string& text) override { SetQuietly(kIdLinkName, text); }
   void SetOkEnabled(bool enabled) override { EnableWindow(Item(IDOK), enabled ? TRUE : FALSE); }
   void Show() override { ShowAndActivate(); }
-  void Close() override { DestroyDialogWindow(); }
+  void Close() override { Destroy(); }
 
  protected:
   // Creation order is tab order: name, user, password, the two options, LinkName, OK, Cancel.
@@ -200,7 +199,7 @@ void AddComboName(HWND combo, const std::string& name) {
 
 class NewAccountWindow : public AccountFieldsWindow<FmNewView> {
  public:
-  explicit NewAccountWindow(FmNew& form) : form_(form) {}
+  explicit NewAccountWindow(FmNewEvents& events) : events_(events) {}
   void Create(HINSTANCE instance, Win32EventLoop& loop) {
     CreateDialogWindow(instance, loop, kClientWidth, kFieldsClientHeight);
   }
@@ -209,22 +208,22 @@ class NewAccountWindow : public AccountFieldsWindow<FmNewView> {
  protected:
   void OnInitDialog() override { CreateFields(kFmNewCaption, false); }
 
-  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM) override {
+  INT_PTR HandleDialogMessage(UINT message, WPARAM wParam, LPARAM) override {
     if (message == WM_CLOSE) {
-      form_.Form_CloseBox();
+      events_.Form_CloseBox();
       return TRUE;
     }
     if (message != WM_COMMAND || quiet_) return FALSE;
     const int id = LOWORD(wParam);
     const UINT code = HIWORD(wParam);
     if (id == kIdAnzeigeName && code == EN_CHANGE) {
-      form_.txtAnzeigeName_Change();
+      events_.txtAnzeigeName_Change();
     } else if (id == kIdPassword && code == EN_CHANGE) {
-      form_.txtPassword_Change();
+      events_.txtPassword_Change();
     } else if (id == IDOK && code == BN_CLICKED) {
-      form_.cmdOK_Click();
+      events_.cmdOK_Click();
     } else if (id == IDCANCEL && code == BN_CLICKED) {
-      form_.cmdCancel_Click();
+      events_.cmdCancel_Click();
     } else {
       return FALSE;
     }
@@ -232,12 +231,12 @@ class NewAccountWindow : public AccountFieldsWindow<FmNewView> {
   }
 
  private:
-  FmNew& form_;
+  FmNewEvents& events_;
 };
 
 class EditAccountWindow : public AccountFieldsWindow<FmEditView> {
  public:
-  explicit EditAccountWindow(FmEdit& form) : form_(form) {}
+  explicit EditAccountWindow(FmEditEvents& events) : events_(events) {}
   void Create(HINSTANCE instance, Win32EventLoop& loop) {
     CreateDialogWindow(instance, loop, kClientWidth, kFieldsClientHeight);
   }
@@ -252,24 +251,24 @@ class EditAccountWindow : public AccountFieldsWindow<FmEditView> {
  protected:
   void OnInitDialog() override { CreateFields(kFmEditCaption, true); }
 
-  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM) override {
+  INT_PTR HandleDialogMessage(UINT message, WPARAM wParam, LPARAM) override {
     if (message == WM_CLOSE) {
-      form_.Form_CloseBox();
+      events_.Form_CloseBox();
       return TRUE;
     }
     if (message != WM_COMMAND || quiet_) return FALSE;
     const int id = LOWORD(wParam);
     const UINT code = HIWORD(wParam);
     if (id == kIdAnzeigeName && code == CBN_EDITCHANGE) {
-      form_.cmbAnzeigeName_Change();
+      events_.cmbAnzeigeName_Change();
     } else if (id == kIdAnzeigeName && code == CBN_SELCHANGE) {
-      if (PutChosenNameInField(Item(kIdAnzeigeName), quiet_)) form_.cmbAnzeigeName_Click();
+      if (PutChosenNameInField(Item(kIdAnzeigeName), quiet_)) events_.cmbAnzeigeName_Click();
     } else if (id == kIdPassword && code == EN_CHANGE) {
-      form_.txtPassword_Change();
+      events_.txtPassword_Change();
     } else if (id == IDOK && code == BN_CLICKED) {
-      form_.cmdOK_Click();
+      events_.cmdOK_Click();
     } else if (id == IDCANCEL && code == BN_CLICKED) {
-      form_.cmdCancel_Click();
+      events_.cmdCancel_Click();
     } else {
       return FALSE;
     }
@@ -277,12 +276,12 @@ class EditAccountWindow : public AccountFieldsWindow<FmEditView> {
   }
 
  private:
-  FmEdit& form_;
+  FmEditEvents& events_;
 };
 
 class DeleteAccountWindow : public DialogWindow, public FmDeleteView {
  public:
-  explicit DeleteAccountWindow(FmDelete& form) : form_(form) {}
+  explicit DeleteAccountWindow(FmDeleteEvents& events) : events_(events) {}
   void Create(HINSTANCE instance, Win32EventLoop& loop) {
     CreateDialogWindow(instance, loop, kClientWidth, kDeleteClientHeight);
   }
@@ -294,7 +293,7 @@ class DeleteAccountWindow : public DialogWindow, public FmDeleteView {
   void AddName(const std::string& name) override { AddComboName(Item(kIdAnzeigeName), name); }
   void SetOkEnabled(bool enabled) override { EnableWindow(Item(IDOK), enabled ? TRUE : FALSE); }
   void Show() override { ShowAndActivate(); }
-  void Close() override { DestroyDialogWindow(); }
+  void Close() override { Destroy(); }
 
  protected:
   void OnInitDialog() override {
@@ -313,27 +312,27 @@ class DeleteAccountWindow : public DialogWindow, public FmDeleteView {
     SendMessageW(Hwnd(), DM_SETDEFID, IDCANCEL, 0);
   }
 
-  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM) override {
+  INT_PTR HandleDialogMessage(UINT message, WPARAM wParam, LPARAM) override {
     if (message == WM_ACTIVATE) {
       // FALSE: the dialog manager still puts the focus back where it was.
-      if (LOWORD(wParam) != WA_INACTIVE) form_.Form_Activate();
+      if (LOWORD(wParam) != WA_INACTIVE) events_.Form_Activate();
       return FALSE;
     }
     if (message == WM_CLOSE) {
-      form_.Form_CloseBox();
+      events_.Form_CloseBox();
       return TRUE;
     }
     if (message != WM_COMMAND || quiet_) return FALSE;
     const int id = LOWORD(wParam);
     const UINT code = HIWORD(wParam);
     if (id == kIdAnzeigeName && code == CBN_EDITCHANGE) {
-      form_.cmbAnzeigeName_Change();
+      events_.cmbAnzeigeName_Change();
     } else if (id == kIdAnzeigeName && code == CBN_SELCHANGE) {
-      if (PutChosenNameInField(Item(kIdAnzeigeName), quiet_)) form_.cmbAnzeigeName_Click();
+      if (PutChosenNameInField(Item(kIdAnzeigeName), quiet_)) events_.cmbAnzeigeName_Click();
     } else if (id == IDOK && code == BN_CLICKED) {
-      form_.cmdOK_Click();
+      events_.cmdOK_Click();
     } else if (id == IDCANCEL && code == BN_CLICKED) {
-      form_.cmdCancel_Click();
+      events_.cmdCancel_Click();
     } else {
       return FALSE;
     }
@@ -341,26 +340,26 @@ class DeleteAccountWindow : public DialogWindow, public FmDeleteView {
   }
 
  private:
-  FmDelete& form_;
+  FmDeleteEvents& events_;
   bool quiet_ = false;
 };
 
 }  // namespace
 
-std::unique_ptr<FmNewView> Win32AccountDialogViews::CreateNewView(FmNew& form) {
-  auto view = std::make_unique<NewAccountWindow>(form);
+std::unique_ptr<FmNewView> AccountDialogWindowFactory::CreateView(FmNewEvents& events) {
+  auto view = std::make_unique<NewAccountWindow>(events);
   view->Create(instance_, loop_);
   return view;
 }
 
-std::unique_ptr<FmEditView> Win32AccountDialogViews::CreateEditView(FmEdit& form) {
-  auto view = std::make_unique<EditAccountWindow>(form);
+std::unique_ptr<FmEditView> AccountDialogWindowFactory::CreateView(FmEditEvents& events) {
+  auto view = std::make_unique<EditAccountWindow>(events);
   view->Create(instance_, loop_);
   return view;
 }
 
-std::unique_ptr<FmDeleteView> Win32AccountDialogViews::CreateDeleteView(FmDelete& form) {
-  auto view = std::make_unique<DeleteAccountWindow>(form);
+std::unique_ptr<FmDeleteView> AccountDialogWindowFactory::CreateView(FmDeleteEvents& events) {
+  auto view = std::make_unique<DeleteAccountWindow>(events);
   view->Create(instance_, loop_);
   return view;
 }

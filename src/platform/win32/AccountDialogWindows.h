@@ -22,14 +22,14 @@ inline constexpr int kIdLabelAnzeigeName = 1011;
 inline constexpr int kIdLabelUserName = 1012;
 inline constexpr int kIdLabelPassword = 1013;
 
-class Win32AccountDialogViews : public AccountDialogViewFactory {
+class AccountDialogWindowFactory : public AccountDialogViewFactory {
  public:
-  Win32AccountDialogViews(HINSTANCE instance, Win32EventLoop& loop)
+  AccountDialogWindowFactory(HINSTANCE instance, Win32EventLoop& loop)
       : instance_(instance), loop_(loop) {}
 
-  std::unique_ptr<FmNewView> CreateNewView(FmNew& form) override;
-  std::unique_ptr<FmEditView> CreateEditView(FmEdit& form) override;
-  std::unique_ptr<FmDeleteView> CreateDeleteView(FmDelete& form) override;
+  std::unique_ptr<FmNewView> CreateView(FmNewEvents& events) override;
+  std::unique_ptr<FmEditView> CreateView(FmEditEvents& events) override;
+  std::unique_ptr<FmDeleteView> CreateView(FmDeleteEvents& events) override;
 
  private:
   HINSTANCE instance_;

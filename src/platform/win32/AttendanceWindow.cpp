@@ -68,8 +68,8 @@ BOOL CALLBACK DisableForModal(HWND window, LPARAM param) {
 }  // namespace
 
 AttendanceWindow::AttendanceWindow(HINSTANCE instance, Win32EventLoop& loop,
-                                   AttendanceWindowEvents events)
-    : loop_(loop), events_(std::move(events)) {
+                                   AttendanceEvents& events)
+    : events_(events) {
   RegisterClassOnce(instance, kAttendanceWindowClass, LoadIconW(instance, MAKEINTRESOURCEW(1)),
                     nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   RECT outer{0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
@@ -98,14 +98,13 @@ AttendanceWindow::AttendanceWindow(HINSTANCE instance, Win32EventLoop& loop,
   cancel_ = Child(Hwnd(), instance, WC_BUTTONW, Widen("&Abbrechen"), WS_TABSTOP | BS_PUSHBUTTON, 0,
                   kCmdCancelId);
   Layout();
-  loop_.AddDialogWindow(Hwnd());
+  TakeDialogKeys(loop);
   ready_ = true;
 }
 
 AttendanceWindow::~AttendanceWindow() {
-  events_ = {};
   if (modal_) SetModal(false);
-  if (Hwnd()) DestroyWindow(Hwnd());
+  Destroy();
 }
 
 void AttendanceWindow::CheckRow(std::int32_t row) const {
@@ -197,7 +196,7 @@ void AttendanceWindow::Show() {
   SetForegroundWindow(Hwnd());
   // A form's first showing is a Resize too; the system sends no WM_SIZE for it when the size
   // was already set at creation.
-  if (first && !sized_) Fire(events_.Form_Resize);
+  if (first && !sized_) events_.Form_Resize();
 }
 
 bool AttendanceWindow::Visible() const { return Hwnd() && IsWindowVisible(Hwnd()); }
@@ -221,11 +220,7 @@ void AttendanceWindow::SetModal(bool modal) {
 
 void AttendanceWindow::Close() {
   if (modal_) SetModal(false);
-  if (Hwnd()) DestroyWindow(Hwnd());
-}
-
-void AttendanceWindow::Fire(std::function<void()> handler) {
-  if (handler) handler();
+  Destroy();
 }
 
 void AttendanceWindow::Layout() {
@@ -256,9 +251,9 @@ LRESULT AttendanceWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
       return 0;
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kCmdOkId) {
-        Fire(events_.cmdOK_Click);
+        events_.cmdOK_Click();
       } else if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kCmdCancelId) {
-        Fire(events_.cmdCancel_Click);
+        events_.cmdCancel_Click();
       }
       return 0;
     case WM_NOTIFY: {
@@ -269,19 +264,17 @@ LRESULT AttendanceWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
       return 0;
     }
     case WM_CLOSE:
-      Fire(events_.Unload);
+      events_.Form_CloseBox();
       return 0;
     default:
       return Default(message, wParam, lParam);
   }
 }
 
-void AttendanceWindow::OnDestroyed() { loop_.RemoveDialogWindow(Hwnd()); }
-
 void AttendanceWindow::OnSize(WPARAM kind) {
   Layout();
   sized_ = true;
-  if (ready_ && kind != SIZE_MAXHIDE && kind != SIZE_MAXSHOW) Fire(events_.Form_Resize);
+  if (ready_ && kind != SIZE_MAXHIDE && kind != SIZE_MAXSHOW) events_.Form_Resize();
 }
 
 void AttendanceWindow::OnItemChanged(const NMLISTVIEW& change) {
@@ -290,6 +283,10 @@ void AttendanceWindow::OnItemChanged(const NMLISTVIEW& change) {
   // The user ticked or unticked the row: its number follows the box.
   bool ticked = StateImageTicked(change.uNewState);
   if (ticked != (RowParam(change.iItem) == 1)) SetRowParam(change.iItem, ticked ? 1 : 0);
+}
+
+std::unique_ptr<AttendanceView> AttendanceWindowFactory::CreateView(AttendanceEvents& events) {
+  return std::make_unique<AttendanceWindow>(instance_, loop_, events);
 }
 
 }  // namespace pw::win32

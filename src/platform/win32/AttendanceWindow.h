@@ -2,7 +2,7 @@
 // buttons "&OK" and "&Abbrechen". It shows what the form hands it and reports events.
 #pragma once
 
-#include <functional>
+#include <memory>
 #include <vector>
 
 #include "attendance/AttendanceView.h"
@@ -11,20 +11,11 @@
 
 namespace pw::win32 {
 
-// The window's events. Each handler may close the window and drop the view object, so the
-// view calls a copy of the handler and touches nothing of its own afterwards.
-struct AttendanceWindowEvents {
-  std::function<void()> Form_Resize;
-  std::function<void()> cmdOK_Click;
-  std::function<void()> cmdCancel_Click;
-  // The close box: the form's Unload.
-  std::function<void()> Unload;
-};
-
 class AttendanceWindow : public AttendanceView, private WindowBase {
  public:
-  // Creates the window hidden and without owner.
-  AttendanceWindow(HINSTANCE instance, Win32EventLoop& loop, AttendanceWindowEvents events);
+  // Creates the window hidden and without owner. Each event may close the window and drop the
+  // view object: the window touches nothing of its own after reporting one.
+  AttendanceWindow(HINSTANCE instance, Win32EventLoop& loop, AttendanceEvents& events);
   ~AttendanceWindow() override;
 
   using WindowBase::Hwnd;
@@ -48,17 +39,14 @@ class AttendanceWindow : public AttendanceView, private WindowBase {
 
  private:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void OnDestroyed() override;
   void OnSize(WPARAM kind);
   void OnItemChanged(const NMLISTVIEW& change);
   void Layout();
   void CheckRow(std::int32_t row) const;
   LPARAM RowParam(std::int32_t row) const;
   void SetRowParam(std::int32_t row, LPARAM value);
-  static void Fire(std::function<void()> handler);
 
-  Win32EventLoop& loop_;
-  AttendanceWindowEvents events_;
+  AttendanceEvents& events_;
   // The windows SetModal disabled, to be enabled again when it ends.
   std::vector<HWND> disabled_;
   HWND list_ = nullptr;
@@ -71,13 +59,11 @@ class AttendanceWindow : public AttendanceView, private WindowBase {
   bool modal_ = false;
 };
 
-
-// Makes the attendance windows of the form fmAnwesend (declared in attendance/AttendanceView.h).
 class AttendanceWindowFactory : public AttendanceViewFactory {
  public:
   AttendanceWindowFactory(HINSTANCE instance, Win32EventLoop& loop)
       : instance_(instance), loop_(loop) {}
-  std::unique_ptr<AttendanceView> CreateAttendanceView(FmAnwesend& form) override;
+  std::unique_ptr<AttendanceView> CreateView(AttendanceEvents& events) override;
 
  private:
   HINSTANCE instance_;

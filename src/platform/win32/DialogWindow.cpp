@@ -1,10 +1,11 @@
 #include "platform/win32/DialogWindow.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
+#include "platform/win32/CommandIds.h"
 #include "platform/win32/Strconv.h"
-#include "platform/win32/WindowBase.h"
 
 namespace pw::win32 {
 
@@ -15,20 +16,25 @@ constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAM
 
 }  // namespace
 
-DialogWindow::~DialogWindow() { DestroyDialogWindow(); }
-
 void DialogWindow::CreateDialogWindow(HINSTANCE instance, Win32EventLoop& loop,
                                       float clientWidthTwips, float clientHeightTwips) {
-  loop_ = &loop;
-  // An empty template: no menu, the dialog class, no title, no controls. The window is
-  // sized in WM_INITDIALOG, because the template's dialog units do not follow twips.
-  std::vector<WORD> buffer(sizeof(DLGTEMPLATE) / sizeof(WORD) + 3, 0);
+  // A class as the system's dialog class ("#32770"), with the room that the dialog manager keeps
+  // in every dialog window (DLGWINDOWEXTRA).
+  RegisterClassOnce(instance, kDialogWindowClass, nullptr, nullptr, nullptr,
+                    &DialogWindow::ClassProc, DLGWINDOWEXTRA, CS_DBLCLKS | CS_SAVEBITS);
+  // A template without controls: no menu, the program's dialog class, no title. The window is
+  // sized below, because the template's dialog units do not follow twips.
+  const std::wstring className = kDialogWindowClass;
+  std::vector<WORD> buffer(sizeof(DLGTEMPLATE) / sizeof(WORD) + className.size() + 3, 0);
   auto* dlg = reinterpret_cast<DLGTEMPLATE*>(buffer.data());
   dlg->style = kDialogStyle;
   dlg->dwExtendedStyle = 0;
   dlg->cdit = 0;
-  HWND hwnd = CreateDialogIndirectParamW(instance, dlg, nullptr, &DialogWindow::Thunk,
-                                         reinterpret_cast<LPARAM>(this));
+  std::copy(className.begin(), className.end(),
+            buffer.begin() + sizeof(DLGTEMPLATE) / sizeof(WORD) + 1);
+  ExpectWindow(this);
+  HWND hwnd = CreateDialogIndirectParamW(instance, dlg, nullptr, &DialogWindow::DialogProc, 0);
+  ExpectWindow(nullptr);
   if (!hwnd) throw std::runtime_error("CreateDialogIndirectParamW failed");
 
   RECT rect{0, 0, TwipsToPixels(clientWidthTwips), TwipsToPixels(clientHeightTwips)};
@@ -41,35 +47,14 @@ void DialogWindow::CreateDialogWindow(HINSTANCE instance, Win32EventLoop& loop,
   const int x = work.left + (work.right - work.left - width) / 2;
   const int y = work.top + (work.bottom - work.top - height) / 2;
   SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-  loop.AddDialogWindow(hwnd);
-}
-
-void DialogWindow::Detach() {
-  if (!hwnd_) return;
-  SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
-  if (loop_) loop_->RemoveDialogWindow(hwnd_);
-}
-
-void DialogWindow::DestroyDialogWindow() {
-  if (!hwnd_) return;
-  HWND hwnd = hwnd_;
-  Detach();
-  hwnd_ = nullptr;
-  DestroyWindow(hwnd);
+  TakeDialogKeys(loop);
 }
 
 HWND DialogWindow::AddControl(const wchar_t* className, const std::string& text, DWORD style,
                               int id, float left, float top, float width, float height,
                               DWORD exStyle) {
-  HWND control = CreateWindowExW(exStyle, className, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | style,
-                                 TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
-                                 TwipsToPixels(height), hwnd_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)),
-                                 nullptr);
-  if (!control) throw std::runtime_error("CreateWindowExW failed for a control");
-  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(MessageFont()), FALSE);
-  return control;
+  return WindowBase::AddControl(className, Widen(text), style, id, left, top, width, height,
+                                exStyle);
 }
 
 std::string DialogWindow::ItemText(int id) const {
@@ -87,17 +72,26 @@ void DialogWindow::SetItemText(int id, const std::string& text) {
 }
 
 void DialogWindow::ShowAndActivate() {
-  if (!hwnd_) return;
-  ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
-  SetForegroundWindow(hwnd_);
+  if (!Hwnd()) return;
+  ShowWindow(Hwnd(), IsIconic(Hwnd()) ? SW_RESTORE : SW_SHOW);
+  SetForegroundWindow(Hwnd());
 }
 
-INT_PTR CALLBACK DialogWindow::Thunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  DialogWindow* self = nullptr;
+LRESULT DialogWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefDlgProcW(Hwnd(), message, wParam, lParam);
+}
+
+LRESULT CALLBACK DialogWindow::ClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return Dispatch(hwnd, message, wParam, lParam, DefDlgProcW);
+}
+
+INT_PTR CALLBACK DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  // The window procedure has stored the object on WM_NCCREATE, and cut it off before the
+  // window's destruction.
+  auto* self = static_cast<DialogWindow*>(
+      reinterpret_cast<WindowBase*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)));
+  if (!self) return FALSE;
   if (message == WM_INITDIALOG) {
-    self = reinterpret_cast<DialogWindow*>(lParam);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
     try {
       self->OnInitDialog();
     } catch (...) {
@@ -108,17 +102,10 @@ INT_PTR CALLBACK DialogWindow::Thunk(HWND hwnd, UINT message, WPARAM wParam, LPA
     // focus on the first control in the tab order instead.
     return FALSE;
   }
-  self = reinterpret_cast<DialogWindow*>(GetWindowLongPtrW(hwnd, DWLP_USER));
-  if (!self) return FALSE;
-  if (message == WM_NCDESTROY) {
-    self->Detach();
-    self->hwnd_ = nullptr;
-    return FALSE;
-  }
   // No exception may cross back into the dialog manager. The handler may have destroyed the
   // window and its object, so nothing of self is touched after it.
   try {
-    return self->HandleMessage(message, wParam, lParam);
+    return self->HandleDialogMessage(message, wParam, lParam);
   } catch (...) {
     return FALSE;
   }

@@ -153,7 +153,7 @@ MainWindow::MainWindow(HINSTANCE instance, Win32EventLoop& loop)
 MainWindow::~MainWindow() {
   events_ = nullptr;
   loop_.SetAccelerators(nullptr, nullptr);
-  if (Hwnd()) DestroyWindow(Hwnd());
+  Destroy();
 }
 
 WindowHandle MainWindow::Handle() const { return reinterpret_cast<WindowHandle>(Hwnd()); }
@@ -243,7 +243,7 @@ void MainWindow::Close() {
   closed_ = true;
   events_ = nullptr;
   loop_.SetAccelerators(nullptr, nullptr);
-  if (Hwnd()) DestroyWindow(Hwnd());
+  Destroy();
   owner_.Reset();
   PostQuitMessage(0);
 }
@@ -362,8 +362,44 @@ void MainWindow::OnClose() {
 }
 
 void MainWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
-  if (lParam != 0) return;  // notifications of child controls
-  if (events_) events_->MenuClick(static_cast<MenuCommand>(LOWORD(wParam)));
+  if (lParam != 0 || !events_) return;  // notifications of child controls
+  switch (static_cast<MenuCommand>(LOWORD(wParam))) {
+    case kCmdRefresh:
+      events_->mRefresh_Click();
+      break;
+    case kCmdAnwesenheit:
+      events_->mAnwesenheit_Click();
+      break;
+    case kCmdBeenden:
+      events_->mBeenden_Click();
+      break;
+    case kCmdEdit:
+      events_->mEdit_Click();
+      break;
+    case kCmdNew:
+      events_->mNew_Click();
+      break;
+    case kCmdDelete:
+      events_->mDelete_Click();
+      break;
+    case kCmdAbout:
+      events_->mAbout_Click();
+      break;
+    case kCmdPopRestore:
+      events_->mPopRestore_Click();
+      break;
+    case kCmdAnwesenheitTray:
+      events_->mAnwesenheitTray_Click();
+      break;
+    case kCmdPopExit:
+      events_->mPopExit_Click();
+      break;
+    case kCmdRefreshTray:
+      events_->mRefreshTray_Click();
+      break;
+    default:
+      break;
+  }
 }
 
 void MainWindow::OnNotify(const NMHDR& header) {
@@ -373,7 +409,8 @@ void MainWindow::OnNotify(const NMHDR& header) {
     case TVN_SELCHANGEDA: {
       const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);
       if (change.itemNew.hItem && !tree_->Clearing()) {
-        events_->Anzeige_NodeSelected(Win32TreeView::PositionOf(change.itemNew.lParam));
+        std::int32_t index = Win32TreeView::PositionOf(change.itemNew.lParam);
+        events_->Anzeige_NodeSelected(index);
       }
       break;
     }

@@ -14,26 +14,6 @@
 
 namespace pw::win32 {
 
-// The window's events, named after the form's handlers they run.
-class MainWindowEvents {
- public:
-  virtual ~MainWindowEvents() = default;
-  virtual void Form_Activate() = 0;
-  virtual void Form_Paint() = 0;
-  virtual void Form_Resize() = 0;
-  // The shell's mouse message number from the tray callback.
-  virtual void Form_MouseMove(int message) = 0;
-  // A close of the window with the form's unload mode (0 control menu, 2 session end,
-  // 3 Task Manager); the core decides whether it goes ahead.
-  virtual void RequestUnload(int unloadMode) = 0;
-  virtual void MenuClick(MenuCommand command) = 0;
-  virtual void Anzeige_NodeSelected(int position) = 0;
-  virtual void Anzeige_Click() = 0;
-  virtual void Anzeige_DblClick() = 0;
-  // Explorer broadcast "TaskbarCreated": a new taskbar knows no icons.
-  virtual void TaskbarCreated() = 0;
-};
-
 // True for the tray icon's callback, which arrives as WM_MOUSEMOVE (the callback message the
 // record registers) with wParam = the icon's id and lParam = the mouse message.
 bool IsTrayCallback(WPARAM wParam, LPARAM lParam);

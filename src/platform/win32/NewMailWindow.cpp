@@ -26,7 +26,7 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
 class NewMailWindow : public NewMailView, public WindowBase {
  public:
   NewMailWindow(HINSTANCE instance, Win32EventLoop& loop, HICON letterIcon, HICON icon,
-                HICON smallIcon, HWND owner, std::vector<HWND>& openDialogs, FmNewMail& form);
+                HICON smallIcon, HWND owner, std::vector<HWND>& openDialogs, NewMailEvents& events);
   ~NewMailWindow() override { Close(); }
 
   static void RegisterClass(HINSTANCE instance) {
@@ -38,29 +38,22 @@ class NewMailWindow : public NewMailView, public WindowBase {
   void SetNameBoxCaption(const std::string& text) override;
   void Show() override { ShowWindow(Hwnd(), SW_SHOWNORMAL); }
   void SetFocus() override;
-  void Close() override {
-    if (Hwnd()) DestroyWindow(Hwnd());
-  }
+  void Close() override { Destroy(); }
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnDestroyed() override {
-    loop_.RemoveDialogWindow(Hwnd());
     openDialogs_.erase(std::remove(openDialogs_.begin(), openDialogs_.end(), Hwnd()),
                        openDialogs_.end());
   }
 
  private:
-  HWND AddControl(const wchar_t* className, const std::wstring& text, DWORD style, int id,
-                  int left, int top, int width, int height);
   void DrawOpen(const DRAWITEMSTRUCT& item) const;
   bool IsOwnButton(HWND control) const { return control && (control == ok_ || control == open_); }
 
-  HINSTANCE instance_;
-  Win32EventLoop& loop_;
   HICON letterIcon_;
   std::vector<HWND>& openDialogs_;
-  FmNewMail& form_;
+  NewMailEvents& events_;
   HWND ok_ = nullptr;
   HWND open_ = nullptr;
   HWND nameBox_ = nullptr;
@@ -71,12 +64,8 @@ int Px(int twips) { return TwipsToPixels(static_cast<float>(twips)); }
 
 NewMailWindow::NewMailWindow(HINSTANCE instance, Win32EventLoop& loop, HICON letterIcon, HICON icon,
                              HICON smallIcon, HWND owner, std::vector<HWND>& openDialogs,
-                             FmNewMail& form)
-    : instance_(instance),
-      loop_(loop),
-      letterIcon_(letterIcon),
-      openDialogs_(openDialogs),
-      form_(form) {
+                             NewMailEvents& events)
+    : letterIcon_(letterIcon), openDialogs_(openDialogs), events_(events) {
   RECT frame{0, 0, Px(6030), Px(1200)};
   AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
   Create(instance, kNewMailWindowClass, Widen(kNewMailCaption).c_str(), kStyle, kExStyle,
@@ -125,18 +114,7 @@ NewMailWindow::NewMailWindow(HINSTANCE instance, Win32EventLoop& loop, HICON let
     tool.lpszText = text.data();
     SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
-  loop_.AddDialogWindow(Hwnd());
-}
-
-HWND NewMailWindow::AddControl(const wchar_t* className, const std::wstring& text, DWORD style,
-                               int id, int left, int top, int width, int height) {
-  HWND control = CreateWindowExW(0, className, text.c_str(), WS_CHILD | WS_VISIBLE | style,
-                                 Px(left), Px(top), Px(width), Px(height), Hwnd(),
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
-                                 nullptr);
-  if (!control) throw std::runtime_error("CreateWindowExW failed for a control");
-  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(MessageFont()), FALSE);
-  return control;
+  TakeDialogKeys(loop);
 }
 
 void NewMailWindow::SetNameBoxCaption(const std::string& text) {
@@ -206,11 +184,11 @@ LRESULT NewMailWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
       if (HIWORD(wParam) != BN_CLICKED) break;
       if (LOWORD(wParam) == kOkId) {
-        form_.OKButton_Click();
+        events_.OKButton_Click();
         return 0;
       }
       if (LOWORD(wParam) == kOpenId) {
-        form_.Open_Click();
+        events_.Open_Click();
         return 0;
       }
       return 0;
@@ -221,8 +199,7 @@ LRESULT NewMailWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
       return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
     }
     case WM_CLOSE:
-      // The close box runs no handler of the form; it only unloads the dialog.
-      form_.Unload();
+      events_.Form_CloseBox();
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_INACTIVE) {
@@ -277,7 +254,8 @@ void PlaceCascaded(HWND window, const std::vector<HWND>& openDialogs) {
 
 }  // namespace
 
-NewMailWindows::NewMailWindows(HINSTANCE instance, Win32EventLoop& loop, HICON letterIcon)
+NewMailWindowFactory::NewMailWindowFactory(HINSTANCE instance, Win32EventLoop& loop,
+                                           HICON letterIcon)
     : instance_(instance), loop_(loop), letterIcon_(letterIcon) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
@@ -292,12 +270,12 @@ NewMailWindows::NewMailWindows(HINSTANCE instance, Win32EventLoop& loop, HICON l
                                instance, nullptr));
 }
 
-NewMailWindows::~NewMailWindows() = default;
+NewMailWindowFactory::~NewMailWindowFactory() = default;
 
-std::unique_ptr<NewMailView> NewMailWindows::CreateNewMailView(FmNewMail& form) {
+std::unique_ptr<NewMailView> NewMailWindowFactory::CreateView(NewMailEvents& events) {
   auto window =
       std::make_unique<NewMailWindow>(instance_, loop_, letterIcon_, mailboxIcon_.Get(),
-                                      mailboxSmallIcon_.Get(), owner_.Get(), openDialogs_, form);
+                                      mailboxSmallIcon_.Get(), owner_.Get(), openDialogs_, events);
   PlaceCascaded(window->Hwnd(), openDialogs_);
   openDialogs_.push_back(window->Hwnd());
   return window;

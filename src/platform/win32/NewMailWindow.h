@@ -15,14 +15,14 @@ inline constexpr wchar_t kNewMailWindowClass[] = L"PostwachtNeueNachricht";
 
 // Create before the dialogs' host and destroy after it: the dialogs are owned by its hidden
 // window.
-class NewMailWindows : public NewMailViewFactory {
+class NewMailWindowFactory : public NewMailViewFactory {
  public:
   // letterIcon is the picture of Open (the main window's icon); it must outlive the dialogs.
   // The window icon comes from the module's resources; without it the dialogs have none.
-  NewMailWindows(HINSTANCE instance, Win32EventLoop& loop, HICON letterIcon);
-  ~NewMailWindows() override;
+  NewMailWindowFactory(HINSTANCE instance, Win32EventLoop& loop, HICON letterIcon);
+  ~NewMailWindowFactory() override;
 
-  std::unique_ptr<NewMailView> CreateNewMailView(FmNewMail& form) override;
+  std::unique_ptr<NewMailView> CreateView(NewMailEvents& events) override;
 
  private:
   HINSTANCE instance_;

@@ -8,14 +8,31 @@
 
 namespace pw::win32 {
 
+namespace {
+
+// The object whose window another function is about to create (ExpectWindow).
+thread_local WindowBase* expected = nullptr;
+
+}  // namespace
+
+WindowBase::~WindowBase() {
+  if (!hwnd_) return;
+  HWND hwnd = hwnd_;
+  Detach();
+  DestroyWindow(hwnd);
+}
+
 void WindowBase::RegisterClassOnce(HINSTANCE instance, const wchar_t* className, HICON icon,
-                                   HICON smallIcon, HBRUSH background) {
+                                   HICON smallIcon, HBRUSH background, WNDPROC procedure,
+                                   int windowExtra, UINT classStyle) {
   WNDCLASSEXW existing{};
   existing.cbSize = sizeof existing;
   if (GetClassInfoExW(instance, className, &existing)) return;
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = &WindowBase::Thunk;
+  wc.style = classStyle;
+  wc.lpfnWndProc = procedure ? procedure : &WindowBase::Thunk;
+  wc.cbWndExtra = windowExtra;
   wc.hInstance = instance;
   wc.hIcon = icon;
   wc.hIconSm = smallIcon;
@@ -33,36 +50,88 @@ void WindowBase::Create(HINSTANCE instance, const wchar_t* className, const wcha
   if (!hwnd) throw std::runtime_error("CreateWindowExW failed");
 }
 
+void WindowBase::ExpectWindow(WindowBase* target) { expected = target; }
+
 LRESULT WindowBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return Default(message, wParam, lParam);
 }
 
+void WindowBase::Detach() {
+  if (!hwnd_) return;
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+  if (dialogKeys_) dialogKeys_->RemoveDialogWindow(hwnd_);
+  dialogKeys_ = nullptr;
+}
+
+void WindowBase::Destroy() {
+  if (!hwnd_) return;
+  HWND hwnd = hwnd_;
+  Detach();
+  try {
+    OnDestroyed();
+  } catch (...) {
+  }
+  hwnd_ = nullptr;
+  DestroyWindow(hwnd);
+}
+
+void WindowBase::TakeDialogKeys(Win32EventLoop& loop) {
+  if (!hwnd_) return;
+  loop.AddDialogWindow(hwnd_);
+  dialogKeys_ = &loop;
+}
+
+HWND WindowBase::AddControl(const wchar_t* className, const std::wstring& text, DWORD style, int id,
+                            float left, float top, float width, float height, DWORD exStyle) {
+  HWND control = CreateWindowExW(
+      exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, TwipsToPixels(left),
+      TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height), hwnd_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+      reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)), nullptr);
+  if (!control) throw std::runtime_error("CreateWindowExW failed for a control");
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(MessageFont()), FALSE);
+  return control;
+}
+
 LRESULT CALLBACK WindowBase::Thunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return Dispatch(hwnd, message, wParam, lParam, DefWindowProcW);
+}
+
+LRESULT WindowBase::Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                             WNDPROC defaultProc) {
   WindowBase* self = nullptr;
   if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    self = static_cast<WindowBase*>(create->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    // The dialog manager passes no creation parameter of its own.
+    self = expected;
+    expected = nullptr;
+    if (!self)
+      self = static_cast<WindowBase*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    if (self) {
+      self->hwnd_ = hwnd;
+      self->defaultProc_ = defaultProc;
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
   } else {
     self = reinterpret_cast<WindowBase*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   }
-  if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+  if (!self) return defaultProc(hwnd, message, wParam, lParam);
   // No exception may cross back into the system's code.
   if (message == WM_NCDESTROY) {
     // The object may outlive its window; it must not be reached through the handle again.
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->Detach();
     try {
       self->OnDestroyed();
     } catch (...) {
     }
     self->hwnd_ = nullptr;
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+    return defaultProc(hwnd, message, wParam, lParam);
   }
+  // The handler may have destroyed the window and its object, so nothing of self is touched
+  // after it.
   try {
     return self->HandleMessage(message, wParam, lParam);
   } catch (...) {
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+    return defaultProc(hwnd, message, wParam, lParam);
   }
 }
 

@@ -10,7 +10,6 @@
 #include "platform/win32/AccountDialogWindows.h"
 #include "common/AppError.h"
 #include "platform/win32/AttendanceWindow.h"
-#include "platform/win32/FmStartEvents.h"
 #include "platform/win32/MainWindow.h"
 #include "platform/win32/NewMailWindow.h"
 #include "platform/win32/Win32Clock.h"
@@ -60,18 +59,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                      globals);
     // The other windows: account dialogs, About box and the new-message dialogs.
     HICON programIcon = reinterpret_cast<HICON>(window.MainIcon());
-    pw::win32::Win32AccountDialogViews accountViews(instance, loop);
+    pw::win32::AccountDialogWindowFactory accountViews(instance, loop);
     pw::AccountDialogs accountDialogs(accountViews, settings, form.Timer2());
     pw::win32::Win32VersionInfo version;
-    pw::win32::Win32AboutViews aboutViews(instance, loop, programIcon);
+    pw::win32::AboutWindowFactory aboutViews(instance, loop, programIcon);
     pw::FrmAbout about(aboutViews, {registry, windows, dialogs, version}, form.Timer2());
-    pw::win32::NewMailWindows newMailViews(instance, loop, programIcon);
+    pw::win32::NewMailWindowFactory newMailViews(instance, loop, programIcon);
     pw::NewMailDialogs newMail(newMailViews, globals, form.Tray(), form.Launcher(), settings);
     pw::AppForms forms(accountDialogs, about, newMail);
     form.AttachForms(forms);
 
-    pw::win32::FmStartEvents events(form, window);
-    window.Attach(&events);
+    window.Attach(&form);
     form.Form_Load();
     int exitCode = loop.Run();
     window.Attach(nullptr);
