@@ -21,18 +21,17 @@ constexpr int kTolerance = 15 * 60;
 
 // The server cannot be reached at all: the unreachable state, no message box.
 bool Unreachable(int n) {
-  return n == kImapErrorTimedOut || n == kImapErrorConnectionRefused || n == kNetUnreachable ||
-         n == kNetClosed;
+  return n == kNetTimedOut || n == kNetRefused || n == kNetUnreachable || n == kNetClosed;
 }
 
 // The secured connection failed: a matter of the server and its settings, not of one account.
 bool SecureConnectionFailed(int n) {
-  return n == imap::kLoginDisabled || (n >= kTlsFailed && n <= kTlsBadSetting);
+  return n == kImapLoginDisabled || (n >= kTlsFailed && n <= kTlsBadSetting);
 }
 
 // Any other exception from inside the component, numbered so that the sign-in can show it.
 AppError InternalError(const std::exception* e) {
-  std::string text = "Interner Fehler bei der Anmeldung";
+  std::string text(ErrorText(kImapErrorInternal));
   if (dynamic_cast<const std::bad_alloc*>(e)) {
     text += ": nicht genug Arbeitsspeicher.";
   } else if (e) {
@@ -66,7 +65,7 @@ bool FmStart::Login(const std::string& name) {
     }
   } catch (const AppError& error) {
     // SignOut from the close box ended the call: the run ends, as at any untrapped error.
-    if (error.Number() == kImapErrorAborted) throw;
+    if (error.Number() == kNetAborted) throw;
     ReportSignInError(name, error);
     return false;
   }

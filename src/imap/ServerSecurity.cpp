@@ -56,9 +56,7 @@ int DefaultPort(std::string_view sicherheit) {
 SecuritySettings ParseSecurity(std::string_view sicherheit, std::string_view zertifikat) {
   std::optional<Security> mode = ParseMode(sicherheit);
   if (!mode) {
-    throw TlsError(kTlsBadSetting, "Die Einstellung Sicherheit \"" +
-                                       std::string(TrimSetting(sicherheit)) +
-                                       "\" ist ungültig (erlaubt: Keine, STARTTLS, SSL/TLS).");
+    throw TlsError(kTlsBadSetting, ErrorDescription(kTlsBadSetting, TrimSetting(sicherheit)));
   }
   SecuritySettings settings;
   settings.mode = *mode;

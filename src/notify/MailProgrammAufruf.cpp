@@ -5,6 +5,7 @@
 
 #include "common/Ansi.h"
 #include "common/AppError.h"
+#include "common/ErrorCatalog.h"
 #include "common/Text.h"
 #include "registry/ScopedKey.h"
 
@@ -100,7 +101,7 @@ void MailProgrammAufruf::StartMailClient(const std::string& connectionName) {
     // A quote in the name would end the quoted argument and pass the rest to the client as
     // further arguments; connection names cannot hold one anyway.
     if (connectionName.find('"') != std::string::npos) {
-      throw AppError(5, "StartMailClient",
+      throw AppError(kErrInvalidCall, "StartMailClient",
                      "Ungültiger Verbindungsname: \"" + connectionName + "\"");
     }
     std::string host = settings_.GetSetting("Mail Postwacht", "Server", "TerminalServer",

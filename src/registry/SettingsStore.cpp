@@ -3,6 +3,7 @@
 
 #include "common/Ansi.h"
 #include "common/AppError.h"
+#include "common/ErrorCatalog.h"
 #include "registry/RegistryTree.h"
 #include "registry/ScopedKey.h"
 
@@ -12,7 +13,7 @@ namespace {
 constexpr char kSettingsPath[] = "Software\\VB and VBA Program Settings\\";
 
 [[noreturn]] void RaiseInvalid(const char* source) {
-  throw AppError(5, source, "Ungültiger Prozeduraufruf oder ungültiges Argument");
+  throw AppError(kErrInvalidCall, source, std::string(ErrorText(kErrInvalidCall)));
 }
 
 }  // namespace

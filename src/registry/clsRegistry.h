@@ -48,9 +48,4 @@ class clsRegistry {
   bool lastExists_ = false;
 };
 
-// The number of clsRegistry's error with the given code.
-constexpr std::int32_t RegistryErrorNumber(std::int32_t code) {
-  return static_cast<std::int32_t>(0x80040200u + static_cast<std::uint32_t>(code));
-}
-
 }  // namespace pw

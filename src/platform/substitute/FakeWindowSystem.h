@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/AppError.h"
+#include "common/ErrorCatalog.h"
 #include "platform/WindowSystem.h"
 
 namespace pw {
@@ -45,7 +46,8 @@ class FakeWindowSystem : public WindowSystem {
     return Find(window).className.substr(0, static_cast<std::size_t>(maxChars - 1));
   }
   void StartProgram(const std::string& commandLine, int style) override {
-    if (failStarts) throw AppError(2, "StartProgram", "Das System kann die angegebene Datei nicht finden.");
+    if (failStarts)
+      throw AppError(kSystemFileNotFound, "StartProgram", ErrorDescription(kSystemFileNotFound));
     started.push_back({commandLine, style});
   }
   bool FileExists(const std::string& path) override {

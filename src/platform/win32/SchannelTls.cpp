@@ -33,9 +33,6 @@ constexpr DWORD kIgnoreCertNameInvalid = 0x00001000;
 // The content type of a TLS alert record (RFC 5246, 6.2.1).
 constexpr char kAlertRecord = 21;
 
-constexpr std::string_view kFailed =
-    "Der verschlüsselte Verbindungsaufbau (TLS) ist fehlgeschlagen: ";
-
 std::string Hex(unsigned long code) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08lX", code);
@@ -73,12 +70,13 @@ AppError SspiError(const char* call, SECURITY_STATUS status) {
     default:
       break;
   }
-  return TlsError(kTlsFailed, std::string(kFailed) + reason + "(" + call + ": " +
-                                  Hex(static_cast<unsigned long>(status)) + ")");
+  return TlsError(kTlsFailed,
+                  ErrorDescription(kTlsFailed, reason + "(" + call + ": " +
+                                                   Hex(static_cast<unsigned long>(status)) + ")"));
 }
 
 AppError Failure(const std::string& reason) {
-  return TlsError(kTlsFailed, std::string(kFailed) + reason);
+  return TlsError(kTlsFailed, ErrorDescription(kTlsFailed, reason));
 }
 
 // Owners of what SSPI and CryptoAPI hand out.
