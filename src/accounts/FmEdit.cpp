@@ -6,6 +6,7 @@
 
 #include "accounts/AccountFields.h"
 #include "accounts/Passwort.h"
+#include "platform/Trace.h"
 
 namespace pw {
 
@@ -44,6 +45,7 @@ void FmEdit::Form_Load() {
     for (const std::string& name : accounts_.List()) view_->AddName(name);
   } catch (const std::exception&) {
     // No Benutzer key yet: the list stays empty.
+    TraceIgnored("FmEdit.Form_Load");
   }
   UpdateOk();
 }
@@ -71,6 +73,7 @@ void FmEdit::LoadAccount(const std::string& name) {
     view_->SetLinkName(read("Mail-Client-TE-Name", ""));
   } catch (const std::exception&) {
     // A flag that is no boolean text: the fields not yet set keep their contents.
+    TraceIgnored("FmEdit.LoadAccount");
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/FmStart.h"
 #include "app/NewMailSignal.h"
+#include "platform/Trace.h"
 
 namespace pw {
 namespace {
@@ -106,6 +107,7 @@ void FmStart::RunCheck() {
     s_.StatusBar.SetPanelText(0, "Suchlauf beendet ...");
   } catch (const std::exception&) {
     // Any other failure ends the run silently; the status bar keeps its last text.
+    TraceIgnored("FmStart.Mail_Check");
   }
 }
 

@@ -4,6 +4,8 @@
 #include <exception>
 #include <string>
 
+#include "platform/Trace.h"
+
 namespace pw {
 namespace {
 
@@ -61,7 +63,8 @@ void WindowStates::Form_QueryUnload(bool& cancel, int unloadMode) {
   try {
     imap_.SignOut();
   } catch (const std::exception&) {
-    // Errors of the component during the close are of no interest.
+    // Errors of the component during the close are of no interest to the user.
+    TraceIgnored("Form_QueryUnload: Imap1.SignOut");
   }
 }
 

@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/Trace.h"
 #include "platform/win32/Strconv.h"
 #include "platform/win32/WindowBase.h"
 
@@ -102,6 +103,7 @@ INT_PTR CALLBACK DialogWindow::Thunk(HWND hwnd, UINT message, WPARAM wParam, LPA
       self->OnInitDialog();
     } catch (...) {
       // A control that could not be created leaves the dialog without it.
+      TraceIgnored("DialogWindow: WM_INITDIALOG");
     }
     // FALSE: giving a control the focus now would activate the hidden window, and its
     // activation would come before the form holds the view. The first activation puts the
@@ -120,6 +122,7 @@ INT_PTR CALLBACK DialogWindow::Thunk(HWND hwnd, UINT message, WPARAM wParam, LPA
   try {
     return self->HandleMessage(message, wParam, lParam);
   } catch (...) {
+    TraceIgnored("DialogWindow: dialog message");
     return FALSE;
   }
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "platform/Trace.h"
 #include "platform/win32/Handles.h"
 
 namespace pw::win32 {
@@ -55,6 +56,7 @@ LRESULT CALLBACK WindowBase::Thunk(HWND hwnd, UINT message, WPARAM wParam, LPARA
     try {
       self->OnDestroyed();
     } catch (...) {
+      TraceIgnored("WindowBase: WM_NCDESTROY");
     }
     self->hwnd_ = nullptr;
     return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -62,6 +64,7 @@ LRESULT CALLBACK WindowBase::Thunk(HWND hwnd, UINT message, WPARAM wParam, LPARA
   try {
     return self->HandleMessage(message, wParam, lParam);
   } catch (...) {
+    TraceIgnored("WindowBase: window message");
     return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 }
