@@ -33,7 +33,7 @@ void FrmAbout::Unload() {
 
 void FrmAbout::Form_Load() {
   if (!view_) return;
-  view_->SetCaption(std::string("Info zu ") + kAppTitle);
+  view_->SetCaption(std::string(kAboutCaptionPrefix) + kAppTitle);
   const ProgramVersion v = s_.version.Version();
   view_->SetVersion(std::to_string(v.major) + "." + std::to_string(v.minor) + "." +
                     std::to_string(v.revision));

@@ -5,8 +5,9 @@
 
 #include "accounts/Passwort.h"
 #include "app/FmStart.h"
-#include "imap/ImapErrors.h"
 #include "common/AppError.h"
+#include "common/Texts.h"
+#include "imap/ImapErrors.h"
 #include "platform/Tls.h"
 #include "platform/Transport.h"
 
@@ -97,8 +98,7 @@ void FmStart::ReportSignInError(const std::string& name, const AppError& error) 
     s_.loop.DoEvents();
     if (unloaded_) return;
     globals_.WrongPasswordReported = true;
-    s_.dialogs.MsgBox("Passwort oder Benutzernahme von " + name + " falsch!",
-                      "Falscher Eintrag! Bitte um Änderung!!");
+    s_.dialogs.MsgBox(kWrongPasswordBefore + name + kWrongPasswordAfter, kWrongPasswordTitle);
     if (forms_ && !unloaded_) forms_->SetEditAnzeigeName(name);
   } else if (SecureConnectionFailed(n)) {
     // Reported once, not per account and run: the rest of the run would fail the same way.
@@ -108,8 +108,8 @@ void FmStart::ReportSignInError(const std::string& name, const AppError& error) 
     globals_.ServerUnreachableShown = false;
     if (globals_.SecureConnectionError != n) {
       globals_.SecureConnectionError = n;
-      s_.dialogs.MsgBox("Error#" + std::to_string(n) + ": " + error.Description(),
-                        "Mailpostwacht unerwarteter Fehler!");
+      s_.dialogs.MsgBox(kErrorNumberPrefix + std::to_string(n) + ": " + error.Description(),
+                        kUnexpectedErrorTitle);
     }
   } else if (Unreachable(n)) {
     // All accounts live on the one server: the others would only wait out the same failure.
@@ -122,8 +122,8 @@ void FmStart::ReportSignInError(const std::string& name, const AppError& error) 
       globals_.WrongPasswordReported = false;
     }
   } else if (n != kImapErrorSilent && n != kImapErrorLoginRefused) {
-    s_.dialogs.MsgBox("Error#" + std::to_string(n) + ": " + error.Description(),
-                      "Mailpostwacht unerwarteter Fehler!");
+    s_.dialogs.MsgBox(kErrorNumberPrefix + std::to_string(n) + ": " + error.Description(),
+                      kUnexpectedErrorTitle);
   } else if (globals_.WrongPasswordReported && !inReportWindow) {
     globals_.WrongPasswordReported = false;
   }

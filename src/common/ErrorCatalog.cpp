@@ -11,7 +11,6 @@ namespace {
   { name, #name, text }
 
 constexpr ErrorEntry kEntries[] = {
-    PW_ERROR(kSystemFileNotFound, "Das System kann die angegebene Datei nicht finden."),
     PW_ERROR(kErrInvalidCall, "Ungültiger Prozeduraufruf oder ungültiges Argument"),
     PW_ERROR(kErrOverflow, "Überlauf"),
     PW_ERROR(kErrSubscriptOutOfRange, "Index außerhalb des gültigen Bereichs"),

@@ -9,15 +9,14 @@
 
 namespace pw {
 
+// Not in the catalogue: a failed program start passes on the Windows system code with the
+// system's text (Win32WindowSystem), as the original did; 5 there is ERROR_ACCESS_DENIED.
+
 // The numbers of the Visual Basic run-time errors the program raises with their own texts.
 inline constexpr std::int32_t kErrInvalidCall = 5;
 inline constexpr std::int32_t kErrOverflow = 6;
 inline constexpr std::int32_t kErrSubscriptOutOfRange = 9;
 inline constexpr std::int32_t kErrTypeMismatch = 13;
-
-// A Windows system error code (ERROR_FILE_NOT_FOUND) as a failed program start reports it;
-// the real start passes on whatever code GetLastError gives, with the system's own text.
-inline constexpr std::int32_t kSystemFileNotFound = 2;
 
 // clsRegistry's errors: vbObjectError + 512 + the class's own code, as the class raises them.
 constexpr std::int32_t RegistryErrorNumber(std::int32_t code) {

@@ -4,6 +4,7 @@
 #include <exception>
 #include <string>
 
+#include "common/Texts.h"
 #include "platform/Trace.h"
 
 namespace pw {
@@ -53,7 +54,7 @@ void WindowStates::RestoreMainWindow() {
 
 void WindowStates::Form_QueryUnload(bool& cancel, int unloadMode) {
   if (unloadMode == kUnloadFormCode) {
-    std::string answer = dialogs_.InputBox("Geben Sie das Beendigungspasswort ein!", "Beenden!");
+    std::string answer = dialogs_.InputBox(kQuitPasswordPrompt, kQuitPasswordTitle);
     if (answer != "kuf") cancel = true;
   } else {
     cancel = true;

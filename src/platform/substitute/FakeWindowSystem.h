@@ -5,10 +5,12 @@
 #include <vector>
 
 #include "common/AppError.h"
-#include "common/ErrorCatalog.h"
 #include "platform/WindowSystem.h"
 
 namespace pw {
+
+// The system code a failed start passes on when the program file is missing.
+inline constexpr std::int32_t kFileNotFound = 2;  // ERROR_FILE_NOT_FOUND
 
 class FakeWindowSystem : public WindowSystem {
  public:
@@ -47,7 +49,8 @@ class FakeWindowSystem : public WindowSystem {
   }
   void StartProgram(const std::string& commandLine, int style) override {
     if (failStarts)
-      throw AppError(kSystemFileNotFound, "StartProgram", ErrorDescription(kSystemFileNotFound));
+      throw AppError(kFileNotFound, "StartProgram",
+                     "Das System kann die angegebene Datei nicht finden.");
     started.push_back({commandLine, style});
   }
   bool FileExists(const std::string& path) override {
