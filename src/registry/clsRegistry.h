@@ -28,7 +28,7 @@ class clsRegistry {
   bool setValue(const std::string& strStore, std::int32_t regType);
 
   const std::string& Key() const { return key_; }
-  // Refuses "" and "\" with error 2, keeping the path it had.
+  // Refuses "" and "\" with kRegInvalidKey, keeping the path it had.
   void Key(const std::string& path);
   bool autoCreate() const { return autoCreate_; }
   void autoCreate(bool value) { autoCreate_ = value; }
