@@ -34,7 +34,7 @@ bool SecureConnectionFailed(int n) {
 AppError InternalError(const std::exception* e) {
   std::string text(ErrorText(kImapErrorInternal));
   if (dynamic_cast<const std::bad_alloc*>(e)) {
-    text += ": nicht genug Arbeitsspeicher.";
+    text += kDescOutOfMemory;
   } else if (e) {
     text += ": " + imap::ServerText(e->what());
   } else {

@@ -81,7 +81,10 @@ std::string_view ErrorText(std::int32_t number) {
 }
 
 std::string ErrorDescription(std::int32_t number, std::initializer_list<std::string_view> details) {
-  const std::string_view text = ErrorText(number);
+  return FillIn(ErrorText(number), details);
+}
+
+std::string FillIn(std::string_view text, std::initializer_list<std::string_view> details) {
   std::string description;
   auto detail = details.begin();
   std::size_t from = 0;

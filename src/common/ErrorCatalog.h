@@ -66,6 +66,37 @@ inline constexpr std::int32_t kTlsNotOffered = 12124;   // STARTTLS asked for bu
 inline constexpr std::int32_t kTlsRefused = 12125;      // the server answered STARTTLS with NO/BAD
 inline constexpr std::int32_t kTlsBadSetting = 12126;   // "Sicherheit" or "Zertifikat" unusable
 
+// Descriptions for one particular case of a number, which the raising code gives instead of the
+// number's own text; "{}" as there.
+inline constexpr char kDescLoginDeferred[] =  // kImapErrorSilent, NO [UNAVAILABLE] to LOGIN
+    "Der Server hat die Anmeldung vorübergehend abgelehnt: {}";
+inline constexpr char kDescPrivacyRequired[] =  // kImapLoginDisabled, NO [PRIVACYREQUIRED]
+    "Der Server verlangt eine verschlüsselte Verbindung: {}";
+inline constexpr char kDescLoginDisabledPlain[] =  // kImapLoginDisabled without TLS
+    "Der Server lässt keine Anmeldung mit unverschlüsseltem Passwort zu (LOGINDISABLED). Die "
+    "Einstellung Sicherheit muss STARTTLS oder SSL/TLS sein; das Passwort wurde nicht gesendet.";
+inline constexpr char kDescNoTlsEngine[] =  // kTlsFailed
+    "Dieses Programm kann keine verschlüsselte Verbindung aufbauen.";
+inline constexpr char kDescStartTlsAfterPreauth[] =  // kTlsNotOffered
+    "Der Server hat die Sitzung unverschlüsselt und ohne Anmeldung begonnen; STARTTLS ist so "
+    "nicht möglich.";
+inline constexpr char kDescBadPort[] = "Ungültige Portnummer {}.";  // kImapBadArgument
+inline constexpr char kDescBadMailboxName[] = "Ungültiger Name eines Postfachs.";  // the same
+inline constexpr char kDescMailboxNameChar[] =  // kImapBadArgument
+    "Der Name des Postfachs enthält ein unzulässiges Zeichen.";
+inline constexpr char kDescNotConnected[] =  // kNetClosed
+    "Die Verbindung zum Server ist nicht offen.";
+inline constexpr char kDescServerBye[] = "Der Server hat die Verbindung beendet: {}";  // the same
+inline constexpr char kDescBadPin[] =  // kTlsBadSetting
+    "Die Einstellung Zertifikat-SHA256 ist kein SHA-256-Fingerabdruck (64 Hexadezimalziffern).";
+inline constexpr char kDescPinWithoutTls[] =  // kTlsBadSetting
+    "Ein Zertifikat ist eingetragen, aber die Einstellung Sicherheit ist \"Keine\": Die "
+    "Anmeldung würde unverschlüsselt erfolgen.";
+inline constexpr char kDescBadConnectionName[] =  // kErrInvalidCall, from the client launch
+    "Ungültiger Verbindungsname: \"{}\"";
+// Completes kImapErrorInternal's text when memory ran out.
+inline constexpr char kDescOutOfMemory[] = ": nicht genug Arbeitsspeicher.";
+
 struct ErrorEntry {
   std::int32_t number;
   std::string_view name;
@@ -79,6 +110,9 @@ const ErrorEntry* ErrorEntries(std::size_t* count);
 
 // The number's text; empty for a number outside the catalogue (a system code passed on).
 std::string_view ErrorText(std::int32_t number);
+
+// The text with the details in place of its "{}" in turn; details beyond them follow it.
+std::string FillIn(std::string_view text, std::initializer_list<std::string_view> details);
 
 // The number's text with the details in place of its "{}" in turn; details beyond them follow
 // the text.

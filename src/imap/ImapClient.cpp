@@ -33,12 +33,10 @@ AppError LoginError(const Completion& c) {
   std::string text = imap::ServerText(c.text);
   if (c.condition == Condition::No) {
     if (c.code == "UNAVAILABLE" || c.code == "LIMIT" || c.code == "INUSE") {
-      return imap::Error(kImapErrorSilent,
-                         "Der Server hat die Anmeldung vorübergehend abgelehnt: " + text);
+      return imap::Error(kImapErrorSilent, FillIn(kDescLoginDeferred, {text}));
     }
     if (c.code == "PRIVACYREQUIRED") {
-      return imap::Error(kImapLoginDisabled,
-                         "Der Server verlangt eine verschlüsselte Verbindung: " + text);
+      return imap::Error(kImapLoginDisabled, FillIn(kDescPrivacyRequired, {text}));
     }
     return imap::Error(kImapErrorLoginRefused, ErrorDescription(kImapErrorLoginRefused, text));
   }
@@ -82,7 +80,7 @@ void ImapClient::SetSecurity(const std::string& sicherheit, const std::string& z
 
 std::unique_ptr<TlsEngine> ImapClient::Engine(const std::string& host) {
   if (!tls_) {
-    throw TlsError(kTlsFailed, "Dieses Programm kann keine verschlüsselte Verbindung aufbauen.");
+    throw TlsError(kTlsFailed, kDescNoTlsEngine);
   }
   return tls_(host);
 }
@@ -106,9 +104,7 @@ void ImapClient::Open(ImapSession& session, const std::string& host) {
   if (security_.mode == imap::Security::StartTls &&
       session.State() != SessionState::NotAuthenticated) {
     // PREAUTH: the server began the session without a login, and STARTTLS is no longer allowed.
-    throw TlsError(kTlsNotOffered,
-                   "Der Server hat die Sitzung unverschlüsselt und ohne Anmeldung begonnen; "
-                   "STARTTLS ist so nicht möglich.");
+    throw TlsError(kTlsNotOffered, kDescStartTlsAfterPreauth);
   }
   if (session.State() != SessionState::NotAuthenticated) return;
   // Servers that do not name their capabilities in the greeting are asked.
@@ -145,7 +141,7 @@ void ImapClient::SignIn(const std::string& host, const std::string& user,
     throw imap::Error(kImapUnsafeText, ErrorDescription(kImapUnsafeText));
   }
   if (port_ < 1 || port_ > 65535) {
-    throw imap::Error(kImapBadArgument, "Ungültige Portnummer " + std::to_string(port_) + ".");
+    throw imap::Error(kImapBadArgument, FillIn(kDescBadPort, {std::to_string(port_)}));
   }
   if (securityError_) throw *securityError_;
   auto session = std::make_unique<ImapSession>(transports_(), limits_);
@@ -156,11 +152,8 @@ void ImapClient::SignIn(const std::string& host, const std::string& user,
     Open(*session, host);
     if (session->State() == SessionState::NotAuthenticated) {
       const AppError disabled(imap::Error(
-          kImapLoginDisabled,
-          session->Secured() ? ErrorDescription(kImapLoginDisabled)
-                             : "Der Server lässt keine Anmeldung mit unverschlüsseltem Passwort "
-                               "zu (LOGINDISABLED). Die Einstellung Sicherheit muss STARTTLS "
-                               "oder SSL/TLS sein; das Passwort wurde nicht gesendet."));
+          kImapLoginDisabled, session->Secured() ? ErrorDescription(kImapLoginDisabled)
+                                                 : std::string(kDescLoginDisabledPlain)));
       // After STARTTLS the capabilities are still to be asked; the LOGIN goes out with that
       // question, over TLS either way.
       const bool afterStartTls = security_.mode == imap::Security::StartTls;
@@ -204,7 +197,7 @@ ImapSession& ImapClient::Call() {
 ImapMailbox& ImapClient::Mailbox(const std::string& name) {
   SignedIn();
   if (name.empty() || imap::HasLineBreakOrNul(name)) {
-    throw imap::Error(kImapBadArgument, "Ungültiger Name eines Postfachs.");
+    throw imap::Error(kImapBadArgument, kDescBadMailboxName);
   }
   mailbox_.name = name;
   return mailbox_;

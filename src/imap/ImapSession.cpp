@@ -158,7 +158,7 @@ std::string ImapSession::QueueLogin(std::string_view user, std::string_view pass
 
 std::string ImapSession::QueueSelect(std::string_view mailbox) {
   if (HasLineBreakOrNul(mailbox)) {
-    throw Error(kImapBadArgument, "Der Name des Postfachs enthält ein unzulässiges Zeichen.");
+    throw Error(kImapBadArgument, kDescMailboxNameChar);
   }
   WireCommand args;
   args.bytes = " ";
@@ -251,7 +251,7 @@ Completion ImapSession::Await(const std::string& tag) {
 
 Response ImapSession::Next() {
   if (!transport_ || state_ == SessionState::Disconnected) {
-    throw Error(kNetClosed, "Die Verbindung zum Server ist nicht offen.");
+    throw Error(kNetClosed, kDescNotConnected);
   }
   for (;;) {
     Response response;
@@ -316,7 +316,7 @@ void ImapSession::OnConnectionClosed() {
     throw Error(kImapErrorSilent, ErrorDescription(kImapErrorSilent, ServerText(byeText_)));
   }
   if (bye_) {
-    throw Error(kNetClosed, "Der Server hat die Verbindung beendet: " + ServerText(byeText_));
+    throw Error(kNetClosed, FillIn(kDescServerBye, {ServerText(byeText_)}));
   }
   throw NetError(kNetClosed);
 }

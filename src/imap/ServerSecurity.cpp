@@ -63,14 +63,10 @@ SecuritySettings ParseSecurity(std::string_view sicherheit, std::string_view zer
   if (!TrimSetting(zertifikat).empty()) {
     settings.pin = ParseFingerprint(zertifikat);
     if (!settings.pin) {
-      throw TlsError(kTlsBadSetting,
-                     "Die Einstellung Zertifikat-SHA256 ist kein SHA-256-Fingerabdruck "
-                     "(64 Hexadezimalziffern).");
+      throw TlsError(kTlsBadSetting, kDescBadPin);
     }
     if (settings.mode == Security::None) {
-      throw TlsError(kTlsBadSetting,
-                     "Ein Zertifikat ist eingetragen, aber die Einstellung Sicherheit ist "
-                     "\"Keine\": Die Anmeldung würde unverschlüsselt erfolgen.");
+      throw TlsError(kTlsBadSetting, kDescPinWithoutTls);
     }
   }
   return settings;

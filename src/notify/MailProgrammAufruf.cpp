@@ -102,7 +102,7 @@ void MailProgrammAufruf::StartMailClient(const std::string& connectionName) {
     // further arguments; connection names cannot hold one anyway.
     if (connectionName.find('"') != std::string::npos) {
       throw AppError(kErrInvalidCall, "StartMailClient",
-                     "Ungültiger Verbindungsname: \"" + connectionName + "\"");
+                     FillIn(kDescBadConnectionName, {connectionName}));
     }
     std::string host = settings_.GetSetting("Mail Postwacht", "Server", "TerminalServer",
                                             kDefaultTerminalServer);
