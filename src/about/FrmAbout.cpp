@@ -25,7 +25,7 @@ void FrmAbout::Unload() { view_.Unload(); }
 
 void FrmAbout::Form_Load() {
   if (!view_) return;
-  view_->SetCaption(std::string("Info zu ") + kAppTitle);
+  view_->SetCaption(std::string(kAboutCaptionPrefix) + kAppTitle);
   const ProgramVersion v = s_.version.Version();
   view_->SetVersion(std::to_string(v.major) + "." + std::to_string(v.minor) + "." +
                     std::to_string(v.revision));

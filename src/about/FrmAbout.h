@@ -5,6 +5,7 @@
 #include <string>
 
 #include "about/AboutView.h"
+#include "common/Texts.h"
 #include "platform/Dialogs.h"
 #include "platform/RegistryApi.h"
 #include "platform/Timer.h"
@@ -12,22 +13,6 @@
 #include "platform/WindowSystem.h"
 
 namespace pw {
-
-inline constexpr char kAppTitle[] = "Postwacht";
-
-// The window's fixed texts.
-inline constexpr char kAboutStoredCaption[] = "Info zu meiner Anwendung";
-inline constexpr char kAboutProduktname[] = "Produktname";
-inline constexpr char kAboutVersion[] = "Version ";
-inline constexpr char kAboutCopyright[] = "Copyright";
-inline constexpr char kAboutMaker[] = "Velkor EDV, Kontakt: IT-Betreuung";
-inline constexpr char kAboutBeschreibung[] = "Beschreibung";
-inline constexpr char kAboutDescription[] =
-    "Benachrichtigung bei neuer Post in mehreren Mailboxen für IMAP 4";
-inline constexpr char kAboutErstellt[] = "Erstellt am 30.10.'00 Letzte Korrektur 30.11.'00";
-inline constexpr char kAboutOK[] = "OK";
-inline constexpr char kAboutSysInfo[] = "&Systeminfo...";
-inline constexpr char kSysInfoUnavailable[] = "Systeminformationen sind momentan nicht verfügbar";
 
 // Where the system-information program is registered, below HKEY_LOCAL_MACHINE.
 inline constexpr char kSysInfoPathKey[] = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";

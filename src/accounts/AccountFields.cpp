@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "accounts/Passwort.h"
+#include "platform/Trace.h"
 
 namespace pw {
 
@@ -23,6 +24,7 @@ bool SaveTypedAccount(AccountStore& accounts, const AccountFieldsView& fields) {
     accounts.Write(name, "Mail-Client-TE-Name", fields.LinkName());
   } catch (const std::exception&) {
     // The values written before the refused one stay.
+    TraceIgnored("AccountFields: Write");
   }
   return true;
 }

@@ -10,6 +10,7 @@
 #include "accounts/InboxMemory.h"
 #include "accounts/Passwort.h"
 #include "common/AppError.h"
+#include "common/ErrorCatalog.h"
 #include "common/Text.h"
 #include "registry/clsRegistry.h"
 
@@ -20,14 +21,16 @@ namespace {
 constexpr std::size_t kMaxKeyName = 255;
 
 [[noreturn]] void RaiseUnusableName(const char* source) {
-  throw AppError(5, source, "Ungültiger Prozeduraufruf oder ungültiges Argument");
+  throw AppError(kErrInvalidCall, source, std::string(ErrorText(kErrInvalidCall)));
 }
 
 [[noreturn]] void RaiseTypeMismatch(const char* source) {
-  throw AppError(13, source, "Typen unverträglich");
+  throw AppError(kErrTypeMismatch, source, std::string(ErrorText(kErrTypeMismatch)));
 }
 
-[[noreturn]] void RaiseOverflow(const char* source) { throw AppError(6, source, "Überlauf"); }
+[[noreturn]] void RaiseOverflow(const char* source) {
+  throw AppError(kErrOverflow, source, std::string(ErrorText(kErrOverflow)));
+}
 
 // Blanks and tabs around a number are ignored by the conversions.
 constexpr char kNumberBlanks[] = " \t";

@@ -43,11 +43,11 @@ class AccountStore {
 // "Wahr" / "Falsch".
 std::string FlagText(bool value);
 // "Wahr", "True", any non-zero number ("1", "-1", "2.5", "&H1", "1E2"): true; "Falsch", "False",
-// any number that is nought: false; any case, blanks around. Anything else raises AppError 13
-// (type mismatch).
+// any number that is nought: false; any case, blanks around. Anything else raises
+// kErrTypeMismatch.
 bool FlagFromText(const std::string& text);
 // The 16-bit conversion of "Angezeigt": a number as above, rounded half to even ("2.5" is 2);
-// raises AppError 13, or 6 (overflow) outside -32768..32767.
+// raises kErrTypeMismatch, or kErrOverflow outside -32768..32767.
 std::int16_t AttendanceFromText(const std::string& text);
 
 }  // namespace pw

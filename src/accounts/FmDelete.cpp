@@ -3,6 +3,8 @@
 
 #include <exception>
 
+#include "platform/Trace.h"
+
 namespace pw {
 
 FmDelete::FmDelete(AccountDialogViewFactory& views, SettingsStore& settings, Timer& mainTimer2)
@@ -30,6 +32,7 @@ void FmDelete::Form_Activate() {
     for (const std::string& name : accounts_.List()) view_->AddName(name);
   } catch (const std::exception&) {
     // No Benutzer key yet: the list stays empty.
+    TraceIgnored("FmDelete.Form_Activate");
   }
   UpdateOk();
 }
@@ -50,6 +53,7 @@ void FmDelete::cmdOK_Click() {
     accounts_.Remove(name);
   } catch (const std::exception&) {
     // A name that is not stored: nothing is removed, and the dialog closes all the same.
+    TraceIgnored("FmDelete.cmdOK_Click");
   }
   Schliessen();
 }

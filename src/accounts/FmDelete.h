@@ -3,11 +3,10 @@
 
 #include "accounts/AccountDialogViews.h"
 #include "accounts/AccountStore.h"
+#include "common/Texts.h"
 #include "platform/Timer.h"
 
 namespace pw {
-
-inline constexpr char kFmDeleteCaption[] = "Löschen einer Mailbox";
 
 class FmDelete : public FmDeleteEvents {
  public:

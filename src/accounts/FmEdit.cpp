@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "accounts/AccountFields.h"
+#include "platform/Trace.h"
 
 namespace pw {
 
@@ -37,6 +38,7 @@ void FmEdit::Form_Load() {
     for (const std::string& name : accounts_.List()) view_->AddName(name);
   } catch (const std::exception&) {
     // No Benutzer key yet: the list stays empty.
+    TraceIgnored("FmEdit.Form_Load");
   }
   UpdateOk();
 }
@@ -64,6 +66,7 @@ void FmEdit::LoadAccount(const std::string& name) {
     view_->SetLinkName(read("Mail-Client-TE-Name", ""));
   } catch (const std::exception&) {
     // A flag that is no boolean text: the fields not yet set keep their contents.
+    TraceIgnored("FmEdit.LoadAccount");
   }
 }
 

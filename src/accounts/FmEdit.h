@@ -5,11 +5,10 @@
 
 #include "accounts/AccountDialogViews.h"
 #include "accounts/AccountStore.h"
+#include "common/Texts.h"
 #include "platform/Timer.h"
 
 namespace pw {
-
-inline constexpr char kFmEditCaption[] = "Mailboxen Bearbeiten";
 
 class FmEdit : public FmEditEvents {
  public:

@@ -3,11 +3,10 @@
 
 #include "accounts/AccountDialogViews.h"
 #include "accounts/AccountStore.h"
+#include "common/Texts.h"
 #include "platform/Timer.h"
 
 namespace pw {
-
-inline constexpr char kFmNewCaption[] = "Hinzufügen einer Mailbox";
 
 class FmNew : public FmNewEvents {
  public:

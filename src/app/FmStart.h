@@ -7,11 +7,13 @@
 #include <string>
 
 #include "accounts/AccountStore.h"
+#include "attendance/FmAnwesend.h"
+#include "common/AppError.h"
 #include "common/Forms.h"
 #include "common/Globals.h"
 #include "common/ImapComponent.h"
-#include "attendance/FmAnwesend.h"
-#include "common/AppError.h"
+#include "common/MainWindowView.h"
+#include "common/Texts.h"
 #include "notify/MailProgrammAufruf.h"
 #include "notify/TreeEvents.h"
 #include "platform/Clock.h"
@@ -19,7 +21,6 @@
 #include "platform/Dialogs.h"
 #include "platform/Environment.h"
 #include "platform/EventLoop.h"
-#include "common/MainWindowView.h"
 #include "platform/Timer.h"
 #include "platform/TrayShell.h"
 #include "platform/WindowSystem.h"
@@ -29,7 +30,6 @@
 
 namespace pw {
 
-inline constexpr char kMainCaption[] = "e-mail @ Velkor?";
 inline constexpr char kSettingsApp[] = "Mail Postwacht";
 
 // Everything fmStart reaches on the platform.

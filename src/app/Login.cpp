@@ -5,6 +5,7 @@
 
 #include "app/FmStart.h"
 #include "common/AppError.h"
+#include "common/Texts.h"
 #include "imap/ImapErrors.h"
 #include "platform/Tls.h"
 #include "platform/Transport.h"
@@ -20,20 +21,19 @@ constexpr int kTolerance = 15 * 60;
 
 // The server cannot be reached at all: the unreachable state, no message box.
 bool Unreachable(int n) {
-  return n == kImapErrorTimedOut || n == kImapErrorConnectionRefused || n == kNetUnreachable ||
-         n == kNetClosed;
+  return n == kNetTimedOut || n == kNetRefused || n == kNetUnreachable || n == kNetClosed;
 }
 
 // The secured connection failed: a matter of the server and its settings, not of one account.
 bool SecureConnectionFailed(int n) {
-  return n == imap::kLoginDisabled || (n >= kTlsFailed && n <= kTlsBadSetting);
+  return n == kImapLoginDisabled || (n >= kTlsFailed && n <= kTlsBadSetting);
 }
 
 // Any other exception from inside the component, numbered so that the sign-in can show it.
 AppError InternalError(const std::exception* e) {
-  std::string text = "Interner Fehler bei der Anmeldung";
+  std::string text(ErrorText(kImapErrorInternal));
   if (dynamic_cast<const std::bad_alloc*>(e)) {
-    text += ": nicht genug Arbeitsspeicher.";
+    text += kDescOutOfMemory;
   } else if (e) {
     text += ": " + imap::ServerText(e->what());
   } else {
@@ -65,7 +65,7 @@ bool FmStart::Login(const std::string& name) {
     }
   } catch (const AppError& error) {
     // SignOut from the close box ended the call: the run ends, as at any untrapped error.
-    if (error.Number() == kImapErrorAborted) throw;
+    if (error.Number() == kNetAborted) throw;
     ReportSignInError(name, error);
     return false;
   }
@@ -97,8 +97,7 @@ void FmStart::ReportSignInError(const std::string& name, const AppError& error) 
     s_.loop.DoEvents();
     if (unloaded_) return;
     globals_.WrongPasswordReported = true;
-    s_.dialogs.MsgBox("Passwort oder Benutzernahme von " + name + " falsch!",
-                      "Falscher Eintrag! Bitte um Änderung!!");
+    s_.dialogs.MsgBox(kWrongPasswordBefore + name + kWrongPasswordAfter, kWrongPasswordTitle);
     if (forms_ && !unloaded_) forms_->SetEditAnzeigeName(name);
   } else if (SecureConnectionFailed(n)) {
     // Reported once, not per account and run: the rest of the run would fail the same way.
@@ -108,8 +107,8 @@ void FmStart::ReportSignInError(const std::string& name, const AppError& error) 
     globals_.ServerUnreachableShown = false;
     if (globals_.SecureConnectionError != n) {
       globals_.SecureConnectionError = n;
-      s_.dialogs.MsgBox("Error#" + std::to_string(n) + ": " + error.Description(),
-                        "Mailpostwacht unerwarteter Fehler!");
+      s_.dialogs.MsgBox(kErrorNumberPrefix + std::to_string(n) + ": " + error.Description(),
+                        kUnexpectedErrorTitle);
     }
   } else if (Unreachable(n)) {
     // All accounts live on the one server: the others would only wait out the same failure.
@@ -122,8 +121,8 @@ void FmStart::ReportSignInError(const std::string& name, const AppError& error) 
       globals_.WrongPasswordReported = false;
     }
   } else if (n != kImapErrorSilent && n != kImapErrorLoginRefused) {
-    s_.dialogs.MsgBox("Error#" + std::to_string(n) + ": " + error.Description(),
-                      "Mailpostwacht unerwarteter Fehler!");
+    s_.dialogs.MsgBox(kErrorNumberPrefix + std::to_string(n) + ": " + error.Description(),
+                      kUnexpectedErrorTitle);
   } else if (globals_.WrongPasswordReported && !inReportWindow) {
     globals_.WrongPasswordReported = false;
   }

@@ -4,6 +4,8 @@
 
 #include "app/FmStart.h"
 #include "app/NewMailSignal.h"
+#include "common/Texts.h"
+#include "platform/Trace.h"
 
 namespace pw {
 namespace {
@@ -50,7 +52,7 @@ void FmStart::RunCheck() {
     if (n == 1) globals_.AttendanceAsked = true;
     s_.loop.DoEvents();
     if (unloaded_) return;
-    s_.StatusBar.SetPanelText(0, "Suchlauf gestartet ...");
+    s_.StatusBar.SetPanelText(0, kStatusRunStarted);
     s_.Anzeige.Clear();
     n = anwesend_->Personal().RowCount();
     int k = -1;
@@ -61,7 +63,7 @@ void FmStart::RunCheck() {
       std::string seen;
       globals_.CurrentAccount = anwesend_->Personal().Text(r);
       const std::string account = globals_.CurrentAccount;
-      s_.StatusBar.SetPanelText(0, "Suchlauf gestartet ... " + account);
+      s_.StatusBar.SetPanelText(0, std::string(kStatusRunStarted) + " " + account);
       const bool signedIn = Login(account);
       if (unloaded_) return;
       // The remaining accounts are skipped like failed sign-ins; the next run tries again.
@@ -91,10 +93,10 @@ void FmStart::RunCheck() {
       const std::int32_t total = s_.Imap1.Mailbox("INBOX").MessageCount();
       const int node = 3 * k;
       s_.Anzeige.AddNode(account, 0, 1, 1, 2, 1);
-      s_.Anzeige.AddNode("Nachrichten ungelesen", 0, 2, 3, 3, 3);
+      s_.Anzeige.AddNode(kTreeUnread, 0, 2, 3, 3, 3);
       s_.Anzeige.SetAccountTag(node + 1, account);
       s_.Anzeige.SetCountText(node + 1, "(" + std::to_string(total - seenCount) + ")");
-      s_.Anzeige.AddNode("Nachrichten gesamt", 0, 2, 4, 4, 4);
+      s_.Anzeige.AddNode(kTreeTotal, 0, 2, 4, 4, 4);
       s_.Anzeige.SetCountText(node + 2, "(" + std::to_string(total) + ")");
       if (n == 1) {
         s_.Anzeige.SetExpanded(0, true);
@@ -103,9 +105,10 @@ void FmStart::RunCheck() {
       }
       s_.Imap1.SignOut();
     }
-    s_.StatusBar.SetPanelText(0, "Suchlauf beendet ...");
+    s_.StatusBar.SetPanelText(0, kStatusRunEnded);
   } catch (const std::exception&) {
     // Any other failure ends the run silently; the status bar keeps its last text.
+    TraceIgnored("FmStart.Mail_Check");
   }
 }
 

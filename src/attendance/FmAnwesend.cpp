@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "common/AppError.h"
+#include "platform/Trace.h"
 
 namespace pw {
 
@@ -71,6 +72,7 @@ void FmAnwesend::Form_Load() {
     }
   } catch (const std::exception&) {
     // The rows added so far stay; the final setup is skipped.
+    TraceIgnored("FmAnwesend.Form_Load");
     return;
   }
   view_->FinalSetup();
@@ -103,6 +105,7 @@ void FmAnwesend::cmdOK_Click() {
       accounts_.Write(name, "Angezeigt", std::to_string(tick));
     } catch (const std::exception&) {
       // This row is skipped; the others are still stored.
+      TraceIgnored("FmAnwesend.cmdOK_Click");
     }
   }
   mainTimer2_.SetEnabled(true);

@@ -5,17 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace pw {
+#include "common/ErrorCatalog.h"
 
-// Error numbers of SignIn that the sign-in tells apart (raised as AppError).
-inline constexpr std::int32_t kImapErrorLoginRefused = 11101;
-inline constexpr std::int32_t kImapErrorTimedOut = 10060;
-inline constexpr std::int32_t kImapErrorConnectionRefused = 10061;
-inline constexpr std::int32_t kImapErrorSilent = 12011;
-// A call whose connection SignOut closed while the call waited (the close box during a run).
-inline constexpr std::int32_t kImapErrorAborted = 12104;
-// A failure inside the component that is none of its numbered errors.
-inline constexpr std::int32_t kImapErrorInternal = 12190;
+namespace pw {
 
 class ImapMailbox {
  public:
@@ -38,7 +30,8 @@ class ImapMailbox {
 
 // Every operation returns when it is done; failures raise AppError with a number and a
 // German description. While an operation waits on the network, the program's events may be
-// handled; SignOut from such an event ends the waiting operation with kImapErrorAborted.
+// handled; SignOut from such an event ends the waiting operation with kNetAborted. The numbers
+// are those of common/ErrorCatalog.h.
 class ImapComponent {
  public:
   virtual ~ImapComponent() = default;

@@ -16,16 +16,15 @@ using imap::ImapSession;
 using imap::SessionState;
 
 constexpr int kDefaultTimeoutMs = 10000;
-static_assert(kImapErrorAborted == kNetAborted, "the transport's abort is the component's");
 
 // The failure of a command after the login, as NO or BAD.
 AppError CommandError(const std::string& command, const Completion& c) {
   if (c.condition == Condition::No) {
-    return imap::Error(imap::kCommandFailed, "Der Server hat den Befehl " + command +
-                                                 " abgelehnt: " + imap::ServerText(c.text));
+    return imap::Error(kImapCommandFailed,
+                       ErrorDescription(kImapCommandFailed, {command, imap::ServerText(c.text)}));
   }
-  return imap::Error(imap::kCommandRejected, "Der Server hat den Befehl " + command +
-                                                 " zurückgewiesen: " + imap::ServerText(c.text));
+  return imap::Error(kImapCommandRejected,
+                     ErrorDescription(kImapCommandRejected, {command, imap::ServerText(c.text)}));
 }
 
 // NO to LOGIN: a wrong user name or password unless the response code tells of a passing
@@ -34,15 +33,12 @@ AppError LoginError(const Completion& c) {
   std::string text = imap::ServerText(c.text);
   if (c.condition == Condition::No) {
     if (c.code == "UNAVAILABLE" || c.code == "LIMIT" || c.code == "INUSE") {
-      return imap::Error(kImapErrorSilent,
-                         "Der Server hat die Anmeldung vorübergehend abgelehnt: " + text);
+      return imap::Error(kImapErrorSilent, FillIn(kDescLoginDeferred, {text}));
     }
     if (c.code == "PRIVACYREQUIRED") {
-      return imap::Error(imap::kLoginDisabled,
-                         "Der Server verlangt eine verschlüsselte Verbindung: " + text);
+      return imap::Error(kImapLoginDisabled, FillIn(kDescPrivacyRequired, {text}));
     }
-    return imap::Error(kImapErrorLoginRefused,
-                       "Der Server hat Benutzername oder Passwort abgelehnt: " + text);
+    return imap::Error(kImapErrorLoginRefused, ErrorDescription(kImapErrorLoginRefused, text));
   }
   return CommandError("LOGIN", c);
 }
@@ -84,7 +80,7 @@ void ImapClient::SetSecurity(const std::string& sicherheit, const std::string& z
 
 std::unique_ptr<TlsEngine> ImapClient::Engine(const std::string& host) {
   if (!tls_) {
-    throw TlsError(kTlsFailed, "Dieses Programm kann keine verschlüsselte Verbindung aufbauen.");
+    throw TlsError(kTlsFailed, kDescNoTlsEngine);
   }
   return tls_(host);
 }
@@ -108,24 +104,20 @@ void ImapClient::Open(ImapSession& session, const std::string& host) {
   if (security_.mode == imap::Security::StartTls &&
       session.State() != SessionState::NotAuthenticated) {
     // PREAUTH: the server began the session without a login, and STARTTLS is no longer allowed.
-    throw TlsError(kTlsNotOffered,
-                   "Der Server hat die Sitzung unverschlüsselt und ohne Anmeldung begonnen; "
-                   "STARTTLS ist so nicht möglich.");
+    throw TlsError(kTlsNotOffered, kDescStartTlsAfterPreauth);
   }
   if (session.State() != SessionState::NotAuthenticated) return;
   // Servers that do not name their capabilities in the greeting are asked.
   if (!session.HasCapability("IMAP4REV1")) AskCapabilities(session);
   if (security_.mode != imap::Security::StartTls) return;
   if (!session.HasCapability("STARTTLS")) {
-    throw TlsError(kTlsNotOffered,
-                   "Der Server bietet keine Verschlüsselung mit STARTTLS an. Es wurde nichts "
-                   "unverschlüsselt gesendet.");
+    throw TlsError(kTlsNotOffered, ErrorDescription(kTlsNotOffered));
   }
   std::string tag = session.QueueStartTls();
   session.Flush();
   Completion c = session.Await(tag);
   if (c.condition != Condition::Ok) {
-    throw TlsError(kTlsRefused, "Der Server hat STARTTLS abgelehnt: " + imap::ServerText(c.text));
+    throw TlsError(kTlsRefused, ErrorDescription(kTlsRefused, imap::ServerText(c.text)));
   }
   // The capabilities are asked for again over TLS, together with the LOGIN (SignIn).
   session.StartTls(Engine(host), peer);
@@ -146,12 +138,10 @@ void ImapClient::SignIn(const std::string& host, const std::string& user,
   SignOut();
   ahead_.clear();
   if (imap::HasLineBreakOrNul(user) || imap::HasLineBreakOrNul(password)) {
-    throw imap::Error(imap::kUnsafeText,
-                      "Benutzername oder Passwort enthält einen Zeilenumbruch oder ein "
-                      "NUL-Zeichen.");
+    throw imap::Error(kImapUnsafeText, ErrorDescription(kImapUnsafeText));
   }
   if (port_ < 1 || port_ > 65535) {
-    throw imap::Error(imap::kBadArgument, "Ungültige Portnummer " + std::to_string(port_) + ".");
+    throw imap::Error(kImapBadArgument, FillIn(kDescBadPort, {std::to_string(port_)}));
   }
   if (securityError_) throw *securityError_;
   auto session = std::make_unique<ImapSession>(transports_(), limits_);
@@ -162,11 +152,8 @@ void ImapClient::SignIn(const std::string& host, const std::string& user,
     Open(*session, host);
     if (session->State() == SessionState::NotAuthenticated) {
       const AppError disabled(imap::Error(
-          imap::kLoginDisabled,
-          session->Secured() ? "Der Server lässt keine Anmeldung mit Passwort zu (LOGINDISABLED)."
-                             : "Der Server lässt keine Anmeldung mit unverschlüsseltem Passwort "
-                               "zu (LOGINDISABLED). Die Einstellung Sicherheit muss STARTTLS "
-                               "oder SSL/TLS sein; das Passwort wurde nicht gesendet."));
+          kImapLoginDisabled, session->Secured() ? ErrorDescription(kImapLoginDisabled)
+                                                 : std::string(kDescLoginDisabledPlain)));
       // After STARTTLS the capabilities are still to be asked; the LOGIN goes out with that
       // question, over TLS either way.
       const bool afterStartTls = security_.mode == imap::Security::StartTls;
@@ -194,7 +181,7 @@ void ImapClient::SignIn(const std::string& host, const std::string& user,
 ImapSession& ImapClient::SignedIn() {
   if (!session_ || (session_->State() != SessionState::Authenticated &&
                     session_->State() != SessionState::Selected)) {
-    throw imap::Error(imap::kNotSignedIn, "Es ist kein Konto angemeldet.");
+    throw imap::Error(kImapNotSignedIn, ErrorDescription(kImapNotSignedIn));
   }
   return *session_;
 }
@@ -210,7 +197,7 @@ ImapSession& ImapClient::Call() {
 ImapMailbox& ImapClient::Mailbox(const std::string& name) {
   SignedIn();
   if (name.empty() || imap::HasLineBreakOrNul(name)) {
-    throw imap::Error(imap::kBadArgument, "Ungültiger Name eines Postfachs.");
+    throw imap::Error(kImapBadArgument, kDescBadMailboxName);
   }
   mailbox_.name = name;
   return mailbox_;
@@ -241,7 +228,7 @@ void ImapClient::SignOut() {
     } catch (const AppError& e) {
       // Closing the connection below ends the session just as well; only a LOGOUT that a
       // nested SignOut cut off is reported, so that the run ends like any other call.
-      if (e.Number() == kImapErrorAborted) {
+      if (e.Number() == kNetAborted) {
         Retire(*session);
         throw;
       }
@@ -296,7 +283,7 @@ void ImapClient::RunSearch(const std::string& mailbox, bool byUid, const std::st
   ImapSession& s = Call();
   CallScope call(*this, s);
   if (!imap::IsSearchCriteria(criteria)) {
-    throw imap::Error(imap::kBadArgument, "Ungültiger Suchbegriff.");
+    throw imap::Error(kImapBadArgument, ErrorDescription(kImapBadArgument));
   }
   Ahead want{byUid, criteria, {}};
   std::string tag = Issue(mailbox, &want);
@@ -310,7 +297,7 @@ void ImapClient::RunSearch(const std::string& mailbox, bool byUid, const std::st
     output = std::move(c.set);  // a plain comma list already, as without ESEARCH
   } else if (!imap::ExpandSet(c.set, output, limits_.maxSearchLine)) {
     s.Close();
-    throw imap::Error(imap::kMalformedReply, "Der Server hat eine ungültige Antwort gesendet.");
+    throw imap::Error(kImapMalformedReply, ErrorDescription(kImapMalformedReply));
   }
 }
 
@@ -330,7 +317,7 @@ void ImapClient::MailboxHandle::Announce(const std::vector<std::string>& keys,
   if (!uidCriteria.empty()) ahead.push_back({true, uidCriteria, {}});
   for (const Ahead& a : ahead) {
     if (!imap::IsSearchCriteria(a.criteria)) {
-      throw imap::Error(imap::kBadArgument, "Ungültiger Suchbegriff.");
+      throw imap::Error(kImapBadArgument, ErrorDescription(kImapBadArgument));
     }
   }
   client_.aheadMailbox_ = name;

@@ -45,9 +45,9 @@ class ImapClient : public ImapComponent {
   void PostSignIn() override;
   ImapMailbox& Mailbox(const std::string& name) override;
   // Sends LOGOUT and closes the connection without waiting for the reply. Raises nothing but
-  // kImapErrorAborted: once the counts are read, a server that fails to say goodbye changes
+  // kNetAborted: once the counts are read, a server that fails to say goodbye changes
   // nothing. Called from an event handled while another call waits, it only closes that
-  // call's connection: that call ends with kImapErrorAborted and lets go of its session itself.
+  // call's connection: that call ends with kNetAborted and lets go of its session itself.
   void SignOut() override;
 
   // Times the client waited for a server, over all sessions so far.

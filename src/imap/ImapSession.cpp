@@ -13,7 +13,7 @@ namespace {
 constexpr std::size_t kReadChunk = 64 * 1024;
 
 AppError MalformedReply() {
-  return Error(kMalformedReply, "Der Server hat eine ungültige Antwort gesendet.");
+  return Error(kImapMalformedReply, ErrorDescription(kImapMalformedReply));
 }
 
 // The number of a response code such as "[UIDNEXT 4021]".
@@ -123,8 +123,7 @@ void ImapSession::ReadGreeting() {
       SetState(SessionState::Authenticated);
       break;
     case Condition::Bye:
-      Fail(Error(kImapErrorSilent,
-                 "Der Server hat die Sitzung abgelehnt: " + ServerText(greeting.text)));
+      Fail(Error(kImapErrorSilent, ErrorDescription(kImapErrorSilent, ServerText(greeting.text))));
     default:
       Fail(MalformedReply());
   }
@@ -146,8 +145,7 @@ std::string ImapSession::Queue(Command command, std::string_view name, WireComma
 
 std::string ImapSession::QueueLogin(std::string_view user, std::string_view password) {
   if (HasLineBreakOrNul(user) || HasLineBreakOrNul(password)) {
-    throw Error(kUnsafeText,
-                "Benutzername oder Passwort enthält einen Zeilenumbruch oder ein NUL-Zeichen.");
+    throw Error(kImapUnsafeText, ErrorDescription(kImapUnsafeText));
   }
   bool literalPlus = HasCapability("LITERAL+");
   WireCommand args;
@@ -160,7 +158,7 @@ std::string ImapSession::QueueLogin(std::string_view user, std::string_view pass
 
 std::string ImapSession::QueueSelect(std::string_view mailbox) {
   if (HasLineBreakOrNul(mailbox)) {
-    throw Error(kBadArgument, "Der Name des Postfachs enthält ein unzulässiges Zeichen.");
+    throw Error(kImapBadArgument, kDescMailboxNameChar);
   }
   WireCommand args;
   args.bytes = " ";
@@ -174,7 +172,8 @@ std::string ImapSession::QueueSelect(std::string_view mailbox) {
 }
 
 std::string ImapSession::QueueSearch(std::string_view criteria, bool byUid) {
-  if (!IsSearchCriteria(criteria)) throw Error(kBadArgument, "Ungültiger Suchbegriff.");
+  if (!IsSearchCriteria(criteria))
+    throw Error(kImapBadArgument, ErrorDescription(kImapBadArgument));
   bool tagged = SearchesCarryTags();
   if (!tagged && !untaggedSearch_.empty()) {
     throw std::logic_error("ImapSession: two searches in flight");
@@ -252,7 +251,7 @@ Completion ImapSession::Await(const std::string& tag) {
 
 Response ImapSession::Next() {
   if (!transport_ || state_ == SessionState::Disconnected) {
-    throw Error(kNetClosed, "Die Verbindung zum Server ist nicht offen.");
+    throw Error(kNetClosed, kDescNotConnected);
   }
   for (;;) {
     Response response;
@@ -314,10 +313,10 @@ void ImapSession::OnConnectionClosed() {
   bool beforeLogin = state_ == SessionState::Greeting || state_ == SessionState::NotAuthenticated;
   Close();
   if (bye_ && beforeLogin) {
-    throw Error(kImapErrorSilent, "Der Server hat die Sitzung abgelehnt: " + ServerText(byeText_));
+    throw Error(kImapErrorSilent, ErrorDescription(kImapErrorSilent, ServerText(byeText_)));
   }
   if (bye_) {
-    throw Error(kNetClosed, "Der Server hat die Verbindung beendet: " + ServerText(byeText_));
+    throw Error(kNetClosed, FillIn(kDescServerBye, {ServerText(byeText_)}));
   }
   throw NetError(kNetClosed);
 }

@@ -52,8 +52,7 @@ void SecureTransport::Handshake(const TlsPeer& peer, int timeoutMs) {
       if (done) break;
       if (ReceiveRaw(deadline) == 0) {
         throw TlsError(kTlsFailed,
-                       "Der verschlüsselte Verbindungsaufbau (TLS) ist fehlgeschlagen: Der Server "
-                       "hat die Verbindung getrennt.");
+                       ErrorDescription(kTlsFailed, "Der Server hat die Verbindung getrennt."));
       }
     }
     Verify(peer);
@@ -70,22 +69,17 @@ void SecureTransport::Verify(const TlsPeer& peer) {
     // The certificate the office named stands in for the chain; it must still be issued for
     // the host the settings name.
     if (leaf != *peer.pin) {
-      throw TlsError(kTlsPinMismatch,
-                     "Das Zertifikat des Servers ist nicht das eingetragene (Zertifikat-SHA256). "
-                     "Fingerabdruck des Servers (SHA-256): " +
-                         FormatFingerprint(leaf));
+      throw TlsError(kTlsPinMismatch, ErrorDescription(kTlsPinMismatch, FormatFingerprint(leaf)));
     }
   } else {
     std::string problem = engine_->ChainProblem();
     if (!problem.empty()) {
       throw TlsError(kTlsUntrusted,
-                     "Das Zertifikat des Servers ist nicht vertrauenswürdig: " + problem +
-                         " Fingerabdruck (SHA-256): " + FormatFingerprint(leaf));
+                     ErrorDescription(kTlsUntrusted, {problem, FormatFingerprint(leaf)}));
     }
   }
   if (!CertificateMatchesHost(engine_->LeafNames(), peer.host)) {
-    throw TlsError(kTlsWrongHost,
-                   "Das Zertifikat des Servers gilt nicht für den Namen " + peer.host + ".");
+    throw TlsError(kTlsWrongHost, ErrorDescription(kTlsWrongHost, peer.host));
   }
 }
 

@@ -56,23 +56,17 @@ int DefaultPort(std::string_view sicherheit) {
 SecuritySettings ParseSecurity(std::string_view sicherheit, std::string_view zertifikat) {
   std::optional<Security> mode = ParseMode(sicherheit);
   if (!mode) {
-    throw TlsError(kTlsBadSetting, "Die Einstellung Sicherheit \"" +
-                                       std::string(TrimSetting(sicherheit)) +
-                                       "\" ist ungültig (erlaubt: Keine, STARTTLS, SSL/TLS).");
+    throw TlsError(kTlsBadSetting, ErrorDescription(kTlsBadSetting, TrimSetting(sicherheit)));
   }
   SecuritySettings settings;
   settings.mode = *mode;
   if (!TrimSetting(zertifikat).empty()) {
     settings.pin = ParseFingerprint(zertifikat);
     if (!settings.pin) {
-      throw TlsError(kTlsBadSetting,
-                     "Die Einstellung Zertifikat-SHA256 ist kein SHA-256-Fingerabdruck "
-                     "(64 Hexadezimalziffern).");
+      throw TlsError(kTlsBadSetting, kDescBadPin);
     }
     if (settings.mode == Security::None) {
-      throw TlsError(kTlsBadSetting,
-                     "Ein Zertifikat ist eingetragen, aber die Einstellung Sicherheit ist "
-                     "\"Keine\": Die Anmeldung würde unverschlüsselt erfolgen.");
+      throw TlsError(kTlsBadSetting, kDescPinWithoutTls);
     }
   }
   return settings;

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "notify/ClientChoice.h"
+#include "platform/Trace.h"
 
 namespace pw {
 
@@ -58,6 +59,7 @@ void FmNewMail::Open_Click() {
     if (globals_.TrayAlertsEnabled) tray_.StopTrayBlink();
   } catch (const std::exception&) {
     // No message: the tip is reset and the dialog closes, the icon keeps blinking.
+    TraceIgnored("FmNewMail.Open_Click");
   }
   tray_.ResetTrayTip();
   Unload();

@@ -7,17 +7,13 @@
 #include "accounts/AccountStore.h"
 #include "common/Forms.h"
 #include "common/Globals.h"
+#include "common/Texts.h"
 #include "notify/MailProgrammAufruf.h"
 #include "notify/NewMailView.h"
 #include "registry/SettingsStore.h"
 #include "tray/NotifyIcon.h"
 
 namespace pw {
-
-inline constexpr char kNewMailCaption[] = "Neue Nachricht!";
-inline constexpr char kNewMailLabel[] = "Neue Nachricht für";
-inline constexpr char kOpenCaption[] = "Ö&ffnen";
-inline constexpr char kOpenToolTip[] = "Mailprogramm Öffnen";
 
 class FmNewMail : public NewMailDialog, public NewMailEvents {
  public:

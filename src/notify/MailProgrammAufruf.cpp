@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "common/AppError.h"
+#include "common/ErrorCatalog.h"
 #include "common/Text.h"
 #include "registry/ScopedKey.h"
 
@@ -99,8 +100,8 @@ void MailProgrammAufruf::StartMailClient(const std::string& connectionName) {
     // A quote in the name would end the quoted argument and pass the rest to the client as
     // further arguments; connection names cannot hold one anyway.
     if (connectionName.find('"') != std::string::npos) {
-      throw AppError(5, "StartMailClient",
-                     "Ungültiger Verbindungsname: \"" + connectionName + "\"");
+      throw AppError(kErrInvalidCall, "StartMailClient",
+                     FillIn(kDescBadConnectionName, {connectionName}));
     }
     std::string host =
         settings_.GetSetting("Mail Postwacht", "Server", "TerminalServer", kDefaultTerminalServer);

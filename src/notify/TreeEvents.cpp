@@ -5,6 +5,7 @@
 #include <string>
 
 #include "notify/ClientChoice.h"
+#include "platform/Trace.h"
 
 namespace pw {
 
@@ -12,6 +13,7 @@ void TreeEvents::Anzeige_NodeSelected(std::int32_t& index) {
   try {
     globals_.SelectedAccount = anzeige_.AccountTag(index);
   } catch (const std::exception&) {
+    TraceIgnored("TreeEvents.Anzeige_NodeSelected");
     globals_.SelectedAccount.clear();
   }
 }
@@ -30,6 +32,7 @@ void TreeEvents::Anzeige_DblClick() {
     if (globals_.TrayAlertsEnabled) tray_.StopTrayBlink();
   } catch (const std::exception&) {
     // Nothing happens and nothing is said; the icon keeps blinking.
+    TraceIgnored("TreeEvents.Anzeige_DblClick");
   }
 }
 

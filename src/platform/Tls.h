@@ -10,18 +10,11 @@
 #include <vector>
 
 #include "common/AppError.h"
+#include "common/ErrorCatalog.h"
 
 namespace pw {
 
-// Our own numbers, outside the sign-in's table, so they reach the user as "Error#…".
-inline constexpr std::int32_t kTlsFailed = 12120;       // handshake or record layer failed
-inline constexpr std::int32_t kTlsUntrusted = 12121;    // no chain to a root the system trusts
-inline constexpr std::int32_t kTlsWrongHost = 12122;    // certificate not issued for the host
-inline constexpr std::int32_t kTlsPinMismatch = 12123;  // not the certificate the settings name
-inline constexpr std::int32_t kTlsNotOffered = 12124;   // STARTTLS asked for but not offered
-inline constexpr std::int32_t kTlsRefused = 12125;      // the server answered STARTTLS with NO/BAD
-inline constexpr std::int32_t kTlsBadSetting = 12126;   // "Sicherheit" or "Zertifikat" unusable
-
+// The error of a secured connection (numbers kTls* of common/ErrorCatalog.h).
 inline AppError TlsError(std::int32_t number, std::string description) {
   return AppError(number, "TLS", std::move(description));
 }

@@ -9,48 +9,14 @@
 #include <string_view>
 
 #include "common/AppError.h"
+#include "common/ErrorCatalog.h"
 
 namespace pw {
 
-// Numbers every transport raises (as AppError). Timed-out and refused are the Windows Sockets
-// codes that the sign-in tells apart; the others are the program's own.
-inline constexpr std::int32_t kNetTimedOut = 10060;
-inline constexpr std::int32_t kNetRefused = 10061;
-inline constexpr std::int32_t kNetHostNotFound = 12100;
-inline constexpr std::int32_t kNetUnreachable = 12101;
-inline constexpr std::int32_t kNetClosed = 12102;
-inline constexpr std::int32_t kNetFailure = 12103;
-// The connection was closed by the program itself while a call waited on it.
-inline constexpr std::int32_t kNetAborted = 12104;
-
-// The error for one of those numbers with its German description. `detail` is the host name
+// The error of a transport (numbers kNet* of common/ErrorCatalog.h). `detail` is the host name
 // for kNetHostNotFound and the system's own error code for kNetFailure.
 inline AppError NetError(std::int32_t number, const std::string& detail = {}) {
-  std::string text;
-  switch (number) {
-    case kNetTimedOut:
-      text = "Zeitüberschreitung: Der Server antwortet nicht.";
-      break;
-    case kNetRefused:
-      text = "Der Server hat die Verbindung abgelehnt.";
-      break;
-    case kNetHostNotFound:
-      text = "Der Server " + detail + " wurde nicht gefunden.";
-      break;
-    case kNetUnreachable:
-      text = "Das Netzwerk oder der Server ist nicht erreichbar.";
-      break;
-    case kNetClosed:
-      text = "Die Verbindung wurde vom Server getrennt.";
-      break;
-    case kNetAborted:
-      text = "Die Verbindung wurde während des Wartens vom Programm geschlossen.";
-      break;
-    default:
-      text = "Netzwerkfehler (Systemcode " + detail + ").";
-      break;
-  }
-  return AppError(number, "Transport", text);
+  return AppError(number, "Transport", ErrorDescription(number, detail));
 }
 
 class Transport {

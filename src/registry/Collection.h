@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/AppError.h"
+#include "common/ErrorCatalog.h"
 
 namespace pw {
 
@@ -13,10 +14,11 @@ class Collection {
  public:
   void Add(std::string item) { items_.push_back(std::move(item)); }
   int Count() const { return static_cast<int>(items_.size()); }
-  // Raises error 9 for a position outside 1..Count.
+  // Raises kErrSubscriptOutOfRange for a position outside 1..Count.
   const std::string& Item(int index) const {
     if (index < 1 || index > Count()) {
-      throw AppError(9, "Collection", "Index außerhalb des gültigen Bereichs");
+      throw AppError(kErrSubscriptOutOfRange, "Collection",
+                     std::string(ErrorText(kErrSubscriptOutOfRange)));
     }
     return items_[static_cast<std::size_t>(index - 1)];
   }

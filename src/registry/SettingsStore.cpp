@@ -2,6 +2,7 @@
 #include "registry/SettingsStore.h"
 
 #include "common/AppError.h"
+#include "common/ErrorCatalog.h"
 #include "registry/RegistryTree.h"
 #include "registry/ScopedKey.h"
 
@@ -11,7 +12,7 @@ namespace {
 constexpr char kSettingsPath[] = "Software\\VB and VBA Program Settings\\";
 
 [[noreturn]] void RaiseInvalid(const char* source) {
-  throw AppError(5, source, "Ungültiger Prozeduraufruf oder ungültiges Argument");
+  throw AppError(kErrInvalidCall, source, std::string(ErrorText(kErrInvalidCall)));
 }
 
 }  // namespace

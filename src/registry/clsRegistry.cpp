@@ -4,21 +4,24 @@
 #include <array>
 
 #include "common/AppError.h"
+#include "common/ErrorCatalog.h"
 #include "common/Text.h"
 #include "registry/ScopedKey.h"
 
 namespace pw {
 namespace {
 
-[[noreturn]] void Raise(std::int32_t code, const char* source, std::string description) {
-  throw AppError(RegistryErrorNumber(code), source, std::move(description));
+[[noreturn]] void Raise(std::int32_t number, const char* source, std::string description) {
+  throw AppError(number, source, std::move(description));
 }
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 bool EndsWithSeparator(const std::string& path) { return !path.empty() && path.back() == '\\'; }
 
-[[noreturn]] void RaiseTypeMismatch() { throw AppError(13, "setValue", "Typen unverträglich"); }
+[[noreturn]] void RaiseTypeMismatch() {
+  throw AppError(kErrTypeMismatch, "setValue", std::string(ErrorText(kErrTypeMismatch)));
+}
 
 // Blank-separated hexadecimal tokens, one byte each. A text of blanks only gives no bytes, so
 // that the empty text getValue gives for empty data writes back the same nothing.
@@ -42,7 +45,7 @@ std::string ParseBinary(const std::string& text) {
       value = value > 255 ? value : value * 16 + static_cast<unsigned>(d);
     }
     if (value > 255)
-      Raise(12, "setValue", "Ungültige Binärzahl (größer als 255): " + Quoted(prepared));
+      Raise(kRegBadBinary, "setValue", ErrorDescription(kRegBadBinary, Quoted(prepared)));
     bytes.push_back(static_cast<char>(value));
     token.clear();
   }
@@ -59,7 +62,8 @@ std::int32_t ParseDword(const std::string& text) {
     value = value > (std::int64_t{1} << 32) ? value : value * 10 + (c - '0');
   }
   if (negative) value = -value;
-  if (value < INT32_MIN || value > INT32_MAX) throw AppError(6, "setValue", "Überlauf");
+  if (value < INT32_MIN || value > INT32_MAX)
+    throw AppError(kErrOverflow, "setValue", std::string(ErrorText(kErrOverflow)));
   return static_cast<std::int32_t>(value);
 }
 
@@ -87,18 +91,21 @@ constexpr std::array<RootName, 12> kRoots = {{
 }  // namespace
 
 void clsRegistry::Key(const std::string& path) {
-  if (path.empty() || path == "\\") Raise(2, "Let Key", "Ungültiger Schlüssel");
+  if (path.empty() || path == "\\")
+    Raise(kRegInvalidKey, "Let Key", ErrorDescription(kRegInvalidKey));
   key_ = path;
 }
 
-void clsRegistry::KeyExists(bool /*dummy*/) { Raise(7, "keyExists", ""); }
+void clsRegistry::KeyExists(bool /*dummy*/) {
+  Raise(kRegKeyExistsReadOnly, "keyExists", ErrorDescription(kRegKeyExistsReadOnly));
+}
 
 HKey clsRegistry::getRoot(const std::string& name) const {
   std::string upper = AsciiUpperCase(name);
   for (const RootName& entry : kRoots) {
     if (upper == entry.name) return entry.root;
   }
-  Raise(3, "getRoot", "Unbekannter Hauptschlüssel: " + Quoted(name));
+  Raise(kRegUnknownRoot, "getRoot", ErrorDescription(kRegUnknownRoot, Quoted(name)));
 }
 
 HKey clsRegistry::OpenKey(const std::string& path) {
@@ -108,8 +115,8 @@ HKey clsRegistry::OpenKey(const std::string& path) {
   HKey key = 0;
   long status = api_.RegOpenKeyExA(root, path.substr(separator + 1), 0, kKeyAllAccess, &key);
   if (status != kErrorSuccess) {
-    Raise(4, "OpenKey",
-          "Kann Schlüssel nicht öffnen " + Quoted(path) + ", Error # " + std::to_string(status));
+    Raise(kRegCannotOpen, "OpenKey",
+          ErrorDescription(kRegCannotOpen, {Quoted(path), std::to_string(status)}));
   }
   return key;
 }
@@ -129,7 +136,7 @@ Collection clsRegistry::regEnum() {
     // same for every index, so the listing stops there and says so.
     if (status != kErrorSuccess && status != kErrorMoreData) {
       key.Close();
-      Raise(8, "regEnum", "Kann Schlüssel nicht lesen " + Quoted(key_));
+      Raise(kRegCannotRead, "regEnum", ErrorDescription(kRegCannotRead, Quoted(key_)));
     }
     names.Add(buffer.substr(0, length));
   }
@@ -139,7 +146,8 @@ Collection clsRegistry::regEnum() {
 std::string clsRegistry::getValue() {
   Key(key_);
   std::size_t separator = key_.rfind('\\');
-  if (separator == std::string::npos) Raise(2, "getValue", "Ungültiger Schlüssel: " + Quoted(key_));
+  if (separator == std::string::npos)
+    Raise(kRegInvalidKey, "getValue", ErrorDescription(kRegInvalidKey, ": " + Quoted(key_)));
   ScopedKey key(api_, OpenKey(key_.substr(0, separator)));
   const std::string name = key_.substr(separator + 1);
 
@@ -174,14 +182,16 @@ std::string clsRegistry::getValue() {
     }
   }
   key.Close();
-  if (status != kErrorSuccess) Raise(8, "getValue", "Kann Schlüssel nicht lesen " + Quoted(key_));
+  if (status != kErrorSuccess)
+    Raise(kRegCannotRead, "getValue", ErrorDescription(kRegCannotRead, Quoted(key_)));
   return text;
 }
 
 bool clsRegistry::setValue(const std::string& strStore, std::int32_t regType) {
   Key(key_);
   std::size_t separator = key_.rfind('\\');
-  if (separator == std::string::npos) Raise(2, "setValue", "Ungültiger Schlüssel: " + Quoted(key_));
+  if (separator == std::string::npos)
+    Raise(kRegInvalidKey, "setValue", ErrorDescription(kRegInvalidKey, ": " + Quoted(key_)));
   const std::string keyPath = key_.substr(0, separator);
   const std::string name = key_.substr(separator + 1);
 
@@ -191,15 +201,15 @@ bool clsRegistry::setValue(const std::string& strStore, std::int32_t regType) {
   if (rootEnd == std::string::npos) {
     handle = OpenKey(keyPath);
   } else {
-    if (!autoCreate_ && !KeyExists()) Raise(5, "setValue", "Schlüssel wird nicht angelegt");
+    if (!autoCreate_ && !KeyExists())
+      Raise(kRegNotCreated, "setValue", ErrorDescription(kRegNotCreated));
     HKey root = OpenKey(keyPath.substr(0, rootEnd));
     status = api_.RegCreateKeyExA(root, keyPath.substr(rootEnd + 1), 0,
                                   kKeyCreateSubKey | kKeySetValue, &handle, nullptr);
   }
   if (handle == 0) {
-    Raise(15, "setValue",
-          "Fehler beim Erstellen/Zugriff auf Schlüssel " + Quoted(key_) +
-              " Error #: " + std::to_string(status));
+    Raise(kRegCannotCreate, "setValue",
+          ErrorDescription(kRegCannotCreate, {Quoted(key_), std::to_string(status)}));
   }
   ScopedKey key(api_, handle);
   auto write = [&](std::uint32_t type, const std::string& bytes, std::size_t size) {
@@ -237,10 +247,12 @@ std::int32_t clsRegistry::delKey() {
   const bool deletesKey = EndsWithSeparator(key_);
   if (deletesKey) {
     Key(key_.substr(0, key_.size() - 1));
-    if (EndsWithSeparator(key_)) Raise(2, "delKey", "Ungültiger Schlüssel!");
+    if (EndsWithSeparator(key_))
+      Raise(kRegInvalidKey, "delKey", ErrorDescription(kRegInvalidKey, "!"));
   }
   std::size_t separator = key_.rfind('\\');
-  if (separator == std::string::npos) Raise(2, "delKey", "Ungültiger Schlüssel!");
+  if (separator == std::string::npos)
+    Raise(kRegInvalidKey, "delKey", ErrorDescription(kRegInvalidKey, "!"));
   ScopedKey parent(api_, OpenKey(key_.substr(0, separator)));
   const std::string name = key_.substr(separator + 1);
   long status = deletesKey ? api_.RegDeleteKeyA(parent.get(), name)

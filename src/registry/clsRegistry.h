@@ -28,7 +28,7 @@ class clsRegistry {
   bool setValue(const std::string& strStore, std::int32_t regType);
 
   const std::string& Key() const { return key_; }
-  // Refuses "" and "\" with error 2, keeping the path it had.
+  // Refuses "" and "\" with kRegInvalidKey, keeping the path it had.
   void Key(const std::string& path);
   bool autoCreate() const { return autoCreate_; }
   void autoCreate(bool value) { autoCreate_ = value; }
@@ -47,10 +47,5 @@ class clsRegistry {
   bool autoCreate_ = true;
   bool lastExists_ = false;
 };
-
-// The number of clsRegistry's error with the given code.
-constexpr std::int32_t RegistryErrorNumber(std::int32_t code) {
-  return static_cast<std::int32_t>(0x80040200u + static_cast<std::uint32_t>(code));
-}
 
 }  // namespace pw

@@ -48,7 +48,7 @@ void NotifyIcon::ShowServerReachable() {
 }
 
 void NotifyIcon::StartTrayBlink(const std::string& displayName) {
-  SetTip(data_, "Neue Nachricht für " + displayName + "!");
+  SetTip(data_, kNewMailTipBefore + displayName + kNewMailTipAfter);
   Modify();
   timerIvis_.SetEnabled(true);
 }

@@ -3,17 +3,14 @@
 
 #include <string>
 
-#include "platform/EventLoop.h"
 #include "common/MainWindowView.h"
+#include "common/Texts.h"
+#include "platform/EventLoop.h"
 #include "platform/Timer.h"
 #include "platform/TrayShell.h"
 #include "tray/TrayData.h"
 
 namespace pw {
-
-inline constexpr char kIdleTip[] = "Postwacht bei Ankunft neuer Mails!";
-inline constexpr char kUnreachableTip[] = "Kann Server nicht erreichen!";
-inline constexpr char kSecureFailedTip[] = "Sichere Verbindung zum Server fehlgeschlagen!";
 
 class NotifyIcon {
  public:

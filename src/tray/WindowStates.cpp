@@ -4,6 +4,9 @@
 #include <exception>
 #include <string>
 
+#include "common/Texts.h"
+#include "platform/Trace.h"
+
 namespace pw {
 namespace {
 
@@ -51,7 +54,7 @@ void WindowStates::RestoreMainWindow() {
 
 void WindowStates::Form_QueryUnload(bool& cancel, int unloadMode) {
   if (unloadMode == kUnloadFormCode) {
-    std::string answer = dialogs_.InputBox("Geben Sie das Beendigungspasswort ein!", "Beenden!");
+    std::string answer = dialogs_.InputBox(kQuitPasswordPrompt, kQuitPasswordTitle);
     if (answer != "kuf") cancel = true;
   } else {
     cancel = true;
@@ -61,7 +64,8 @@ void WindowStates::Form_QueryUnload(bool& cancel, int unloadMode) {
   try {
     imap_.SignOut();
   } catch (const std::exception&) {
-    // Errors of the component during the close are of no interest.
+    // Errors of the component during the close are of no interest to the user.
+    TraceIgnored("Form_QueryUnload: Imap1.SignOut");
   }
 }
 

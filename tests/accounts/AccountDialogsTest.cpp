@@ -1,13 +1,13 @@
-#include "accounts/AccountDialogs.h"
-
 #include <gtest/gtest.h>
 
+#include "accounts/AccountDialogs.h"
 #include "accounts/AccountStore.h"
 #include "accounts/Passwort.h"
 #include "common/Windows1252.h"
 #include "platform/substitute/FakeAccountDialogViews.h"
 #include "platform/substitute/FakeRegistry.h"
 #include "platform/substitute/FakeTimers.h"
+#include "platform/substitute/TraceRecorder.h"
 #include "registry/SettingsStore.h"
 
 namespace pw {
@@ -104,6 +104,7 @@ TEST_F(AccountDialogsTest, AddOverAnExistingNameReplacesTheFiveValuesAndKeepsAng
 }
 
 TEST_F(AccountDialogsTest, ARefusedWriteEndsTheWritesThereAndStillCloses) {
+  TraceRecorder trace;
   registry.refused = "Mail-Client-OL";
   dialogs.ShowNew();
   FakeNewView* v = views.newView;
@@ -119,6 +120,10 @@ TEST_F(AccountDialogsTest, ARefusedWriteEndsTheWritesThereAndStillCloses) {
   EXPECT_EQ(Value("Kasse", "PW"), "");
   EXPECT_EQ(Value("Kasse", "Mail-Client-OL"), "<absent>");
   EXPECT_EQ(Value("Kasse", "Mail-Client-TE-Name"), "<absent>");
+  // Nothing is said to the user; the developer's trace names the place and the failure.
+  ASSERT_EQ(trace.Lines().size(), 1u);
+  EXPECT_EQ(trace.Lines()[0].rfind("Postwacht: ignored in AccountFields: Write: ", 0), 0u)
+      << trace.Lines()[0];
 }
 
 TEST_F(AccountDialogsTest, UnusableNamesAndPasswordsDisableOkAndAreNeverStored) {

@@ -103,13 +103,13 @@ TEST(Login, WrongPasswordsInOneMorningAreReportedOnceThenAgainAfterLunch) {
 TEST(Login, ConnectionRefusedShowsTheUnreachableTrayUntilASignInWorks) {
   LoginRig r;
   r.fm.Tray().AddIcon();
-  r.imap.accounts["anna"].signInError = kImapErrorConnectionRefused;
+  r.imap.accounts["anna"].signInError = kNetRefused;
   EXPECT_FALSE(r.fm.Login("Anna"));
   EXPECT_TRUE(r.globals.ServerUnreachableShown);
   EXPECT_EQ(ShownTip(*r.tray.icon), "Kann Server nicht erreichen!");
   EXPECT_EQ(r.tray.icon->hIcon, r.window.StopPicture());
   const auto sends = r.tray.calls.size();
-  r.imap.accounts["anna"].signInError = kImapErrorTimedOut;
+  r.imap.accounts["anna"].signInError = kNetTimedOut;
   EXPECT_FALSE(r.fm.Login("Anna"));
   EXPECT_EQ(r.tray.calls.size(), sends);  // further failures change nothing
   EXPECT_TRUE(r.dialogs.boxes.empty());
@@ -203,7 +203,7 @@ TEST(Login, FailedSecureConnectionIsReportedOnceUntilASignInWorks) {
   EXPECT_TRUE(r.dialogs.boxes[3].text.starts_with("Error#12126: "));
 
   // The server out of reach in between: its own state, and the same failure after it no box.
-  anna.signInError = kImapErrorTimedOut;
+  anna.signInError = kNetTimedOut;
   EXPECT_FALSE(r.fm.Login("Anna"));
   EXPECT_EQ(ShownTip(*r.tray.icon), "Kann Server nicht erreichen!");
   anna.signInError = 12126;

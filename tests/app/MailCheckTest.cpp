@@ -117,7 +117,7 @@ TEST(MailCheck, WithTrayAlertsOffOnlyTheDialogAnnounces) {
 }
 
 TEST(MailCheck, ServerOutOfReachEndsTheNetworkPartAndTheNextRunTriesAgain) {
-  for (std::int32_t n : {kImapErrorTimedOut, kImapErrorConnectionRefused, 12101, 12102}) {
+  for (std::int32_t n : {kNetTimedOut, kNetRefused, 12101, 12102}) {
     CheckRig r;
     r.AddAccount("Anna", "anna", "pw", 1);
     r.AddAccount("Bernd", "bernd", "pw", 2).signInError = n;

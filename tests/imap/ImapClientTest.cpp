@@ -149,8 +149,8 @@ TEST_F(ImapTranscript, LoginRefusalsAndTheirNumbers) {
       {"A1 NO [EXPIRED] Password expired", kImapErrorLoginRefused},
       {"A1 NO [LIMIT] Maximum number of connections from user+IP exceeded", kImapErrorSilent},
       {"A1 NO [UNAVAILABLE] Temporary authentication failure", kImapErrorSilent},
-      {"A1 NO [PRIVACYREQUIRED] Use TLS", imap::kLoginDisabled},
-      {"A1 BAD Error in IMAP command", imap::kCommandRejected},
+      {"A1 NO [PRIVACYREQUIRED] Use TLS", kImapLoginDisabled},
+      {"A1 BAD Error in IMAP command", kImapCommandRejected},
   };
   for (const Case& c : cases) {
     ScriptedTransport script;
@@ -237,7 +237,7 @@ TEST_F(ImapTranscript, LineBreaksAndNulAreRefusedBeforeAnythingIsSent) {
       {"anna", std::string("geh\0eim", 7)},
   };
   for (const auto& [user, password] : cases) {
-    EXPECT_EQ(SignInError(user, password), imap::kUnsafeText);
+    EXPECT_EQ(SignInError(user, password), kImapUnsafeText);
   }
   EXPECT_EQ(server.Connects(), 0);
   EXPECT_EQ(server.Sent(), "");
@@ -245,7 +245,7 @@ TEST_F(ImapTranscript, LineBreaksAndNulAreRefusedBeforeAnythingIsSent) {
 
 TEST_F(ImapTranscript, LoginDisabledIsReportedWithoutSendingThePassword) {
   server.Server("* OK [CAPABILITY IMAP4rev1 STARTTLS LOGINDISABLED] ready");
-  EXPECT_EQ(SignInError("anna", "geheim"), imap::kLoginDisabled);
+  EXPECT_EQ(SignInError("anna", "geheim"), kImapLoginDisabled);
   EXPECT_EQ(server.Sent(), "");
 }
 
@@ -277,19 +277,19 @@ TEST_F(ImapTranscript, FailuresAfterTheLogin) {
       .Client("A7 SEARCH DRAFT")
       .Server("* SEARCH 1 x");
   client.SignIn("h", "anna", "geheim");
-  EXPECT_EQ(SearchError("RECENT"), imap::kCommandFailed);
+  EXPECT_EQ(SearchError("RECENT"), kImapCommandFailed);
   EXPECT_EQ(description,
             "Der Server hat den Befehl SELECT \"INBOX\" abgelehnt: Mailbox doesn't exist: INBOX");
-  EXPECT_EQ(SearchError("FLAGGED"), imap::kCommandFailed);
-  EXPECT_EQ(SearchError("SEEN"), imap::kCommandRejected);
-  EXPECT_EQ(SearchError("DRAFT"), imap::kMalformedReply);
-  EXPECT_EQ(SearchError("ANSWERED"), imap::kNotSignedIn);  // the malformed reply closed it
+  EXPECT_EQ(SearchError("FLAGGED"), kImapCommandFailed);
+  EXPECT_EQ(SearchError("SEEN"), kImapCommandRejected);
+  EXPECT_EQ(SearchError("DRAFT"), kImapMalformedReply);
+  EXPECT_EQ(SearchError("ANSWERED"), kImapNotSignedIn);  // the malformed reply closed it
   EXPECT_EQ(server.Problems(), "");
 }
 
 TEST_F(ImapTranscript, TimeoutsAndClosedConnections) {
   server.ServerSilent();
-  EXPECT_EQ(SignInError("anna", "geheim"), kImapErrorTimedOut);
+  EXPECT_EQ(SignInError("anna", "geheim"), kNetTimedOut);
 
   ScriptedTransport refused;
   refused.ConnectFails(kNetRefused);
@@ -298,7 +298,7 @@ TEST_F(ImapTranscript, TimeoutsAndClosedConnections) {
     second.SignIn("h", "anna", "geheim");
     ADD_FAILURE() << "no error";
   } catch (const AppError& e) {
-    EXPECT_EQ(e.Number(), kImapErrorConnectionRefused);
+    EXPECT_EQ(e.Number(), kNetRefused);
   }
 
   ScriptedTransport dying;
@@ -344,7 +344,7 @@ TEST_F(ImapTranscript, TimeoutOfZeroMeansTheDefaultAndThePortIsUsed) {
   EXPECT_EQ(server.port, 10143);
   EXPECT_GT(server.lastTimeoutMs, 9000);
   client.SetPort(70000);
-  EXPECT_EQ(SignInError("anna", "geheim"), imap::kBadArgument);
+  EXPECT_EQ(SignInError("anna", "geheim"), kImapBadArgument);
 }
 
 }  // namespace

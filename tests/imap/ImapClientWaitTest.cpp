@@ -74,9 +74,9 @@ class ImapWait : public ::testing::Test {
 TEST_F(ImapWait, SignOutDuringTheSignInEndsItAndTheNextSignInWorks) {
   server.replies = {"* OK [CAPABILITY IMAP4rev1] ready"};
   server.duringNextWait = [&] { client.SignOut(); };
-  EXPECT_EQ(ErrorOf([&] { SignIn(); }), kImapErrorAborted);
+  EXPECT_EQ(ErrorOf([&] { SignIn(); }), kNetAborted);
   EXPECT_EQ(server.sent, "");  // no LOGIN, no LOGOUT on the cut connection
-  EXPECT_EQ(ErrorOf([&] { client.Mailbox("INBOX"); }), imap::kNotSignedIn);
+  EXPECT_EQ(ErrorOf([&] { client.Mailbox("INBOX"); }), kImapNotSignedIn);
 
   GreetAndLogin();
   EXPECT_EQ(ErrorOf([&] { SignIn(); }), 0);
@@ -87,7 +87,7 @@ TEST_F(ImapWait, SignOutDuringTheLoginReplyEndsTheSignIn) {
   GreetAndLogin();
   // The first wait reads the greeting; the second, for the answer to LOGIN, is cut.
   server.duringNextWait = [&] { server.duringNextWait = [&] { client.SignOut(); }; };
-  EXPECT_EQ(ErrorOf([&] { SignIn(); }), kImapErrorAborted);
+  EXPECT_EQ(ErrorOf([&] { SignIn(); }), kNetAborted);
   EXPECT_EQ(server.sent, "A1 LOGIN \"anna\" \"geheim\"\r\n");
 }
 
@@ -97,9 +97,9 @@ TEST_F(ImapWait, SignOutDuringASearchEndsItAndLeavesNobodySignedIn) {
   server.replies = {"* 3 EXISTS", "A2 OK [READ-WRITE] SELECT done"};
   server.duringNextWait = [&] { client.SignOut(); };
   std::string out = "unchanged";
-  EXPECT_EQ(ErrorOf([&] { client.Mailbox("INBOX").Search("RECENT", out, 0); }), kImapErrorAborted);
+  EXPECT_EQ(ErrorOf([&] { client.Mailbox("INBOX").Search("RECENT", out, 0); }), kNetAborted);
   EXPECT_EQ(out, "unchanged");
-  EXPECT_EQ(ErrorOf([&] { client.Mailbox("INBOX"); }), imap::kNotSignedIn);
+  EXPECT_EQ(ErrorOf([&] { client.Mailbox("INBOX"); }), kImapNotSignedIn);
   // The cut session is let go by the next SignOut, without a LOGOUT on a closed connection.
   const std::string sentBefore = server.sent;
   client.SignOut();

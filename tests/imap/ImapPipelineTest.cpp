@@ -140,7 +140,7 @@ TEST_F(ImapPipeline, AResultThatNamesNoSearchOfOursIsNotGuessedAt) {
                 std::string out;
                 fresh.Mailbox("INBOX").Search("RECENT", out, 0);
               }),
-              imap::kMalformedReply)
+              kImapMalformedReply)
         << stray;
     EXPECT_TRUE(script.Closed()) << stray;
   }
@@ -160,9 +160,9 @@ TEST_F(ImapPipeline, ANoOrBadInTheBurstFailsOnlyItsOwnCommand) {
       .Client("A6 LOGOUT");
   SignInAndAnnounce();
   EXPECT_EQ(Search("RECENT"), "4");
-  EXPECT_EQ(ErrorOf([&] { Search("SEEN"); }), imap::kCommandFailed);
+  EXPECT_EQ(ErrorOf([&] { Search("SEEN"); }), kImapCommandFailed);
   EXPECT_EQ(description, "Der Server hat den Befehl SEARCH SEEN abgelehnt: Internal error");
-  EXPECT_EQ(ErrorOf([&] { UidSearch("UID 40:* UNSEEN"); }), imap::kCommandRejected);
+  EXPECT_EQ(ErrorOf([&] { UidSearch("UID 40:* UNSEEN"); }), kImapCommandRejected);
   client.SignOut();
   EXPECT_EQ(server.Problems(), "");
 
@@ -184,7 +184,7 @@ TEST_F(ImapPipeline, ANoOrBadInTheBurstFailsOnlyItsOwnCommand) {
               std::string out;
               second.Mailbox("INBOX").Search("RECENT", out, 0);
             }),
-            imap::kCommandFailed);
+            kImapCommandFailed);
   EXPECT_EQ(description,
             "Der Server hat den Befehl SELECT \"INBOX\" abgelehnt: Mailbox doesn't exist: INBOX");
   EXPECT_EQ(refusing.Problems(), "");
@@ -331,7 +331,7 @@ TEST(ImapDeadline, EveryReplyInTimeButTheCallTooLongFailsAtTheTimeout) {
   auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
                   std::chrono::steady_clock::now() - start)
                   .count();
-  EXPECT_EQ(number, kImapErrorTimedOut);
+  EXPECT_EQ(number, kNetTimedOut);
   EXPECT_GE(took, 390);
   EXPECT_LT(took, 400 + 150);
   ASSERT_EQ(waits.size(), 2u);

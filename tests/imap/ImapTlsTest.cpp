@@ -142,7 +142,7 @@ TEST_F(ImapTls, WhatCameInClearAfterTheStartTlsOkIsDropped) {
       .Server("A2 OK done")
       .Server("A3 NO [PRIVACYREQUIRED] Plaintext authentication disallowed");
   client.SetSecurity("starttls", "");
-  EXPECT_EQ(SignInError(), imap::kLoginDisabled);
+  EXPECT_EQ(SignInError(), kImapLoginDisabled);
   EXPECT_EQ(server.Problems(), "");
   // The password went over TLS only: after the handshake.
   EXPECT_GT(server.Sent().find("LOGIN \""), server.Sent().find(kHello));

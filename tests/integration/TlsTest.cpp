@@ -322,7 +322,7 @@ TEST_F(SecureSignIn, LoginDisabledOnAPlainConnectionKeepsThePassword) {
   // Dovecot allows a plaintext login only from the listener's own address or over TLS; the
   // client comes from 127.0.0.1, the listener is 127.0.0.2.
   int before = UnauthenticatedDisconnects(TlsDir(), "127.0.0.2");
-  EXPECT_EQ(SignInError("127.0.0.2", StartTlsPort(), "Keine", ""), imap::kLoginDisabled);
+  EXPECT_EQ(SignInError("127.0.0.2", StartTlsPort(), "Keine", ""), kImapLoginDisabled);
   EXPECT_NE(description.find("STARTTLS"), std::string::npos) << description;
   EXPECT_TRUE(AnotherUnauthenticatedDisconnect(TlsDir(), "127.0.0.2", before));
 

@@ -127,7 +127,7 @@ class ScriptedImap : public ImapComponent, private ImapMailbox {
     aborted_ = false;
     onWait(call);
     waiting_.reset();
-    if (aborted_) throw AppError(kImapErrorAborted, "Imap1", "Abgebrochen");
+    if (aborted_) throw AppError(kNetAborted, "Imap1", "Abgebrochen");
   }
   int steps_ = 0;
   std::optional<std::string> waiting_;

@@ -25,8 +25,8 @@ namespace {
     reason = text;
   }
   ERR_clear_error();
-  throw TlsError(kTlsFailed, "Der verschlüsselte Verbindungsaufbau (TLS) ist fehlgeschlagen: " +
-                                 what + (reason.empty() ? "" : " (" + reason + ")"));
+  throw TlsError(kTlsFailed,
+                 ErrorDescription(kTlsFailed, what + (reason.empty() ? "" : " (" + reason + ")")));
 }
 
 // What the trusted roots are read from: the file and folder OpenSSL would load (named by

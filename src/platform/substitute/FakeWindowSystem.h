@@ -9,6 +9,9 @@
 
 namespace pw {
 
+// The system code a failed start passes on when the program file is missing.
+inline constexpr std::int32_t kFileNotFound = 2;  // ERROR_FILE_NOT_FOUND
+
 class FakeWindowSystem : public WindowSystem {
  public:
   struct Window {
@@ -45,7 +48,9 @@ class FakeWindowSystem : public WindowSystem {
     return Find(window).className.substr(0, static_cast<std::size_t>(maxChars - 1));
   }
   void StartProgram(const std::string& commandLine, int style) override {
-    if (failStarts) throw AppError(2, "StartProgram", "Das System kann die angegebene Datei nicht finden.");
+    if (failStarts)
+      throw AppError(kFileNotFound, "StartProgram",
+                     "Das System kann die angegebene Datei nicht finden.");
     started.push_back({commandLine, style});
   }
   bool FileExists(const std::string& path) override {

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+
+#include "common/Texts.h"
+#include "platform/win32/Strconv.h"
 
 namespace pw::win32 {
 
@@ -94,18 +98,19 @@ void DrawMakerLogo(HDC dc, const RECT& frame) {
   RECT text{frame.left + pad * 2 + envWidth, frame.top + pad / 2, frame.right - pad,
             frame.top + height * 2 / 3};
   {
-    const int size = FittingHeight(dc, L"VELKOR EDV", height * 9 / 20, text, FW_BOLD);
+    const int size = FittingHeight(dc, Widen(kAboutLogo).c_str(), height * 9 / 20, text, FW_BOLD);
     Selected font(dc, MakeFont(size, FW_BOLD));
     SetTextColor(dc, RGB(0xFF, 0xFF, 0xFF));
-    DrawTextW(dc, L"VELKOR EDV", -1, &text, DT_LEFT | DT_BOTTOM | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextW(dc, Widen(kAboutLogo).c_str(), -1, &text,
+              DT_LEFT | DT_BOTTOM | DT_SINGLELINE | DT_NOPREFIX);
   }
   RECT sub{text.left, text.bottom, text.right, frame.bottom - pad / 2};
   {
-    constexpr wchar_t kSubtitle[] = L"Post für das ganze Büro";
-    const int size = FittingHeight(dc, kSubtitle, height / 4, sub, FW_NORMAL);
+    const std::wstring subtitle = Widen(kAboutLogoSubtitle);
+    const int size = FittingHeight(dc, subtitle.c_str(), height / 4, sub, FW_NORMAL);
     Selected font(dc, MakeFont(size, FW_NORMAL));
     SetTextColor(dc, RGB(0xA8, 0xC8, 0xF0));
-    DrawTextW(dc, kSubtitle, -1, &sub, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextW(dc, subtitle.c_str(), -1, &sub, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
   }
   RestoreDC(dc, saved);
 }
@@ -156,10 +161,12 @@ void DrawSidePicture(HDC dc, const RECT& frame) {
   {
     RECT foot{frame.left, frame.bottom - height / 8, frame.right, frame.bottom - height / 40};
     RECT inner{foot.left + width / 20, foot.top, foot.right - width / 20, foot.bottom};
-    const int size = FittingHeight(dc, L"Postwacht", std::max(8, width / 8), inner, FW_BOLD);
+    const int size =
+        FittingHeight(dc, Widen(kAboutPictureName).c_str(), std::max(8, width / 8), inner, FW_BOLD);
     Selected font(dc, MakeFont(size, FW_BOLD));
     SetTextColor(dc, RGB(0xFF, 0xFF, 0xFF));
-    DrawTextW(dc, L"Postwacht", -1, &foot, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextW(dc, Widen(kAboutPictureName).c_str(), -1, &foot,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   }
   RestoreDC(dc, saved);
 }

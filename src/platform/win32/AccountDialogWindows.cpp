@@ -105,31 +105,31 @@ class AccountFieldsWindow : public DialogWindow, public ViewBase {
   void CreateFields(const char* caption, bool nameIsCombo) {
     QuietScope quiet(quiet_);
     SetWindowTextW(Hwnd(), Widen(caption).c_str());
-    AddLabel(kIdLabelAnzeigeName, "&Anzeigename:", kRow1);
+    AddLabel(kIdLabelAnzeigeName, kLabelAnzeigeName, kRow1);
     if (nameIsCombo) {
       AddControl(L"COMBOBOX", "", kComboStyle, kIdAnzeigeName, kFieldLeft, kRow1, kFieldWidth,
                  kComboDropHeight);
     } else {
       AddEdit(kIdAnzeigeName, 0, kFieldLeft, kRow1, kFieldWidth);
     }
-    AddLabel(kIdLabelUserName, "&Benutzername:", kRow2);
+    AddLabel(kIdLabelUserName, kLabelUserName, kRow2);
     AddEdit(kIdUserName, 0, kFieldLeft, kRow2, kFieldWidth);
-    AddLabel(kIdLabelPassword, "&Kennwort:", kRow3);
+    AddLabel(kIdLabelPassword, kLabelPassword, kRow3);
     HWND password = AddEdit(kIdPassword, ES_PASSWORD, kFieldLeft, kRow3, kFieldWidth);
     // Version 6 of the common controls masks with a dot; the dialog shows "*".
     SendMessageW(password, EM_SETPASSWORDCHAR, L'*', 0);
 
-    AddControl(L"BUTTON", " Mail Client", BS_GROUPBOX, kIdFrame1, kLabelLeft, 1560, 4440, 1140);
-    AddControl(L"BUTTON", "Outlook", WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON, kIdOptionOL,
+    AddControl(L"BUTTON", kFrameMailClient, BS_GROUPBOX, kIdFrame1, kLabelLeft, 1560, 4440, 1140);
+    AddControl(L"BUTTON", kOptionOutlook, WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON, kIdOptionOL,
                360, 1860, 1800, 255);
-    AddControl(L"BUTTON", "Terminalemulation", WS_TABSTOP | BS_AUTORADIOBUTTON, kIdOptionTE, 360,
-               2250, 1800, 255);
+    AddControl(L"BUTTON", kOptionTerminal, WS_TABSTOP | BS_AUTORADIOBUTTON, kIdOptionTE, 360, 2250,
+               1800, 255);
     // WS_GROUP ends the option group, so that the automatic buttons clear only each other.
     AddEdit(kIdLinkName, WS_GROUP, 2280, 2220, 2160);
 
-    AddControl(L"BUTTON", "OK", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, kOkLeft, 2940,
+    AddControl(L"BUTTON", kButtonOk, WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, kOkLeft, 2940,
                kButtonWidth, kButtonHeight);
-    AddControl(L"BUTTON", "Abbrechen", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, kCancelLeft, 2940,
+    AddControl(L"BUTTON", kButtonCancel, WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, kCancelLeft, 2940,
                kButtonWidth, kButtonHeight);
     FitLabelColumn(Hwnd(), {kIdLabelAnzeigeName, kIdLabelUserName, kIdLabelPassword},
                    {kIdAnzeigeName, kIdUserName, kIdPassword});
@@ -299,14 +299,14 @@ class DeleteAccountWindow : public DialogWindow, public FmDeleteView {
   void OnInitDialog() override {
     QuietScope quiet(quiet_);
     SetWindowTextW(Hwnd(), Widen(kFmDeleteCaption).c_str());
-    AddControl(L"STATIC", "&Anzeigename:", SS_LEFT, kIdLabelAnzeigeName, kLabelLeft, kRow1 + 45,
+    AddControl(L"STATIC", kLabelAnzeigeName, SS_LEFT, kIdLabelAnzeigeName, kLabelLeft, kRow1 + 45,
                kLabelWidth, kLabelHeight);
     AddControl(L"COMBOBOX", "", kComboStyle, kIdAnzeigeName, kFieldLeft, kRow1, kFieldWidth,
                kComboDropHeight);
-    AddControl(L"BUTTON", "OK", WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, IDOK, kOkLeft, 840,
+    AddControl(L"BUTTON", kButtonOk, WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, IDOK, kOkLeft, 840,
                kButtonWidth, kButtonHeight);
     // Abbrechen is the default button too: Enter closes the dialog without removing anything.
-    AddControl(L"BUTTON", "Abbrechen", WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL, kCancelLeft, 840,
+    AddControl(L"BUTTON", kButtonCancel, WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL, kCancelLeft, 840,
                kButtonWidth, kButtonHeight);
     FitLabelColumn(Hwnd(), {kIdLabelAnzeigeName}, {kIdAnzeigeName});
     SendMessageW(Hwnd(), DM_SETDEFID, IDCANCEL, 0);

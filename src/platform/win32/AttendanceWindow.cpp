@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/Texts.h"
 #include "platform/win32/CommandIds.h"
 #include "platform/win32/Strconv.h"
 
@@ -11,7 +12,6 @@ namespace pw::win32 {
 
 namespace {
 
-constexpr char kCaption[] = "Anwesenheitsliste";
 // Design sizes in pixels at 96 DPI.
 constexpr int kTickColumnWidth = 25;
 constexpr int kNameColumnWidth = 250;
@@ -75,14 +75,15 @@ AttendanceWindow::AttendanceWindow(HINSTANCE instance, Win32EventLoop& loop,
   RECT outer{0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
   DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
   AdjustWindowRectEx(&outer, style, FALSE, 0);
-  Create(instance, kAttendanceWindowClass, Widen(kCaption).c_str(), style, 0, CW_USEDEFAULT,
-         CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr);
+  Create(instance, kAttendanceWindowClass, Widen(kAttendanceCaption).c_str(), style, 0,
+         CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top, nullptr,
+         nullptr);
 
   list_ = Child(Hwnd(), instance, WC_LISTVIEWW, L"",
                 WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
                 WS_EX_CLIENTEDGE, kPersonalId);
   ListView_SetExtendedListViewStyle(list_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-  std::wstring header = Widen("Anwesend");
+  std::wstring header = Widen(kAttendanceColumn);
   LVCOLUMNW column{};
   column.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
   column.pszText = const_cast<wchar_t*>(L"");
@@ -94,9 +95,10 @@ AttendanceWindow::AttendanceWindow(HINSTANCE instance, Win32EventLoop& loop,
   column.iSubItem = 1;
   ListView_InsertColumn(list_, 1, &column);
 
-  ok_ = Child(Hwnd(), instance, WC_BUTTONW, Widen("&OK"), WS_TABSTOP | BS_PUSHBUTTON, 0, kCmdOkId);
-  cancel_ = Child(Hwnd(), instance, WC_BUTTONW, Widen("&Abbrechen"), WS_TABSTOP | BS_PUSHBUTTON, 0,
-                  kCmdCancelId);
+  ok_ = Child(Hwnd(), instance, WC_BUTTONW, Widen(kButtonOkAccel), WS_TABSTOP | BS_PUSHBUTTON, 0,
+              kCmdOkId);
+  cancel_ = Child(Hwnd(), instance, WC_BUTTONW, Widen(kButtonCancelAccel),
+                  WS_TABSTOP | BS_PUSHBUTTON, 0, kCmdCancelId);
   Layout();
   TakeDialogKeys(loop);
   ready_ = true;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/win32/CommandIds.h"
+#include "platform/Trace.h"
 #include "platform/win32/Strconv.h"
 
 namespace pw::win32 {
@@ -96,6 +97,7 @@ INT_PTR CALLBACK DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam
       self->OnInitDialog();
     } catch (...) {
       // A control that could not be created leaves the dialog without it.
+      TraceIgnored("DialogWindow: WM_INITDIALOG");
     }
     // FALSE: giving a control the focus now would activate the hidden window, and its
     // activation would come before the form holds the view. The first activation puts the
@@ -107,6 +109,7 @@ INT_PTR CALLBACK DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam
   try {
     return self->HandleDialogMessage(message, wParam, lParam);
   } catch (...) {
+    TraceIgnored("DialogWindow: dialog message");
     return FALSE;
   }
 }

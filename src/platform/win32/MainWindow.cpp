@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "app/FmStart.h"
+#include "common/Texts.h"
 #include "platform/win32/Strconv.h"
 #include "platform/win32/resources/resource.h"
 
@@ -39,33 +40,33 @@ HMENU Popup(std::initializer_list<MenuItem> items) {
 HMENU BuildMainMenu() {
   HMENU bar = CreateMenu();
   AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup({
-                                 {"&neu einlesen\tF5", kCmdRefresh},
-                                 {"&Anwesenheit\tStrg+A", kCmdAnwesenheit},
+                                 {kMenuRefresh, kCmdRefresh},
+                                 {kMenuAnwesenheit, kCmdAnwesenheit},
                                  {nullptr, kCmdRefresh},  // NILDatei
-                                 {"&Beenden", kCmdBeenden},
+                                 {kMenuBeenden, kCmdBeenden},
                              })),
-              Widen("&Daten").c_str());
+              Widen(kMenuDaten).c_str());
   AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup({
-                                 {"&Bearbeiten\tStrg+B", kCmdEdit},
+                                 {kMenuEdit, kCmdEdit},
                                  {nullptr, kCmdEdit},  // NILMailboxex
-                                 {"&Hinzufügen\tStrg+N", kCmdNew},
-                                 {"&Entfernen\tEntf", kCmdDelete},
+                                 {kMenuNew, kCmdNew},
+                                 {kMenuDelete, kCmdDelete},
                              })),
-              Widen("&Mailboxes").c_str());
+              Widen(kMenuMailboxes).c_str());
   AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup({
-                                 {"&Hilfer über ...\tF1", kCmdAbout},
+                                 {kMenuAbout, kCmdAbout},
                              })),
-              Widen("&Hilfe").c_str());
+              Widen(kMenuHilfe).c_str());
   return bar;
 }
 
 // mPopupSys, never in the menu bar: the tray popup menu.
 HMENU BuildTrayMenu() {
   return Popup({
-      {"Anzeigen", kCmdPopRestore},
-      {"Anwesenheit", kCmdAnwesenheitTray},
-      {"Beenden", kCmdPopExit},
-      {"neu einlesen!", kCmdRefreshTray},
+      {kTrayMenuRestore, kCmdPopRestore},
+      {kTrayMenuAnwesenheit, kCmdAnwesenheitTray},
+      {kTrayMenuExit, kCmdPopExit},
+      {kTrayMenuRefresh, kCmdRefreshTray},
   });
 }
 

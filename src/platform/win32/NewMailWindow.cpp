@@ -84,7 +84,8 @@ NewMailWindow::NewMailWindow(HINSTANCE instance, Win32EventLoop& loop, HICON let
   if (smallIcon) SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
 
   // Creation order is the tab order: OK first, then Open.
-  ok_ = AddControl(L"BUTTON", L"OK", WS_TABSTOP | BS_PUSHBUTTON, kOkId, 4680, 360, 1215, 375);
+  ok_ = AddControl(L"BUTTON", Widen(kButtonOk), WS_TABSTOP | BS_PUSHBUTTON, kOkId, 4680, 360, 1215,
+                   375);
   open_ = AddControl(L"BUTTON", Widen(kOpenCaption), WS_TABSTOP | BS_OWNERDRAW, kOpenId, 120,
                      120, 975, 975);
   HWND label = AddControl(L"STATIC", Widen(kNewMailLabel), SS_LEFTNOWORDWRAP | SS_NOPREFIX,

@@ -30,9 +30,6 @@ namespace {
 // The content type of a TLS alert record (RFC 5246, 6.2.1).
 constexpr char kAlertRecord = 21;
 
-constexpr std::string_view kFailed =
-    "Der verschlüsselte Verbindungsaufbau (TLS) ist fehlgeschlagen: ";
-
 // The reason of a failed SSPI call, in the words the user gets to read.
 AppError SspiError(const char* call, SECURITY_STATUS status) {
   std::string reason;
@@ -64,12 +61,13 @@ AppError SspiError(const char* call, SECURITY_STATUS status) {
     default:
       break;
   }
-  return TlsError(kTlsFailed, std::string(kFailed) + reason + "(" + call + ": " +
-                                  HexCode(static_cast<unsigned long>(status)) + ")");
+  return TlsError(kTlsFailed,
+                  ErrorDescription(kTlsFailed, reason + "(" + call + ": " +
+                                                   HexCode(static_cast<unsigned long>(status)) + ")"));
 }
 
 AppError Failure(const std::string& reason) {
-  return TlsError(kTlsFailed, std::string(kFailed) + reason);
+  return TlsError(kTlsFailed, ErrorDescription(kTlsFailed, reason));
 }
 
 // Owners of what SSPI hands out.

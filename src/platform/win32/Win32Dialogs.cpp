@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/LineBreaks.h"
+#include "common/Texts.h"
 #include "platform/win32/Strconv.h"
 
 namespace pw::win32 {
@@ -115,8 +116,8 @@ std::string Win32Dialogs::InputBox(const std::string& prompt, const std::string&
                       240, 76, Widen(title));
   tmpl.AddItem(0x82, SS_LEFT | SS_NOPREFIX, 7, 7, 170, 42, kPromptTextId, Widen(prompt));
   tmpl.AddItem(0x81, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 7, 56, 226, 13, kPromptEditId, L"");
-  tmpl.AddItem(0x80, WS_TABSTOP | BS_DEFPUSHBUTTON, 183, 7, 50, 14, IDOK, L"OK");
-  tmpl.AddItem(0x80, WS_TABSTOP | BS_PUSHBUTTON, 183, 25, 50, 14, IDCANCEL, L"Abbrechen");
+  tmpl.AddItem(0x80, WS_TABSTOP | BS_DEFPUSHBUTTON, 183, 7, 50, 14, IDOK, Widen(kButtonOk));
+  tmpl.AddItem(0x80, WS_TABSTOP | BS_PUSHBUTTON, 183, 25, 50, 14, IDCANCEL, Widen(kButtonCancel));
 
   // Modal to the whole program like the message box: the other windows are disabled while the
   // prompt is up (a dialog without an owner would leave them usable).

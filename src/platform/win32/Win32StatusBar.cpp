@@ -3,13 +3,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/Texts.h"
 #include "platform/win32/Strconv.h"
 #include "platform/win32/WindowBase.h"
 
 namespace pw::win32 {
 
 namespace {
-constexpr char kInitialText[] = "Status";
 
 WPARAM Part(int panel) { return static_cast<WPARAM>(panel > 0 ? panel : 0); }
 }  // namespace
@@ -21,7 +21,7 @@ Win32StatusBar::Win32StatusBar(HINSTANCE instance, HWND parent, int id) {
   if (!hwnd_) throw std::runtime_error("status bar not created");
   int rightEdges[] = {-1};
   SendMessageW(hwnd_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(rightEdges));
-  SetPanelText(0, kInitialText);
+  SetPanelText(0, kStatusInitial);
 }
 
 void Win32StatusBar::SetPanelText(int panel, const std::string& text) {

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "common/Texts.h"
 #include "platform/win32/Strconv.h"
 #include "platform/win32/WindowBase.h"
 #include "platform/win32/resources/resource.h"
@@ -11,8 +12,6 @@ namespace pw::win32 {
 namespace {
 constexpr int kPictureIds[] = {IDI_TREE_ACCOUNT, IDI_TREE_ACCOUNT_SELECTED, IDI_TREE_UNREAD,
                                IDI_TREE_TOTAL};
-constexpr char kDefaultToolTip[] =
-    "Doppelkick auf die ungelesenen Nachrichten öffnet das Mailprogramm";
 
 // Picture numbers 1 to 4 are the image list's entries 0 to 3.
 int ImageIndex(int picture) {
@@ -44,7 +43,7 @@ Win32TreeView::Win32TreeView(HINSTANCE instance, HWND parent, int id) {
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent,
                              nullptr, instance, nullptr);
   if (toolTip_) {
-    toolTipText_ = Widen(kDefaultToolTip);
+    toolTipText_ = Widen(kTreeToolTip);
     TTTOOLINFOW tool{};
     tool.cbSize = TTTOOLINFOW_V2_SIZE;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;

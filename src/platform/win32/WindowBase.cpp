@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "platform/Trace.h"
 #include "platform/win32/Handles.h"
 
 namespace pw::win32 {
@@ -122,6 +123,7 @@ LRESULT WindowBase::Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     try {
       self->OnDestroyed();
     } catch (...) {
+      TraceIgnored("WindowBase: WM_NCDESTROY");
     }
     self->hwnd_ = nullptr;
     return defaultProc(hwnd, message, wParam, lParam);
@@ -131,6 +133,7 @@ LRESULT WindowBase::Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
   try {
     return self->HandleMessage(message, wParam, lParam);
   } catch (...) {
+    TraceIgnored("WindowBase: window message");
     return defaultProc(hwnd, message, wParam, lParam);
   }
 }

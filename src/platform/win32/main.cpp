@@ -1,14 +1,17 @@
 // Entry point of postwacht.exe: creates the platform objects and the main window fmStart, loads
 // it and runs the message loop until the form has unloaded.
+#include <memory>
+
 #include "about/FrmAbout.h"
 #include "accounts/AccountDialogs.h"
 #include "app/AppForms.h"
 #include "app/FmStart.h"
-#include "notify/NewMailDialogs.h"
+#include "common/AppError.h"
 #include "imap/ImapClientFactory.h"
+#include "notify/NewMailDialogs.h"
+#include "platform/Trace.h"
 #include "platform/win32/AboutWindow.h"
 #include "platform/win32/AccountDialogWindows.h"
-#include "common/AppError.h"
 #include "platform/win32/AttendanceWindow.h"
 #include "platform/win32/MainWindow.h"
 #include "platform/win32/NewMailWindow.h"
@@ -19,15 +22,14 @@
 #include "platform/win32/Win32Gui.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Timers.h"
+#include "platform/win32/Win32Trace.h"
 #include "platform/win32/Win32TrayShell.h"
 #include "platform/win32/Win32VersionInfo.h"
 #include "platform/win32/Win32WindowSystem.h"
 #include "registry/SettingsStore.h"
 
-#include <memory>
-
-
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  pw::SetTraceSink(&pw::win32::DebuggerTrace);
   try {
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
@@ -75,6 +77,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     window.Attach(nullptr);
     return exitCode;
   } catch (...) {
+    pw::TraceIgnored("wWinMain");
     return 1;
   }
 }
