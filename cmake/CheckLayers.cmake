@@ -2,6 +2,7 @@ cmake_minimum_required(VERSION 3.25)
 # Run by the target pw_layers: PW_SRC is the source root, PW_MAP lists "folder=reach,reach|...".
 # A quoted include "a/b/File.h" belongs to the longest listed folder that prefixes "a/b"; it must
 # be one the including file's folder may reach. Includes without a folder are the file's own.
+# The files directly in the source root (main.cpp) put the program together and may use any.
 string(REPLACE "|" ";" entries "${PW_MAP}")
 set(folders)
 foreach(entry IN LISTS entries)
@@ -30,6 +31,9 @@ set(faults)
 file(GLOB_RECURSE files RELATIVE ${PW_SRC} ${PW_SRC}/*.h ${PW_SRC}/*.cpp)
 foreach(file IN LISTS files)
   get_filename_component(dir ${file} DIRECTORY)
+  if(dir STREQUAL "")
+    continue()
+  endif()
   owner("${dir}" mine)
   if(mine STREQUAL "")
     list(APPEND faults "${file}: lies in no library's folder")

@@ -1,11 +1,12 @@
 # One library per source folder, and the check that keeps includes to the directions the libraries
-# name. pw_layer(<name> <folder> [USES <names...>] [LIBS <libs...>] [EXCLUDE <files...>]) makes
-# pw_<name> from src/<folder>/*.cpp (an interface library when the folder has headers only).
+# name. pw_layer(<name> <folder> [USES <names...>] [LIBS <libs...>] [CHECK_ONLY]) makes pw_<name>
+# from src/<folder>/*.cpp (an interface library when the folder has headers only); with
+# CHECK_ONLY the folder (the other platform's edge) is only checked, not built.
 # pw_check_layers() then adds the target pw_layers, built before every library: it fails when a
 # file of a folder includes "<other folder>/..." that its library cannot reach through USES.
 
 function(pw_layer name folder)
-  cmake_parse_arguments(arg "CHECK_ONLY" "" "USES;LIBS;EXCLUDE" ${ARGN})
+  cmake_parse_arguments(arg "CHECK_ONLY" "" "USES;LIBS" ${ARGN})
   set_property(GLOBAL APPEND PROPERTY PW_LAYERS ${name})
   set_property(GLOBAL PROPERTY PW_LAYER_FOLDER_${name} ${folder})
   set_property(GLOBAL PROPERTY PW_LAYER_USES_${name} ${arg_USES})
@@ -14,9 +15,6 @@ function(pw_layer name folder)
     return()
   endif()
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${folder}/*.cpp)
-  foreach(excluded IN LISTS arg_EXCLUDE)
-    list(FILTER sources EXCLUDE REGEX "/${excluded}$")
-  endforeach()
   set(uses)
   foreach(used IN LISTS arg_USES)
     list(APPEND uses pw_${used})

@@ -1,5 +1,10 @@
-// The address literals the certificate rules read, against glibc's inet_pton.
+// The address literals the certificate rules read, against the system's own inet_pton: glibc's
+// natively, Winsock's under Wine.
+#ifdef _WIN32
+#include "platform/win32/Win32.h"
+#else
 #include <arpa/inet.h>
+#endif
 #include <gtest/gtest.h>
 
 #include "support/AddressLiterals.h"
@@ -7,7 +12,7 @@
 namespace pw {
 namespace {
 
-TEST(AddressLiterals, ReadAsInetPtonReadsThem) {
+TEST(AddressLiterals, ReadAsTheSystemReadsThem) {
   test::ExpectAddressLiteralsReadAsTheSystemReadsThem([](const char* text) {
     unsigned char bytes[16];
     std::optional<std::string> result;
