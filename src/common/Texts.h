@@ -89,7 +89,6 @@ inline constexpr char kAboutBeschreibung[] = "Beschreibung";
 inline constexpr char kAboutDescription[] =
     "Benachrichtigung bei neuer Post in mehreren Mailboxen für IMAP 4";
 inline constexpr char kAboutErstellt[] = "Erstellt am 30.10.'00 Letzte Korrektur 30.11.'00";
-inline constexpr char kAboutOK[] = "OK";
 inline constexpr char kAboutSysInfo[] = "&Systeminfo...";
 inline constexpr char kSysInfoUnavailable[] = "Systeminformationen sind momentan nicht verfügbar";
 // Drawn into the pictures: the firm's logo and the program's name below the mailbox.

@@ -41,7 +41,7 @@ class AboutWindow : public DialogWindow, public AboutView {
     SetWindowTextW(Hwnd(), Widen(kAboutStoredCaption).c_str());
     // cmdOK comes first in the tab order and so has the focus when the box opens; it is the
     // default button, and Escape reaches it as IDCANCEL.
-    AddControl(L"BUTTON", kAboutOK, WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, IDOK, 4245, 2625,
+    AddControl(L"BUTTON", kButtonOk, WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, IDOK, 4245, 2625,
                1260, 345);
     AddControl(L"BUTTON", kAboutSysInfo, WS_TABSTOP | BS_PUSHBUTTON, kIdAboutSysInfo, 4260, 3240,
                1245, 345);
