@@ -3,17 +3,10 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "common/Text.h"
+
 namespace pw::imap {
 namespace {
-
-// Lowered ASCII letters, everything else as it is; DNS names compare that way.
-std::string Lower(std::string_view s) {
-  std::string result(s);
-  for (char& c : result) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return result;
-}
 
 std::string_view WithoutTrailingDot(std::string_view s) {
   if (!s.empty() && s.back() == '.') s.remove_suffix(1);
@@ -21,13 +14,6 @@ std::string_view WithoutTrailingDot(std::string_view s) {
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-int HexValue(char c) {
-  if (IsDigit(c)) return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 // "192.0.2.7": four decimal parts of at most 255, no leading zeros (which some readers take for
 // octal).
@@ -68,8 +54,8 @@ std::optional<std::string> Ipv6Bytes(std::string_view s) {
   while (!s.empty()) {
     std::size_t digits = 0;
     int value = 0;
-    while (digits < s.size() && digits < 5 && HexValue(s[digits]) >= 0) {
-      value = value * 16 + HexValue(s[digits]);
+    while (digits < s.size() && digits < 5 && HexDigitValue(s[digits]) >= 0) {
+      value = value * 16 + HexDigitValue(s[digits]);
       ++digits;
     }
     if (digits < s.size() && s[digits] == '.') {
@@ -103,8 +89,9 @@ std::optional<std::string> Ipv6Bytes(std::string_view s) {
 }  // namespace
 
 bool CertNameMatches(std::string_view pattern, std::string_view host) {
-  std::string p = Lower(WithoutTrailingDot(pattern));
-  std::string h = Lower(WithoutTrailingDot(host));
+  // DNS names compare without regard to the case of ASCII letters.
+  std::string p = AsciiUpperCase(WithoutTrailingDot(pattern));
+  std::string h = AsciiUpperCase(WithoutTrailingDot(host));
   if (p.empty() || h.empty()) return false;
   if (p.compare(0, 2, "*.") != 0) return p == h;
   // "*.example.org": the rest must itself hold a dot, so "*.org" covers nothing.
