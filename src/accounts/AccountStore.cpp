@@ -21,15 +21,15 @@ namespace {
 constexpr std::size_t kMaxKeyName = 255;
 
 [[noreturn]] void RaiseUnusableName(const char* source) {
-  throw AppError(kErrInvalidCall, source, std::string(ErrorText(kErrInvalidCall)));
+  throw AppError(kErrInvalidCall, source);
 }
 
 [[noreturn]] void RaiseTypeMismatch(const char* source) {
-  throw AppError(kErrTypeMismatch, source, std::string(ErrorText(kErrTypeMismatch)));
+  throw AppError(kErrTypeMismatch, source);
 }
 
 [[noreturn]] void RaiseOverflow(const char* source) {
-  throw AppError(kErrOverflow, source, std::string(ErrorText(kErrOverflow)));
+  throw AppError(kErrOverflow, source);
 }
 
 // Blanks and tabs around a number are ignored by the conversions.

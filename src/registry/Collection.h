@@ -17,8 +17,7 @@ class Collection {
   // Raises kErrSubscriptOutOfRange for a position outside 1..Count.
   const std::string& Item(int index) const {
     if (index < 1 || index > Count()) {
-      throw AppError(kErrSubscriptOutOfRange, "Collection",
-                     std::string(ErrorText(kErrSubscriptOutOfRange)));
+      throw AppError(kErrSubscriptOutOfRange, "Collection");
     }
     return items_[static_cast<std::size_t>(index - 1)];
   }

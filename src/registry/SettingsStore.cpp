@@ -12,7 +12,7 @@ namespace {
 constexpr char kSettingsPath[] = "Software\\VB and VBA Program Settings\\";
 
 [[noreturn]] void RaiseInvalid(const char* source) {
-  throw AppError(kErrInvalidCall, source, std::string(ErrorText(kErrInvalidCall)));
+  throw AppError(kErrInvalidCall, source);
 }
 
 }  // namespace
@@ -54,10 +54,9 @@ std::string SettingsStore::Get(const std::string& appName, const std::string& se
       kErrorSuccess) {
     return defaultValue;
   }
-  const std::string& name = key;
   auto query = [&](std::uint8_t* data, std::uint32_t* size, std::uint32_t* type) {
-    return bytes ? api_.RegQueryValueBytesA(sectionKey.get(), name, type, data, size)
-                 : api_.RegQueryValueExA(sectionKey.get(), name, type, data, size);
+    return bytes ? api_.RegQueryValueBytesA(sectionKey.get(), key, type, data, size)
+                 : api_.RegQueryValueExA(sectionKey.get(), key, type, data, size);
   };
   std::uint32_t type = 0;
   std::uint32_t size = 0;

@@ -20,7 +20,7 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 bool EndsWithSeparator(const std::string& path) { return !path.empty() && path.back() == '\\'; }
 
 [[noreturn]] void RaiseTypeMismatch() {
-  throw AppError(kErrTypeMismatch, "setValue", std::string(ErrorText(kErrTypeMismatch)));
+  throw AppError(kErrTypeMismatch, "setValue");
 }
 
 // Blank-separated hexadecimal tokens, one byte each. A text of blanks only gives no bytes, so
@@ -63,7 +63,7 @@ std::int32_t ParseDword(const std::string& text) {
   }
   if (negative) value = -value;
   if (value < INT32_MIN || value > INT32_MAX)
-    throw AppError(kErrOverflow, "setValue", std::string(ErrorText(kErrOverflow)));
+    throw AppError(kErrOverflow, "setValue");
   return static_cast<std::int32_t>(value);
 }
 
