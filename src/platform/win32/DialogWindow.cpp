@@ -78,10 +78,6 @@ void DialogWindow::ShowAndActivate() {
   SetForegroundWindow(Hwnd());
 }
 
-LRESULT DialogWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefDlgProcW(Hwnd(), message, wParam, lParam);
-}
-
 LRESULT CALLBACK DialogWindow::ClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   return Dispatch(hwnd, message, wParam, lParam, DefDlgProcW);
 }

@@ -34,8 +34,8 @@ class DialogWindow : public WindowBase {
   void ShowAndActivate();
 
  private:
-  // Every message goes to DefDlgProcW, which hands it to the dialog procedure first.
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // The class's procedure: the shared dispatch with DefDlgProcW as the default, so every message
+  // goes to the dialog manager, which hands it to the dialog procedure first.
   static LRESULT CALLBACK ClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 };

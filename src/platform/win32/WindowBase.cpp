@@ -71,6 +71,7 @@ void WindowBase::Destroy() {
   try {
     OnDestroyed();
   } catch (...) {
+    TraceIgnored("WindowBase: Destroy");
   }
   hwnd_ = nullptr;
   DestroyWindow(hwnd);
