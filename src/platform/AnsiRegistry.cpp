@@ -18,6 +18,16 @@ std::size_t Utf8Fit(const std::string& text, std::size_t size) {
   return size;
 }
 
+// A value name that does not fit the caller's buffer of nameLength bytes: the A function's
+// answer, the name cut there with a NUL, in UTF-8 without a split character.
+long CutValueName(const std::string& text, char* name, std::uint32_t nameLength) {
+  if (nameLength == 0) return kErrorMoreData;
+  const std::size_t fit = Utf8Fit(text, nameLength - 1u);
+  std::memcpy(name, text.data(), fit);
+  std::memset(name + fit, 0, nameLength - fit);
+  return kErrorMoreData;
+}
+
 }  // namespace
 
 long AnsiRegistry::RegOpenKeyExA(HKey root, const std::string& subKey, std::uint32_t options,
@@ -94,20 +104,12 @@ long AnsiRegistry::EnumName(bool values, HKey key, std::uint32_t index, char* na
                        : AnsiEnumKey(key, index, buffer.data(), &length);
   if (status == kErrorMoreData && values && *nameLength > 0) {
     // The value name comes back cut to the buffer, with a NUL.
-    const std::string text = FromCodePage(buffer.data());
-    const std::size_t fit = Utf8Fit(text, *nameLength - 1u);
-    std::memcpy(name, text.data(), fit);
-    std::memset(name + fit, 0, *nameLength - fit);
-    return status;
+    return CutValueName(FromCodePage(buffer.data()), name, *nameLength);
   }
   if (status != kErrorSuccess) return status;
   const std::string text = FromCodePage(std::string_view(buffer.data(), length));
   if (text.size() + 1 > *nameLength) {
-    if (!values) return kErrorMoreData;
-    const std::size_t fit = Utf8Fit(text, *nameLength - 1u);
-    std::memcpy(name, text.data(), fit);
-    std::memset(name + fit, 0, *nameLength - fit);
-    return kErrorMoreData;
+    return values ? CutValueName(text, name, *nameLength) : kErrorMoreData;
   }
   std::memcpy(name, text.c_str(), text.size() + 1);
   *nameLength = static_cast<std::uint32_t>(text.size());
