@@ -15,6 +15,7 @@
 #include "platform/win32/AttendanceWindow.h"
 #include "platform/win32/MainWindow.h"
 #include "platform/win32/NewMailWindow.h"
+#include "platform/win32/SingleInstance.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Dialogs.h"
 #include "platform/win32/Win32Environment.h"
@@ -25,7 +26,6 @@
 #include "platform/win32/Win32Trace.h"
 #include "platform/win32/Win32TrayShell.h"
 #include "platform/win32/Win32VersionInfo.h"
-#include "platform/win32/SingleInstance.h"
 #include "platform/win32/Win32WindowSystem.h"
 #include "registry/SettingsStore.h"
 

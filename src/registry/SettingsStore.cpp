@@ -85,7 +85,8 @@ std::string SettingsStore::Get(const std::string& appName, const std::string& se
   }
   // The server settings an administrator rolled out for the whole machine stand in for every
   // value of the user's own section that is missing; the user's own value always wins.
-  if (EqualsNoCase(appName, kMachineDefaultsApp) && EqualsNoCase(section, kMachineDefaultsSection)) {
+  if (EqualsNoCase(appName, kMachineDefaultsApp) &&
+      EqualsNoCase(section, kMachineDefaultsSection)) {
     if (auto machine = Read(kHkeyLocalMachine, kMachineDefaultsPath, section, key, bytes)) {
       return *machine;
     }

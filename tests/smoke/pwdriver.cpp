@@ -387,8 +387,8 @@ int wmain(int argc, wchar_t** argv) {
   } else if (cmd == L"endsession") {
     // endsession [closeapp]: a log-off, or the Restart Manager closing the program for an update.
     HWND main = RequireMain();
-    const LPARAM why = argc > 2 && std::wstring(argv[2]) == L"closeapp" ? ENDSESSION_CLOSEAPP
-                                                                         : ENDSESSION_LOGOFF;
+    const LPARAM why =
+        argc > 2 && std::wstring(argv[2]) == L"closeapp" ? ENDSESSION_CLOSEAPP : ENDSESSION_LOGOFF;
     DWORD_PTR answer = 0;
     SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, why, SMTO_ABORTIFHUNG, 10000, &answer);
     Out("queryendsession", std::to_string(answer));
