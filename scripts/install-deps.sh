@@ -3,13 +3,15 @@
 # Recommended packages are left out, so Wine's drawing needs are named here: fonts-wine (Tahoma,
 # MS Sans Serif, and Marlett for the title-bar buttons) and fonts-liberation (the metric twins of
 # Arial, Times New Roman and Courier New). x11vnc lets a user watch the demo on a private Xvfb;
-# locales brings the locale sources the test under another ANSI code page compiles.
+# locales brings the locale sources the test under another ANSI code page compiles. wixl and
+# msitools build the MSI, zip the portable package, osslsigncode signs both (and its test checks).
 set -euo pipefail
 packages=(
   cmake make g++ googletest libgtest-dev clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 fonts-wine fonts-liberation xvfb xdotool x11-utils x11vnc imagemagick
   dovecot-imapd openssl libssl-dev python3 locales
+  wixl msitools zip unzip osslsigncode
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -15,6 +15,7 @@
 #include "platform/win32/AttendanceWindow.h"
 #include "platform/win32/MainWindow.h"
 #include "platform/win32/NewMailWindow.h"
+#include "platform/win32/SingleInstance.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Dialogs.h"
 #include "platform/win32/Win32Environment.h"
@@ -31,6 +32,14 @@
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   pw::SetTraceSink(&pw::win32::DebuggerTrace);
   try {
+    // One watcher per user and session: a second start brings the first one's window up and
+    // ends at once.
+    pw::win32::SingleInstance single;
+    if (!single.HandOverOrTakeOver(10000)) return 0;
+    // After an update (the Restart Manager closed the program) or a reboot, Windows starts it
+    // again; not after a crash or hang, which would only repeat.
+    RegisterApplicationRestart(nullptr, RESTART_NO_CRASH | RESTART_NO_HANG);
+
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |

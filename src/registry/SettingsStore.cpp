@@ -3,6 +3,7 @@
 
 #include "common/AppError.h"
 #include "common/ErrorCatalog.h"
+#include "common/Text.h"
 #include "registry/RegistryTree.h"
 #include "registry/ScopedKey.h"
 
@@ -10,6 +11,10 @@ namespace pw {
 namespace {
 
 constexpr char kSettingsPath[] = "Software\\VB and VBA Program Settings\\";
+// Machine-wide defaults for the user's "Server" section, written by a per-machine install.
+constexpr char kMachineDefaultsApp[] = "Mail Postwacht";
+constexpr char kMachineDefaultsSection[] = "Server";
+constexpr char kMachineDefaultsPath[] = "SOFTWARE\\Postwacht";
 
 [[noreturn]] void RaiseInvalid(const char* source) {
   throw AppError(kErrInvalidCall, source);
@@ -40,19 +45,17 @@ void SettingsStore::SaveSettingBytes(const std::string& appName, const std::stri
 
 // The section is opened below the application's key rather than in one path from the root:
 // the A functions refuse sub-paths beyond MAX_PATH, which a long section name would reach.
-std::string SettingsStore::Get(const std::string& appName, const std::string& section,
-                               const std::string& key, const std::string& defaultValue,
-                               bool bytes) {
-  if (appName.empty() || section.empty()) return defaultValue;
+std::optional<std::string> SettingsStore::Read(HKey root, const std::string& appPath,
+                                               const std::string& section, const std::string& key,
+                                               bool bytes) {
   ScopedKey app(api_);
-  if (api_.RegOpenKeyExA(kHkeyCurrentUser, kSettingsPath + appName, 0, kKeyRead, app.out()) !=
-      kErrorSuccess) {
-    return defaultValue;
+  if (api_.RegOpenKeyExA(root, appPath, 0, kKeyRead, app.out()) != kErrorSuccess) {
+    return std::nullopt;
   }
   ScopedKey sectionKey(api_);
   if (api_.RegOpenKeyExA(app.get(), section, 0, kKeyQueryValue, sectionKey.out()) !=
       kErrorSuccess) {
-    return defaultValue;
+    return std::nullopt;
   }
   auto query = [&](std::uint8_t* data, std::uint32_t* size, std::uint32_t* type) {
     return bytes ? api_.RegQueryValueBytesA(sectionKey.get(), key, type, data, size)
@@ -61,16 +64,34 @@ std::string SettingsStore::Get(const std::string& appName, const std::string& se
   std::uint32_t type = 0;
   std::uint32_t size = 0;
   if (query(nullptr, &size, &type) != kErrorSuccess || (type != kRegSz && type != kRegExpandSz)) {
-    return defaultValue;
+    return std::nullopt;
   }
   std::string data(size, '\0');
   if (size > 0 &&
       query(reinterpret_cast<std::uint8_t*>(data.data()), &size, &type) != kErrorSuccess) {
-    return defaultValue;
+    return std::nullopt;
   }
   // The text ends at its NUL; data written without one keeps every byte.
   data.resize(size);
   return data.substr(0, data.find('\0'));
+}
+
+std::string SettingsStore::Get(const std::string& appName, const std::string& section,
+                               const std::string& key, const std::string& defaultValue,
+                               bool bytes) {
+  if (appName.empty() || section.empty()) return defaultValue;
+  if (auto mine = Read(kHkeyCurrentUser, kSettingsPath + appName, section, key, bytes)) {
+    return *mine;
+  }
+  // The server settings an administrator rolled out for the whole machine stand in for every
+  // value of the user's own section that is missing; the user's own value always wins.
+  if (EqualsNoCase(appName, kMachineDefaultsApp) &&
+      EqualsNoCase(section, kMachineDefaultsSection)) {
+    if (auto machine = Read(kHkeyLocalMachine, kMachineDefaultsPath, section, key, bytes)) {
+      return *machine;
+    }
+  }
+  return defaultValue;
 }
 
 void SettingsStore::Save(const std::string& appName, const std::string& section,

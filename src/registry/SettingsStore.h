@@ -1,6 +1,7 @@
 // The per-user settings store under HKCU\Software\VB and VBA Program Settings.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/RegistryApi.h"
@@ -13,7 +14,9 @@ class SettingsStore {
  public:
   explicit SettingsStore(RegistryApi& api) : api_(api) {}
 
-  // The value, or the default for an absent key or value.
+  // The value, or the default for an absent key or value. A value missing from the user's
+  // "Mail Postwacht\Server" is taken from the machine's HKLM\SOFTWARE\Postwacht\Server when
+  // that holds it.
   std::string GetSetting(const std::string& appName, const std::string& section,
                          const std::string& key, const std::string& defaultValue);
   // Creates missing keys and writes a REG_SZ value; raises AppError on failure.
@@ -34,6 +37,9 @@ class SettingsStore {
   RegistryApi& Api() { return api_; }
 
  private:
+  // The string below root\appPath\section, or nothing when the key or a string value is absent.
+  std::optional<std::string> Read(HKey root, const std::string& appPath, const std::string& section,
+                                  const std::string& key, bool bytes);
   std::string Get(const std::string& appName, const std::string& section, const std::string& key,
                   const std::string& defaultValue, bool bytes);
   void Save(const std::string& appName, const std::string& section, const std::string& key,

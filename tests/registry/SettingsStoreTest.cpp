@@ -68,5 +68,38 @@ TEST_F(SettingsStoreTest, AFailingSaveRaises) {
   EXPECT_THROW(settings.SaveSetting("Mail Postwacht", "", "Left", "1"), AppError);
 }
 
+// A per-machine install leaves the server under HKLM; each user's own value still wins, value by
+// value, and nothing but the server section looks there.
+TEST_F(SettingsStoreTest, MachineDefaultsFillOnlyWhatTheUsersServerSectionLacks) {
+  const std::string machine = "SOFTWARE\\Postwacht\\Server";
+  hive.SeedValue(kHkeyLocalMachine, machine, "Host", kRegSz, "mail.buero.example");
+  hive.SeedValue(kHkeyLocalMachine, machine, "Port", kRegSz, "993");
+  hive.SeedValue(kHkeyLocalMachine, machine, "Neu-OAuth", kRegSz, "ja");
+  hive.SeedValue(kHkeyLocalMachine, "SOFTWARE\\Postwacht\\Timer", "Timer1", kRegSz, "5");
+  EXPECT_EQ(settings.GetSetting("Mail Postwacht", "Server", "Host", "localhost"),
+            "mail.buero.example");  // no user key at all
+
+  hive.SeedValue(kHkeyCurrentUser, kApp + "\\Server", "Port", kRegSz, "143");
+  hive.SeedValue(kHkeyCurrentUser, kApp + "\\Server", "Sicherheit", kRegSz, "");
+  hive.SeedValue(kHkeyCurrentUser, kApp + "\\Server", "Host", kRegDword, "\x10\0\0\0");
+  const struct {
+    const char* section;
+    const char* value;
+    const char* expected;
+  } cases[] = {
+      {"Server", "Port", "143"},                 // the user's value wins
+      {"server", "Sicherheit", ""},              // an empty value of the user's is a value
+      {"Server", "Host", "mail.buero.example"},  // a value of the wrong type is none
+      {"SERVER", "neu-oauth", "ja"},             // any value name of the section
+      {"Server", "Zertifikat-SHA256", "-"},      // in neither: the default
+      {"Timer", "Timer1", "-"},                  // other sections have no machine defaults
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(settings.GetSetting("Mail Postwacht", c.section, c.value, "-"), c.expected)
+        << c.section << "\\" << c.value;
+  }
+  EXPECT_EQ(settings.GetSetting("Andere App", "Server", "Host", "-"), "-");
+}
+
 }  // namespace
 }  // namespace pw

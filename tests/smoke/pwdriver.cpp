@@ -385,13 +385,21 @@ int wmain(int argc, wchar_t** argv) {
   } else if (cmd == L"close") {
     PostMessageW(RequireMain(), WM_CLOSE, 0, 0);
   } else if (cmd == L"endsession") {
+    // endsession [closeapp]: a log-off, or the Restart Manager closing the program for an update.
     HWND main = RequireMain();
+    const LPARAM why =
+        argc > 2 && std::wstring(argv[2]) == L"closeapp" ? ENDSESSION_CLOSEAPP : ENDSESSION_LOGOFF;
     DWORD_PTR answer = 0;
-    SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000,
-                        &answer);
+    SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, why, SMTO_ABORTIFHUNG, 10000, &answer);
     Out("queryendsession", std::to_string(answer));
-    SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000,
-                        &answer);
+    SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, why, SMTO_ABORTIFHUNG, 10000, &answer);
+  } else if (cmd == L"count") {
+    // How many main windows run: one per running program.
+    int mains = 0;
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, pw::win32::kMainWindowClass, nullptr));) {
+      ++mains;
+    }
+    Out("mains", std::to_string(mains));
   } else if (cmd == L"move") {
     HWND main = RequireMain();
     SetWindowPos(main, nullptr, static_cast<int>(Number(arg(2))), static_cast<int>(Number(arg(3))),

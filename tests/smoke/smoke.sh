@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Smoke test of the real program: starts postwacht.exe under Wine on the run's X server, drives
 # it with pwdriver.exe (main window, tray icon, tray clicks and menu, close box, exit password,
-# session end, Task Manager close), keeps screenshots, and checks the settings in Wine's
-# registry and that every run ends cleanly.
+# session end with the exit prompt open, Task Manager close), keeps screenshots, and checks the
+# settings in Wine's registry and that every run ends cleanly.
 # Usage: smoke.sh <postwacht.exe> <pwdriver.exe> <artefact directory>
 set -euo pipefail
 exe=$1 driver=$2 out=$3
@@ -136,7 +136,9 @@ if [ "$dpi" = 96 ]; then
   expect "left_px=200" "$info"
   expect "top_px=120" "$info"
 fi
-echo "== Windows shutdown or log-off ends it without a prompt"
+echo "== Windows shutdown or log-off ends it without a prompt, even with the exit prompt open"
+drive command 103
+drive front "Beenden!" >/dev/null || fail "the exit prompt did not come up"
 drive endsession | grep -qxF "queryendsession=1" || fail "the program held up the session end"
 ended session-end
 

@@ -127,9 +127,9 @@ TEST(Win32VersionInfo, ReadsMajorMinorAndRevisionFromTheVersionResource) {
   const std::wstring path = test::BuiltProgram();
   if (path.empty()) GTEST_SKIP() << "postwacht.exe not built";
   const ProgramVersion v = Win32VersionInfo(path).Version();
-  EXPECT_EQ(v.major, 1);
-  EXPECT_EQ(v.minor, 0);
-  EXPECT_EQ(v.revision, 46);
+  EXPECT_EQ(v.major, PW_VERSION_MAJOR);
+  EXPECT_EQ(v.minor, PW_VERSION_MINOR);
+  EXPECT_EQ(v.revision, PW_VERSION_PATCH);
 }
 
 TEST(Win32VersionInfo, AFileWithoutVersionGivesZeros) {

@@ -24,6 +24,9 @@ inline constexpr unsigned kTrayIconId = 1;
 inline constexpr unsigned kTrayCallbackMessage = 0x200;
 
 inline constexpr wchar_t kMainWindowClass[] = L"PostwachtMain";
+// Registered message a second start posts to the running program's main window: come up as a
+// click on the tray icon brings it.
+inline constexpr wchar_t kShowRunningMessage[] = L"Postwacht.ShowMainWindow";
 inline constexpr wchar_t kAttendanceWindowClass[] = L"PostwachtAnwesenheit";
 // The account dialogs and the About box.
 inline constexpr wchar_t kDialogWindowClass[] = L"PostwachtDialog";

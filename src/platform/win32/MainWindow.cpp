@@ -149,6 +149,11 @@ MainWindow::MainWindow(HINSTANCE instance, Win32EventLoop& loop)
   if (taskbarCreated_ && Hwnd()) {
     ChangeWindowMessageFilterEx(Hwnd(), taskbarCreated_, MSGFLT_ALLOW, nullptr);
   }
+  // A second start of the program asks with this one to bring the window up (SingleInstance).
+  showRunning_ = RegisterWindowMessageW(kShowRunningMessage);
+  if (showRunning_ && Hwnd()) {
+    ChangeWindowMessageFilterEx(Hwnd(), showRunning_, MSGFLT_ALLOW, nullptr);
+  }
 }
 
 MainWindow::~MainWindow() {
@@ -275,6 +280,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (events_) events_->TaskbarCreated();
     return 0;
   }
+  if (message == showRunning_ && showRunning_ != 0) {
+    if (events_) events_->Form_MouseMove(WM_LBUTTONUP);
+    return 0;
+  }
   switch (message) {
     case WM_ACTIVATE:
       OnActivate(wParam, lParam);
@@ -299,6 +308,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYENDSESSION:
       return TRUE;  // the program never holds up a shutdown
     case WM_ENDSESSION:
+      // Also with ENDSESSION_CLOSEAPP in lParam: the Restart Manager closing the program for an
+      // update ends it as a shutdown does; RegisterApplicationRestart brings it back afterwards.
       if (wParam && events_) events_->RequestUnload(kUnloadAppWindows);
       return 0;
     case WM_COMMAND:

@@ -71,6 +71,7 @@ class MainWindow : public MainWindowView, private WindowBase {
   std::unique_ptr<Win32TreeView> tree_;
   std::unique_ptr<Win32StatusBar> status_;
   UINT taskbarCreated_ = 0;
+  UINT showRunning_ = 0;
   bool closeFromControlMenu_ = false;
   bool activeForm_ = false;
   bool closed_ = false;
