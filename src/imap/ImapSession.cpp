@@ -281,7 +281,10 @@ Response ImapSession::Next() {
     MakeRoom();
     std::size_t got = 0;
     try {
-      got = transport_->Receive(input_.data.get() + inputLen_, input_.capacity - inputLen_, left);
+      // One chunk at a time: the transport serves the message loop between reads, and a big
+      // buffer kept from an earlier search would otherwise hand the parser megabytes at once.
+      got = transport_->Receive(input_.data.get() + inputLen_,
+                                std::min(input_.capacity - inputLen_, kReadChunk), left);
     } catch (const AppError& e) {
       Fail(e);
     }

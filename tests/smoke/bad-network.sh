@@ -3,8 +3,10 @@
 # outside. First a name server that never answers (the program runs in a private mount namespace
 # whose /etc/resolv.conf names a silent server of this test's own): the window keeps answering,
 # the run of five accounts ends within the resolver's time-out, and no message box comes, over
-# two runs. Then a server that answers the LOGIN and then sends "* 1 EXISTS" without end: the
-# window keeps answering, one box (a malformed reply) over two runs, the memory stays bounded.
+# two runs. Then servers that answer the LOGIN and never stop sending: slower than the answer's
+# bound (the window keeps answering, the run ends at the time-out without a box), faster (one box
+# for the malformed reply over two runs), and a search answered without end (the memory stays
+# within 64 MB of the program without a flood).
 # Prints the figures. Usage: bad-network.sh <postwacht.exe> <pwdriver.exe> <artefact directory>
 set -euo pipefail
 exe=$1 driver=$2 out=$3
@@ -45,7 +47,7 @@ boxes() { drive windows "Mailpostwacht unerwarteter Fehler!" | sed -n 's/^window
 peak_kb() {
   local p best=0 kb
   for p in $(pgrep -f 'postwacht\.exe' || true); do
-    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
     kb=$(sed -n 's/^VmHWM:[[:space:]]*\([0-9]*\).*/\1/p' "/proc/$p/status" 2>/dev/null || true)
     [ -n "$kb" ] && [ "$kb" -gt "$best" ] && best=$kb
   done
@@ -77,16 +79,19 @@ else
     "$out/resolv.conf" "$wine_run" "$exe" >"$out/postwacht-dns.log" 2>&1 &
   pid=$!
   drive find 30000 >/dev/null || fail "the main window did not appear"
+  shown=$(date +%s%N)
   probe=$(drive probe 6000)
   stall=$(sed -n 's/^stall=//p' <<<"$probe")
   wait_for "status=Suchlauf beendet ..." 30 info
   took=$((($(date +%s%N) - started) / 1000000))
+  window=$((($(date +%s%N) - shown) / 1000000))
   expect "nodes=0" "$out_text"
-  echo "silent resolver: longest stall $stall ms; start and first run of 5 accounts $took ms"
+  echo "silent resolver: longest stall $stall ms; start and first run of 5 accounts $took ms" \
+    "($window ms after the window showed)"
   [ "$stall" -lt 500 ] || fail "the main window did not answer for $stall ms"
   [ "$took" -lt 20000 ] || fail "the run took $took ms"
-  drive command 101
-  sleep 1
+  run=$(drive time-run 30000) || fail "the second run did not end"
+  echo "silent resolver: second run of 5 accounts $(sed -n 's/^run_ms=//p' <<<"$run") ms"
   wait_for "status=Suchlauf beendet ..." 30 info
   n=$(boxes)
   idle=$(peak_kb)
@@ -98,17 +103,40 @@ else
   dns_pid=
 fi
 
-echo "== a server that never stops sending"
-python3 "$scripts/flooding-server.py" >"$out/flood.port" 2>"$out/flood.log" &
-flood_pid=$!
-for _ in $(seq 50); do [ -s "$out/flood.port" ] && break; sleep 0.1; done
-[ -s "$out/flood.port" ] || fail "the flooding server did not start"
-"$wine_run" reg delete "$key" /f >/dev/null 2>&1 || true
-DEMO_COUNT=5 "$scripts/demo-accounts.sh" registry "$WINEPREFIX" "$(cat "$out/flood.port")" 600000
-"$wine_run" "$exe" >"$out/postwacht-flood.log" 2>&1 &
-pid=$!
-drive find 30000 >/dev/null || fail "the main window did not appear"
-probe=$(drive probe 4000)
+# flood <mode> <accounts>: starts the flooding server in that mode and the program against it.
+flood() {
+  python3 "$scripts/flooding-server.py" "$1" >"$out/flood.port" 2>"$out/flood.log" &
+  flood_pid=$!
+  for _ in $(seq 50); do [ -s "$out/flood.port" ] && break; sleep 0.1; done
+  [ -s "$out/flood.port" ] || fail "the flooding server did not start"
+  "$wine_run" reg delete "$key" /f >/dev/null 2>&1 || true
+  DEMO_COUNT=$2 "$scripts/demo-accounts.sh" registry "$WINEPREFIX" "$(cat "$out/flood.port")" 600000
+  "$wine_run" "$exe" >"$out/postwacht-flood-$1.log" 2>&1 &
+  pid=$!
+  drive find 30000 >/dev/null || fail "the main window did not appear"
+}
+stop_flood() {
+  quit
+  kill "$flood_pid" 2>/dev/null || true
+  wait "$flood_pid" 2>/dev/null || true
+  flood_pid= 
+  rm -f "$out/flood.port"
+}
+
+echo "== a server that never stops sending, slower than the answer's bound: out of reach"
+flood slow 1
+probe=$(drive probe 8000)
+stall=$(sed -n 's/^stall=//p' <<<"$probe")
+wait_for "status=Suchlauf beendet ..." 30 info
+n=$(boxes)
+echo "flooding server (slow): longest stall $stall ms; message boxes: $n"
+[ "$stall" -lt 500 ] || fail "the main window did not answer for $stall ms"
+[ "$n" = 0 ] || fail "a message box for a server out of reach"
+stop_flood
+
+echo "== a server that never stops sending, past the answer's bound: one box over two runs"
+flood exists 5
+probe=$(drive probe 2000)
 stall=$(sed -n 's/^stall=//p' <<<"$probe")
 wait_for "windows=1" 30 windows "Mailpostwacht unerwarteter Fehler!"
 grep -q "^window=.*|Error#12110: " <<<"$out_text" || fail "expected Error#12110 in:"$'\n'"$out_text"
@@ -118,10 +146,18 @@ drive command 101
 sleep 2
 wait_for "status=Suchlauf beendet ..." 30 info
 n=$(boxes)
-peak=$(peak_kb)
-echo "flooding server: longest stall $stall ms; message boxes after two runs: $((n + 1))"
-echo "flooding server: peak memory $((peak / 1024)) MB; the resolver walk's peak $((idle / 1024)) MB"
-[ "$stall" -lt 500 ] || fail "the main window did not answer for $stall ms"
+echo "flooding server (fast): longest stall $stall ms; message boxes after two runs: $((n + 1))"
 [ "$n" = 0 ] || fail "a second box for the same malformed reply"
-quit
+stop_flood
+
+echo "== a search answered without end: the memory stays bounded"
+flood search 1
+wait_for "windows=1" 60 windows "Mailpostwacht unerwarteter Fehler!"
+grep -q "^window=.*|Error#12110: " <<<"$out_text" || fail "expected Error#12110 in:"$'\n'"$out_text"
+peak=$(peak_kb)
+echo "search flood: peak memory $((peak / 1024)) MB; without a flood $((idle / 1024)) MB"
+[ "$idle" = 0 ] || [ $((peak - idle)) -lt $((64 * 1024)) ] ||
+  fail "the search flood took $(((peak - idle) / 1024)) MB"
+drive click "Mailpostwacht unerwarteter Fehler!" 1 >/dev/null
+stop_flood
 echo "bad-network: all checks passed"
