@@ -156,8 +156,8 @@ TEST(Login, ServerFailuresShowTheirStateAndAtMostOneBox) {
     for (int attempt = 0; attempt < 3; ++attempt) EXPECT_FALSE(r.fm.Login("Anna"));
     ASSERT_EQ(r.dialogs.boxes.size(), c.boxes) << c.number;
     if (c.boxes > 0) {
-      EXPECT_EQ(r.dialogs.boxes[0].text,
-                "Error#" + std::to_string(c.number) + ": Der Server imap.office wurde nicht gefunden.");
+      EXPECT_EQ(r.dialogs.boxes[0].text, "Error#" + std::to_string(c.number) +
+                                             ": Der Server imap.office wurde nicht gefunden.");
     }
     EXPECT_EQ(ShownTip(*r.tray.icon), c.tip) << c.number;
     EXPECT_EQ(r.tray.icon->hIcon, r.window.StopPicture());

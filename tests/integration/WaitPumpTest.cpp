@@ -132,7 +132,8 @@ TEST_F(WaitPump, FloodingServerNeitherStarvesTheLoopNorFillsTheMemory) {
   EXPECT_LT(took.count(), 6000);
   EXPECT_LT(pump.longestGap.count(), 300);
   std::printf("flood: error %d after %lld ms, longest gap %lld ms\n", error,
-              static_cast<long long>(took.count()), static_cast<long long>(pump.longestGap.count()));
+              static_cast<long long>(took.count()),
+              static_cast<long long>(pump.longestGap.count()));
 }
 
 }  // namespace
