@@ -9,6 +9,7 @@
 #                                                       write server and accounts for postwacht.exe
 # With DEMO_SICHERHEIT set ("STARTTLS" or "SSL/TLS") the server is "localhost" and is reached
 # with that security; DEMO_ZERTIFIKAT, if set, is the pinned certificate's SHA-256 fingerprint.
+# Otherwise DEMO_HOST, if set, is the server's host name instead of 127.0.0.1.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
@@ -69,7 +70,7 @@ case ${1:-} in
         printf '"Sicherheit"="%s"\r\n"Zertifikat-SHA256"="%s"\r\n\r\n' "$DEMO_SICHERHEIT" \
           "${DEMO_ZERTIFIKAT:-}"
       else
-        printf '[%s\\Server]\r\n"Host"="127.0.0.1"\r\n"Port"="%s"\r\n\r\n' "$base" "$port"
+        printf '[%s\\Server]\r\n"Host"="%s"\r\n"Port"="%s"\r\n\r\n' "$base" "${DEMO_HOST:-127.0.0.1}" "$port"
       fi
       printf '[%s\\Timer]\r\n"Timer1"="%s"\r\n\r\n' "$base" "$timer"
       for a in "${accounts[@]}"; do

@@ -141,6 +141,9 @@ class FmStart : public MainWindowEvents {
   bool runInProgress_ = false;
   // A sign-in of this run found the server unreachable or its secure connection failing.
   bool serverDown_ = false;
+  // The failure reported once that came after a sign-in in the last run (0: none). A later
+  // sign-in that works does not re-arm its box: it would come back with every run.
+  std::int32_t afterSignInFailure_ = 0;
   bool unloaded_ = false;
 };
 

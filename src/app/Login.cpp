@@ -21,12 +21,21 @@ constexpr int kTolerance = 15 * 60;
 
 // The server cannot be reached at all: the unreachable state, no message box.
 bool Unreachable(int n) {
-  return n == kNetTimedOut || n == kNetRefused || n == kNetUnreachable || n == kNetClosed;
+  return n == kNetTimedOut || n == kNetRefused || n == kNetUnreachable || n == kNetClosed ||
+         n == kNetNameUnavailable;
 }
 
-// The secured connection failed: a matter of the server and its settings, not of one account.
-bool SecureConnectionFailed(int n) {
-  return n == kImapLoginDisabled || (n >= kTlsFailed && n <= kTlsBadSetting);
+// A failure of the server or of the settings, not of one account: reported once, its message
+// box the first time and the Stop picture with a tip of its own.
+bool ReportedOnce(int n) {
+  return n == kImapLoginDisabled || (n >= kTlsFailed && n <= kTlsBadSetting) ||
+         n == kNetHostNotFound || n == kImapMalformedReply;
+}
+
+const char* ReportedOnceTip(int n) {
+  if (n == kNetHostNotFound) return kHostNotFoundTip;
+  if (n == kImapMalformedReply) return kMalformedReplyTip;
+  return kSecureFailedTip;
 }
 
 // Any other exception from inside the component, numbered so that the sign-in can show it.
@@ -80,7 +89,7 @@ bool FmStart::Login(const std::string& name) {
     globals_.AttendanceAsked = false;
   }
 
-  globals_.SecureConnectionError = 0;
+  if (globals_.SecureConnectionError != afterSignInFailure_) globals_.SecureConnectionError = 0;
   if (globals_.ServerUnreachableShown || globals_.SecureConnectionShown) {
     globals_.ServerUnreachableShown = false;
     globals_.SecureConnectionShown = false;
@@ -99,10 +108,12 @@ void FmStart::ReportSignInError(const std::string& name, const AppError& error) 
     globals_.WrongPasswordReported = true;
     s_.dialogs.MsgBox(kWrongPasswordBefore + name + kWrongPasswordAfter, kWrongPasswordTitle);
     if (forms_ && !unloaded_) forms_->SetEditAnzeigeName(name);
-  } else if (SecureConnectionFailed(n)) {
+  } else if (ReportedOnce(n)) {
     // Reported once, not per account and run: the rest of the run would fail the same way.
     serverDown_ = true;
-    if (!globals_.SecureConnectionShown) tray_.ShowSecureConnectionFailed();
+    if (!globals_.SecureConnectionShown || globals_.SecureConnectionError != n) {
+      tray_.ShowServerFailed(ReportedOnceTip(n));
+    }
     globals_.SecureConnectionShown = true;
     globals_.ServerUnreachableShown = false;
     if (globals_.SecureConnectionError != n) {

@@ -1,4 +1,6 @@
 // The mail check run: every ticked account signed in, counted, shown in the tree, announced.
+#include <algorithm>
+#include <cstdint>
 #include <exception>
 #include <map>
 
@@ -22,14 +24,22 @@ class RunGuard {
   bool& flag_;
 };
 
+// A failure of the IMAP component (its numbers, the connection's and the secured connection's),
+// as opposed to one of the tree, the dialogs or the settings.
+bool ComponentFailure(int n) {
+  return n == kNetTimedOut || n == kNetRefused || n == kImapErrorLoginRefused ||
+         n == kImapErrorSilent || (n >= kNetHostNotFound && n < kNetHostNotFound + 100);
+}
+
 }  // namespace
 
 std::int32_t FmStart::FelderZaehlen(const std::string& text) {
-  std::int32_t count = text.empty() ? 0 : 1;
+  // Counted wide and capped, so that no result can wrap the count.
+  std::int64_t count = text.empty() ? 0 : 1;
   for (char c : text) {
     if (c == ',') ++count;
   }
-  return count;
+  return static_cast<std::int32_t>(std::min<std::int64_t>(count, INT32_MAX));
 }
 
 void FmStart::mRefreshTray_Click() { mRefresh_Click(); }
@@ -47,6 +57,7 @@ void FmStart::RunCheck() {
   // One dialog per row position for this run; no limit on the number of rows.
   std::map<std::int32_t, NewMailDialog*> newMailDialogs;
   serverDown_ = false;
+  s_.Imap1.ForgetServerAddresses();
   try {
     std::int32_t n = anwesend_->Personal().RowCount();
     if (n == 1) globals_.AttendanceAsked = true;
@@ -56,6 +67,7 @@ void FmStart::RunCheck() {
     s_.Anzeige.Clear();
     n = anwesend_->Personal().RowCount();
     int k = -1;
+    bool failedAfterSignIn = false;
     for (std::int32_t i = 1; i <= n; ++i) {
       const std::int32_t r = i - 1;
       if (anwesend_->Personal().Tick(r) != 1) continue;
@@ -69,33 +81,50 @@ void FmStart::RunCheck() {
       // The remaining accounts are skipped like failed sign-ins; the next run tries again.
       if (serverDown_) break;
       if (!signedIn) continue;
-      ++k;
-      NewMailSignal newMail(s_.settings, account);
-      newMail.Announce(s_.Imap1.Mailbox("INBOX"));
-      s_.Imap1.Mailbox("INBOX").Search("RECENT", recent, 0);
-      s_.Imap1.Mailbox("INBOX").Search("SEEN", seen, 0);
-      if (newMail.Decide(recent, s_.Imap1.Mailbox("INBOX"))) {
-        s_.loop.DoEvents();
-        if (unloaded_) return;
-        if (globals_.TrayAlertsEnabled) tray_.StartTrayBlink(account);
-        if (forms_) {
-          NewMailDialog*& dialog = newMailDialogs[i];
-          if (!dialog) {
-            // Its loading reads CurrentAccount, which a yield cannot have changed: no other
-            // run can start while this one is in progress.
-            dialog = &forms_->CreateNewMail();
+      std::int32_t seenCount = 0;
+      std::int32_t total = 0;
+      try {
+        NewMailSignal newMail(s_.settings, account);
+        newMail.Announce(s_.Imap1.Mailbox("INBOX"));
+        s_.Imap1.Mailbox("INBOX").Search("RECENT", recent, 0);
+        s_.Imap1.Mailbox("INBOX").Search("SEEN", seen, 0);
+        if (newMail.Decide(recent, s_.Imap1.Mailbox("INBOX"))) {
+          s_.loop.DoEvents();
+          if (unloaded_) return;
+          if (globals_.TrayAlertsEnabled) tray_.StartTrayBlink(account);
+          if (forms_) {
+            NewMailDialog*& dialog = newMailDialogs[i];
+            if (!dialog) {
+              // Its loading reads CurrentAccount, which a yield cannot have changed: no other
+              // run can start while this one is in progress.
+              dialog = &forms_->CreateNewMail();
+            }
+            dialog->Show();
+            dialog->SetFocus();
           }
-          dialog->Show();
-          dialog->SetFocus();
         }
+        seenCount = FelderZaehlen(seen);
+        total = s_.Imap1.Mailbox("INBOX").MessageCount();
+      } catch (const AppError& error) {
+        // After the sign-in the server fails as it can at the sign-in, and is reported the
+        // same way, instead of the run ending silently as if all were well.
+        if (error.Number() == kNetAborted || !ComponentFailure(error.Number())) throw;
+        s_.Imap1.SignOut();
+        failedAfterSignIn = true;
+        afterSignInFailure_ = error.Number();
+        ReportSignInError(account, error);
+        if (unloaded_) return;
+        if (serverDown_) break;
+        continue;
       }
-      const std::int32_t seenCount = FelderZaehlen(seen);
-      const std::int32_t total = s_.Imap1.Mailbox("INBOX").MessageCount();
+      ++k;
       const int node = 3 * k;
       s_.Anzeige.AddNode(account, 0, 1, 1, 2, 1);
       s_.Anzeige.AddNode(kTreeUnread, 0, 2, 3, 3, 3);
       s_.Anzeige.SetAccountTag(node + 1, account);
-      s_.Anzeige.SetCountText(node + 1, "(" + std::to_string(total - seenCount) + ")");
+      // More seen messages than messages (a server that counts them twice) is none unread.
+      const std::int32_t unread = total > seenCount ? total - seenCount : 0;
+      s_.Anzeige.SetCountText(node + 1, "(" + std::to_string(unread) + ")");
       s_.Anzeige.AddNode(kTreeTotal, 0, 2, 4, 4, 4);
       s_.Anzeige.SetCountText(node + 2, "(" + std::to_string(total) + ")");
       if (n == 1) {
@@ -105,6 +134,7 @@ void FmStart::RunCheck() {
       }
       s_.Imap1.SignOut();
     }
+    if (!failedAfterSignIn) afterSignInFailure_ = 0;
     s_.StatusBar.SetPanelText(0, kStatusRunEnded);
   } catch (const std::exception&) {
     // Any other failure ends the run silently; the status bar keeps its last text.

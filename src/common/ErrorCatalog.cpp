@@ -33,6 +33,7 @@ constexpr ErrorEntry kEntries[] = {
     PW_ERROR(kNetClosed, "Die Verbindung wurde vom Server getrennt."),
     PW_ERROR(kNetFailure, "Netzwerkfehler (Systemcode {})."),
     PW_ERROR(kNetAborted, "Die Verbindung wurde während des Wartens vom Programm geschlossen."),
+    PW_ERROR(kNetNameUnavailable, "Der Name des Servers {} konnte nicht aufgelöst werden."),
 
     PW_ERROR(kImapErrorLoginRefused, "Der Server hat Benutzername oder Passwort abgelehnt: {}"),
     PW_ERROR(kImapErrorSilent, "Der Server hat die Sitzung abgelehnt: {}"),

@@ -42,6 +42,9 @@ inline constexpr std::int32_t kNetFailure = 12103;
 // The connection was closed by the program itself while a call waited on it (SignOut from the
 // close box during a run).
 inline constexpr std::int32_t kNetAborted = 12104;
+// The server's name got no answer in time, or the name service cannot be asked just now: the
+// server is out of reach, not wrongly named.
+inline constexpr std::int32_t kNetNameUnavailable = 12105;
 
 // The IMAP component's numbers that the sign-in tells apart.
 inline constexpr std::int32_t kImapErrorLoginRefused = 11101;

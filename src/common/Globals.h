@@ -14,8 +14,9 @@ struct Globals {
   bool AttendanceAsked = false;
   bool WrongPasswordReported = false;
   bool ServerUnreachableShown = false;
-  // The number of the failed secure connection whose message box was shown (0: none since the
-  // last successful sign-in), and whether the tray shows that problem.
+  // The number of the server failure reported once (a failed secure connection, an unknown
+  // host name, a malformed reply) whose message box was shown (0: none since the last
+  // successful sign-in), and whether the tray shows that problem.
   int SecureConnectionError = 0;
   bool SecureConnectionShown = false;
 };

@@ -49,6 +49,9 @@ class ImapComponent {
   virtual ImapMailbox& Mailbox(const std::string& name) = 0;
   // Signs out and closes the connection; harmless when nobody is signed in.
   virtual void SignOut() = 0;
+  // The server's name is looked up once and its addresses kept for the sign-ins that follow;
+  // this lets them go, so the next sign-in looks the name up again (once per check run).
+  virtual void ForgetServerAddresses() {}
 };
 
 }  // namespace pw

@@ -52,6 +52,8 @@ inline constexpr char kQuitPasswordTitle[] = "Beenden!";
 inline constexpr char kIdleTip[] = "Postwacht bei Ankunft neuer Mails!";
 inline constexpr char kUnreachableTip[] = "Kann Server nicht erreichen!";
 inline constexpr char kSecureFailedTip[] = "Sichere Verbindung zum Server fehlgeschlagen!";
+inline constexpr char kHostNotFoundTip[] = "Server nicht gefunden!";
+inline constexpr char kMalformedReplyTip[] = "Fehlerhafte Antwort vom Server!";
 // "<before><account><after>"
 inline constexpr char kNewMailTipBefore[] = "Neue Nachricht für ";
 inline constexpr char kNewMailTipAfter[] = "!";

@@ -85,6 +85,16 @@ std::unique_ptr<TlsEngine> ImapClient::Engine(const std::string& host) {
   return tls_(host);
 }
 
+std::vector<std::string> ImapClient::Addresses(const std::string& host, int timeoutMs) {
+  if (addresses_.empty() || addressesOf_ != host) {
+    addresses_.clear();
+    std::vector<std::string> found = resolver_->Resolve(host, timeoutMs);
+    addressesOf_ = host;
+    addresses_ = std::move(found);
+  }
+  return addresses_;
+}
+
 void ImapClient::AskCapabilities(ImapSession& session) {
   std::string tag = session.QueueCapability();
   session.Flush();
@@ -146,6 +156,10 @@ void ImapClient::SignIn(const std::string& host, const std::string& user,
   if (securityError_) throw *securityError_;
   auto session = std::make_unique<ImapSession>(transports_(), limits_);
   session->AdoptBuffer(std::move(buffer_));
+  if (resolver_) {
+    session->SetAddressLookup(
+        [this](const std::string& name, int timeoutMs) { return Addresses(name, timeoutMs); });
+  }
   try {
     // Open leaves the time limit of this call in force for the LOGIN as well.
     CallScope call(*this, *session);

@@ -12,6 +12,7 @@
 #include "imap/ImapParser.h"
 #include "imap/InputBuffer.h"
 #include "imap/ServerSecurity.h"
+#include "platform/Resolver.h"
 #include "platform/Tls.h"
 #include "platform/Transport.h"
 
@@ -49,6 +50,11 @@ class ImapClient : public ImapComponent {
   // nothing. Called from an event handled while another call waits, it only closes that
   // call's connection: that call ends with kNetAborted and lets go of its session itself.
   void SignOut() override;
+
+  // With a resolver the client looks the host up itself, once until ForgetServerAddresses, and
+  // hands the transport the addresses; without one the transport looks it up on every connect.
+  void SetResolver(std::unique_ptr<Resolver> resolver) { resolver_ = std::move(resolver); }
+  void ForgetServerAddresses() override { addresses_.clear(); }
 
   // Times the client waited for a server, over all sessions so far.
   int RoundTrips() const;
@@ -100,12 +106,16 @@ class ImapClient : public ImapComponent {
   void Open(imap::ImapSession& session, const std::string& host);
   void AskCapabilities(imap::ImapSession& session);
   std::unique_ptr<TlsEngine> Engine(const std::string& host);
+  std::vector<std::string> Addresses(const std::string& host, int timeoutMs);
   bool IsSelected(const std::string& mailbox);
   void Retire(imap::ImapSession& session);
 
   TransportFactory transports_;
   imap::ParserLimits limits_;
   TlsFactory tls_;
+  std::unique_ptr<Resolver> resolver_;
+  std::string addressesOf_;
+  std::vector<std::string> addresses_;
   imap::SecuritySettings security_;
   std::optional<AppError> securityError_;
   int timeoutMs_ = 10000;

@@ -7,6 +7,7 @@
 
 #include "common/ImapComponent.h"
 #include "imap/ImapClient.h"
+#include "platform/Resolver.h"
 #include "platform/Tls.h"
 #include "platform/Transport.h"
 
@@ -14,9 +15,11 @@ namespace pw {
 
 // The pump is served whenever a call waits on the network (see WaitPump).
 inline std::unique_ptr<ImapComponent> MakeImapClient(WaitPump pump = {}) {
-  return std::make_unique<ImapClient>([pump] { return MakeSocketTransport(pump); },
-                                      imap::ParserLimits{},
-                                      [](const std::string& host) { return MakeTlsEngine(host); });
+  auto client = std::make_unique<ImapClient>(
+      [pump] { return MakeSocketTransport(pump); }, imap::ParserLimits{},
+      [](const std::string& host) { return MakeTlsEngine(host); });
+  client->SetResolver(MakeSystemResolver(pump));
+  return client;
 }
 
 }  // namespace pw

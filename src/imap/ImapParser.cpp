@@ -30,6 +30,11 @@ bool IsDigits(std::string_view s) {
   return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// The message data that carries a number before its name (RFC 3501 7.3, 7.4).
+bool IsCountName(std::string_view name) {
+  return name == "EXISTS" || name == "RECENT" || name == "EXPUNGE" || name == "FETCH";
+}
+
 // A 32-bit unsigned decimal number ("number" of RFC 3501).
 bool ParseNumber(std::string_view s, std::uint32_t& value) {
   if (!IsDigits(s) || s.size() > 10) return false;
@@ -233,6 +238,15 @@ bool Decode(std::string_view line, std::string_view all, Response& r, std::strin
     return false;
   }
   r.name = AsciiUpperCase(word);
+  if (!r.hasNumber && ConditionOf(r.name) == Condition::None) {
+    // "* -5 EXISTS", "* abc EXISTS", "* EXISTS": a count that is no number is no count at all.
+    std::string_view after = rest;
+    const std::string second = AsciiUpperCase(NextToken(after));
+    if (IsCountName(r.name) || IsCountName(second)) {
+      error = "bad message count";
+      return false;
+    }
+  }
   if (r.hasNumber) {
     if (r.name == "EXISTS" || r.name == "RECENT" || r.name == "EXPUNGE") {
       if (!rest.empty()) {

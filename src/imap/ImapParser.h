@@ -13,6 +13,9 @@ struct ParserLimits {
   std::size_t maxLine = 64 * 1024;               // one response without its literals
   std::size_t maxSearchLine = 16 * 1024 * 1024;  // "* SEARCH": ~8 bytes per message
   std::size_t maxLiterals = 1024 * 1024;         // all literals of one response together
+  // Everything one call of the component receives: one search line at its longest and room
+  // for the rest, however many lines the server splits it into.
+  std::size_t maxAnswer = 17 * 1024 * 1024;
 };
 
 enum class ParseStatus { Complete, NeedMore, Malformed };

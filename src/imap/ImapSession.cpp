@@ -32,7 +32,10 @@ bool ParseCodeNumber(std::string_view text, std::uint32_t& value) {
 }  // namespace
 
 ImapSession::ImapSession(std::unique_ptr<Transport> transport, ParserLimits limits)
-    : transport_(std::move(transport)), parser_(limits) {}
+    : transport_(std::move(transport)),
+      parser_(limits),
+      maxAnswer_(limits.maxAnswer),
+      maxSet_(limits.maxSearchLine) {}
 
 ImapSession::~ImapSession() { Close(); }
 
@@ -47,6 +50,7 @@ void ImapSession::Close() {
 
 void ImapSession::SetTimeLimit(int timeoutMs) {
   deadline_ = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  answerBytes_ = 0;
 }
 
 // What is left of the call's time for the next step; none left fails the call.
@@ -67,7 +71,12 @@ bool ImapSession::HasCapability(std::string_view name) const {
 
 void ImapSession::Connect(const std::string& host, int port) {
   try {
-    transport_->Connect(host, port, MillisecondsLeft());
+    if (lookup_) {
+      const std::vector<std::string> addresses = lookup_(host, MillisecondsLeft());
+      transport_->ConnectAny(addresses, port, MillisecondsLeft());
+    } else {
+      transport_->Connect(host, port, MillisecondsLeft());
+    }
   } catch (const AppError& e) {
     Fail(e);
   }
@@ -272,12 +281,18 @@ Response ImapSession::Next() {
     MakeRoom();
     std::size_t got = 0;
     try {
-      got = transport_->Receive(input_.data.get() + inputLen_, input_.capacity - inputLen_, left);
+      // One chunk at a time: the transport serves the message loop between reads, and a big
+      // buffer kept from an earlier search would otherwise hand the parser megabytes at once.
+      got = transport_->Receive(input_.data.get() + inputLen_,
+                                std::min(input_.capacity - inputLen_, kReadChunk), left);
     } catch (const AppError& e) {
       Fail(e);
     }
     inputLen_ += got;
     if (got == 0) OnConnectionClosed();
+    // A server that keeps sending, in lines of any length, cannot fill the memory.
+    answerBytes_ += got;
+    if (answerBytes_ > maxAnswer_) Fail(MalformedReply());
   }
 }
 
@@ -323,6 +338,8 @@ void ImapSession::OnConnectionClosed() {
 
 void ImapSession::AddToSet(std::string& set, std::string&& more) {
   if (more.empty()) return;
+  // The result of one search, split into several lines, is bounded like one line of it.
+  if (set.size() + more.size() >= maxSet_) Fail(MalformedReply());
   if (set.empty()) {
     set = std::move(more);
     return;

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -51,6 +52,10 @@ class ImapSession {
   ImapSession(const ImapSession&) = delete;
   ImapSession& operator=(const ImapSession&) = delete;
 
+  // Looks the host's addresses up within the time given; without one the transport does.
+  using AddressLookup = std::function<std::vector<std::string>(const std::string&, int)>;
+  void SetAddressLookup(AddressLookup lookup) { lookup_ = std::move(lookup); }
+
   // Connects and reads the greeting, both within timeoutMs; the deadline stays in force for
   // what follows until the next SetTimeLimit. A server that turns the session away with BYE
   // raises 12011.
@@ -86,7 +91,8 @@ class ImapSession {
   InputBuffer ReleaseBuffer();
 
   // Starts the time limit of one call of the component: every connect, send and wait until the
-  // next SetTimeLimit must end within timeoutMs from now.
+  // next SetTimeLimit must end within timeoutMs from now, and all it receives must stay within
+  // the limits' maxAnswer (else the reply is malformed).
   void SetTimeLimit(int timeoutMs);
 
   SessionState State() const { return state_; }
@@ -130,7 +136,11 @@ class ImapSession {
   void Secure(std::unique_ptr<TlsEngine> engine, const TlsPeer& peer);
 
   std::unique_ptr<Transport> transport_;
+  AddressLookup lookup_;
   ResponseParser parser_;
+  std::size_t maxAnswer_;
+  std::size_t maxSet_;
+  std::size_t answerBytes_ = 0;  // received since the call began
   SessionState state_ = SessionState::Disconnected;
   Clock::time_point deadline_ = Clock::now() + std::chrono::milliseconds(10000);
   unsigned nextTag_ = 1;

@@ -35,8 +35,10 @@ void NotifyIcon::ShowServerUnreachable() {
   Modify();
 }
 
-void NotifyIcon::ShowSecureConnectionFailed() {
-  SetTip(data_, kSecureFailedTip);
+void NotifyIcon::ShowSecureConnectionFailed() { ShowServerFailed(kSecureFailedTip); }
+
+void NotifyIcon::ShowServerFailed(const char* tip) {
+  SetTip(data_, tip);
   data_.hIcon = window_.StopPicture();
   Modify();
 }

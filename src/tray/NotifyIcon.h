@@ -27,6 +27,8 @@ class NotifyIcon {
   void ShowServerReachable();
   // The problem state of a failed secure connection: the Stop picture with its own tip.
   void ShowSecureConnectionFailed();
+  // Another problem of the server that is reported once: the Stop picture with the tip given.
+  void ShowServerFailed(const char* tip);
   void StartTrayBlink(const std::string& displayName);
   void StopTrayBlink();
   void ResetTrayTip();

@@ -1,9 +1,14 @@
 // Transcript tests of the IMAP client: scripted server lines, the exact client bytes expected.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "imap/ImapClient.h"
 #include "imap/ImapErrors.h"
 #include "imap/ScriptedTransport.h"
+#include "platform/Resolver.h"
 
 namespace pw {
 namespace {
@@ -345,6 +350,128 @@ TEST_F(ImapTranscript, TimeoutOfZeroMeansTheDefaultAndThePortIsUsed) {
   EXPECT_GT(server.lastTimeoutMs, 9000);
   client.SetPort(70000);
   EXPECT_EQ(SignInError("anna", "geheim"), kImapBadArgument);
+}
+
+// Servers that misbehave, one row each: whatever they send, the call ends with a number the
+// sign-in can tell apart, and nothing wraps, hangs or grows without bound.
+TEST(ImapHostileServer, EveryModeEndsTheCallWithItsNumber) {
+  enum class Call { SignIn, Count, Search };
+  struct Mode {
+    const char* name;
+    Call call;
+    std::vector<std::string> lines;  // after the greeting (SignIn) or the client's SELECT
+    std::int32_t error;
+  };
+  const std::string searchLine = "* SEARCH 1 2 3 4 5 6 7 8 9 10";
+  const std::vector<Mode> modes = {
+      {"garbage for a greeting", Call::SignIn, {"HTTP/1.1 400 Bad Request"}, kImapMalformedReply},
+      {"negative count", Call::Count, {"* -5 EXISTS"}, kImapMalformedReply},
+      {"letters for a count", Call::Count, {"* abc EXISTS"}, kImapMalformedReply},
+      {"count without its number", Call::Count, {"* EXISTS"}, kImapMalformedReply},
+      {"EXISTS without end", Call::Count, std::vector<std::string>(100, "* 1 EXISTS"),
+       kImapMalformedReply},
+      {"one search in many lines", Call::Search,
+       {"A2 OK selected", searchLine, searchLine, searchLine, searchLine}, kImapMalformedReply},
+      {"drops the connection after LOGIN", Call::Count, {"<closes>"}, kNetClosed},
+      {"falls silent after LOGIN", Call::Count, {"<silent>"}, kNetTimedOut},
+  };
+  for (const Mode& mode : modes) {
+    SCOPED_TRACE(mode.name);
+    test::ScriptedTransport server;
+    imap::ParserLimits limits;
+    limits.maxSearchLine = 64;
+    limits.maxAnswer = 512;
+    ImapClient client{[&server] { return server.Handle(); }, limits};
+    if (mode.call != Call::SignIn) {
+      server.Server(kGreeting)
+          .Client("A1 LOGIN \"anna\" \"geheim\"")
+          .Server("A1 OK [CAPABILITY IMAP4rev1] Logged in")
+          .Client("A2 SELECT \"INBOX\"");
+      if (mode.call == Call::Search) server.Client("A3 SEARCH SEEN");
+    }
+    for (const std::string& line : mode.lines) {
+      if (line == "<closes>") {
+        server.ServerCloses();
+      } else if (line == "<silent>") {
+        server.ServerSilent();
+      } else {
+        server.Server(line);
+      }
+    }
+    std::int32_t error = 0;
+    try {
+      client.SignIn("imap.example.org", "anna", "geheim");
+      std::string out;
+      if (mode.call == Call::Count) client.Mailbox("INBOX").MessageCount();
+      if (mode.call == Call::Search) client.Mailbox("INBOX").Search("SEEN", out, 0);
+    } catch (const AppError& e) {
+      error = e.Number();
+    }
+    EXPECT_EQ(error, mode.error);
+    EXPECT_TRUE(server.Closed());
+  }
+}
+
+// The resolver seam: the name is looked up once until the run lets its addresses go, every
+// address is offered to the transport, and the lookup's failure is the sign-in's.
+TEST(ImapResolver, NameIsLookedUpOncePerRunAndItsFailureEndsTheSignIn) {
+  struct CountingResolver : Resolver {
+    std::vector<std::string> Resolve(const std::string& host, int timeoutMs) override {
+      ++lookups;
+      lastTimeoutMs = timeoutMs;
+      if (failWith) throw NetError(failWith, host);
+      return {"2001:db8::1", "192.0.2.1"};
+    }
+    int lookups = 0;
+    int lastTimeoutMs = 0;
+    std::int32_t failWith = 0;
+  };
+  test::ScriptedTransport server;
+  ImapClient client{[&server] { return server.Handle(); }};
+  auto owned = std::make_unique<CountingResolver>();
+  CountingResolver& resolver = *owned;
+  client.SetResolver(std::move(owned));
+  client.SetTimeout(3000);
+  // The first address refuses; the second is tried within the same call.
+  server.ConnectFails(kNetRefused)
+      .Server(kGreeting)
+      .Client("A1 LOGIN \"anna\" \"geheim\"")
+      .Server("A1 OK Logged in")
+      .Client("A2 LOGOUT")
+      .Server(kGreeting)
+      .Client("A1 LOGIN \"anna\" \"geheim\"")
+      .Server("A1 OK Logged in")
+      .Client("A2 LOGOUT");
+  client.SignIn("imap.example.org", "anna", "geheim");
+  EXPECT_EQ(server.host, "192.0.2.1");
+  client.SignIn("imap.example.org", "anna", "geheim");
+  client.SignOut();
+  EXPECT_EQ(resolver.lookups, 1);
+  EXPECT_GT(resolver.lastTimeoutMs, 2000);
+  EXPECT_LE(resolver.lastTimeoutMs, 3000);
+  EXPECT_EQ(server.Problems(), "");
+
+  client.ForgetServerAddresses();
+  for (std::int32_t number : {kNetHostNotFound, kNetNameUnavailable}) {
+    resolver.failWith = number;
+    std::int32_t error = 0;
+    try {
+      client.SignIn("imap.example.org", "anna", "geheim");
+    } catch (const AppError& e) {
+      error = e.Number();
+    }
+    EXPECT_EQ(error, number);
+  }
+  EXPECT_EQ(resolver.lookups, 3);  // a failed lookup is not kept
+}
+
+TEST(ImapResolver, AddressesAreTriedWithTheFamiliesAlternating) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(InterleaveFamilies({"::1", "fe80::1", "10.0.0.1", "10.0.0.2"}),
+            (V{"::1", "10.0.0.1", "fe80::1", "10.0.0.2"}));
+  EXPECT_EQ(InterleaveFamilies({"10.0.0.1", "::1", "::2", "::3"}),
+            (V{"10.0.0.1", "::1", "::2", "::3"}));
+  EXPECT_EQ(InterleaveFamilies({}), V{});
 }
 
 }  // namespace

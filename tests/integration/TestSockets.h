@@ -1,6 +1,7 @@
 // Loopback sockets the integration tests need besides Dovecot: a silent listener, a closed port.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -44,6 +45,40 @@ class DawdlingServer {
   std::mutex mutex_;
   std::condition_variable wake_;
   bool stop_ = false;
+  std::thread thread_;
+};
+
+// Listens on address:port with its backlog filled, so that a further connect gets no answer at
+// all (the system drops its SYN): an address of the server that is filtered.
+class StuckListener {
+ public:
+  StuckListener(const char* address, int port);
+  ~StuckListener();
+  StuckListener(const StuckListener&) = delete;
+  StuckListener& operator=(const StuckListener&) = delete;
+
+ private:
+  std::intptr_t listener_;
+  std::intptr_t fillers_[2];
+};
+
+// Listens on 127.0.0.1 for one connection: greets, answers the first line with OK and from then
+// on sends "* 1 EXISTS" without end, until the client goes or the server is destroyed.
+class FloodingServer {
+ public:
+  FloodingServer();
+  ~FloodingServer();
+  FloodingServer(const FloodingServer&) = delete;
+  FloodingServer& operator=(const FloodingServer&) = delete;
+  int Port() const { return port_; }
+
+ private:
+  void Serve();
+
+  std::intptr_t listener_;
+  std::atomic<std::intptr_t> connection_{-1};
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
   std::thread thread_;
 };
 

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "TestEnv.h"
@@ -13,6 +15,7 @@
 #include "common/ImapComponent.h"
 #include "imap/ImapClient.h"
 #include "common/AppError.h"
+#include "platform/Resolver.h"
 #include "platform/Transport.h"
 
 namespace pw {
@@ -82,6 +85,55 @@ TEST_F(WaitPump, CheckAgainstDovecotWorksAsWithoutThePump) {
   EXPECT_EQ(std::count(seen.begin(), seen.end(), ','), 2);  // three seen messages
   EXPECT_EQ(client.Mailbox("INBOX").MessageCount(), 4);
   client.SignOut();
+}
+
+// An address that drops the connect (a filtered IPv6 address, say) before one that works: the
+// next is tried after the attempt delay, within the one deadline, instead of the call timing out.
+TEST_F(WaitPump, SilentFirstAddressHandsOverToTheNext) {
+  struct TwoAddresses : Resolver {
+    std::vector<std::string> Resolve(const std::string&, int) override {
+      return {"127.0.0.2", "127.0.0.1"};
+    }
+  };
+  test::DawdlingServer server(std::chrono::milliseconds(0));
+  test::StuckListener stuck("127.0.0.2", server.Port());
+  client.SetResolver(std::make_unique<TwoAddresses>());
+  client.SetPort(server.Port());
+  client.SetTimeout(5000);
+  pump.Serve();  // the gaps count from here, not from the set-up
+  pump.longestGap = std::chrono::milliseconds(0);
+  const auto start = Clock::now();
+  EXPECT_NO_THROW(client.SignIn("imap.test", "anna", "geheim"));
+  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+  EXPECT_GE(took.count(), 200);  // the first address really was silent
+  EXPECT_LT(took.count(), 2000);
+  EXPECT_LT(pump.longestGap.count(), 300);
+  client.SignOut();  // before the server goes, which waits for its client
+}
+
+// A server that never stops sending: the loop is served all the same, and the call ends with a
+// malformed reply once the answer passes its bound (or at the deadline), not with the memory.
+TEST_F(WaitPump, FloodingServerNeitherStarvesTheLoopNorFillsTheMemory) {
+  test::FloodingServer flood;
+  client.SetPort(flood.Port());
+  client.SetTimeout(5000);
+  client.SignIn("127.0.0.1", "anna", "geheim");
+  pump.Serve();
+  pump.longestGap = std::chrono::milliseconds(0);
+  const auto start = Clock::now();
+  std::int32_t error = 0;
+  try {
+    client.Mailbox("INBOX").MessageCount();
+  } catch (const AppError& e) {
+    error = e.Number();
+  }
+  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+  EXPECT_TRUE(error == kImapMalformedReply || error == kNetTimedOut) << error;
+  EXPECT_LT(took.count(), 6000);
+  EXPECT_LT(pump.longestGap.count(), 300);
+  std::printf("flood: error %d after %lld ms, longest gap %lld ms\n", error,
+              static_cast<long long>(took.count()),
+              static_cast<long long>(pump.longestGap.count()));
 }
 
 }  // namespace

@@ -48,6 +48,7 @@ class ScriptedImap : public ImapComponent, private ImapMailbox {
       throw AppError(kImapErrorLoginRefused, "SignIn", "Anmeldung abgelehnt");
     }
     signedIn = user;
+    if (user == failUser) steps_ = 0;  // failAtStep counts from each sign-in
   }
   void PostSignIn() override { Step("PostSignIn"); }
   ImapMailbox& Mailbox(const std::string& name) override {
@@ -73,9 +74,11 @@ class ScriptedImap : public ImapComponent, private ImapMailbox {
   int port = 0;
   std::string security;
   std::string fingerprint;
-  // Raise a component error at the n-th mailbox step of this user (counting from 1).
+  // Raise the component error failNumber at the n-th step of this user after each of its
+  // sign-ins (counting from 1).
   std::string failUser;
   int failAtStep = 0;
+  std::int32_t failNumber = 12120;
   // Called while a call waits on the network, as the real component serves the message loop
   // there; the argument names the call ("SignIn anna", "Search RECENT 0", "SignOut").
   std::function<void(const std::string& call)> onWait;
@@ -117,7 +120,7 @@ class ScriptedImap : public ImapComponent, private ImapMailbox {
     log.push_back(what);
     if (!signedIn) throw AppError(12110, "Imap", "Nicht angemeldet");
     if (*signedIn == failUser && ++steps_ == failAtStep) {
-      throw AppError(12120, "Imap", "Verbindung vom Server getrennt");
+      throw AppError(failNumber, "Imap", "Verbindung vom Server getrennt");
     }
   }
   // A SignOut from onWait ends the waiting call as the real component does.

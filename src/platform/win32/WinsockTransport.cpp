@@ -1,10 +1,14 @@
 #include "platform/win32/WinsockTransport.h"
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <mutex>
+#include <vector>
 
+#include "platform/Resolver.h"
 #include "platform/SocketErrors.h"
+#include "platform/win32/Win32Resolver.h"
 #include "platform/win32/Strconv.h"
 #include "platform/win32/Win32.h"
 
@@ -42,7 +46,9 @@ SocketCondition ConditionOf(int code) {
 
 AppError WinsockError(int code) { return SocketError(ConditionOf(code), code); }
 
-// WSAStartup once per process; Winsock is left to the process end to clean up.
+}  // namespace
+
+// Winsock is left to the process end to clean up.
 void StartWinsock() {
   static std::once_flag once;
   static int result = 0;
@@ -53,6 +59,8 @@ void StartWinsock() {
   if (result != 0) throw WinsockError(result);
 }
 
+namespace {
+
 timeval TimeLeft(Clock::time_point deadline) {
   auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
   long long us = left.count() > 0 ? left.count() : 0;
@@ -61,6 +69,9 @@ timeval TimeLeft(Clock::time_point deadline) {
   tv.tv_usec = static_cast<long>(us % 1000000);
   return tv;
 }
+
+// RFC 8305 5: the next address is tried when the one before has not answered in this time.
+constexpr auto kAttemptDelay = std::chrono::milliseconds(250);
 
 // Readiness right now, or after at most the time left.
 // select() rather than WSAPoll: WSAPoll does not report a refused connect on Windows before
@@ -90,6 +101,42 @@ int SocketError(SOCKET s) {
     return WSAGetLastError();
   }
   return error;
+}
+
+// Starts a non-blocking connect to a numeric address; returns the socket (connected unless
+// inProgress), or INVALID_SOCKET with the Winsock code in error.
+SOCKET StartConnect(const std::string& address, int port, bool& inProgress, int& error) {
+  inProgress = false;
+  ADDRINFOW hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_protocol = IPPROTO_TCP;
+  hints.ai_flags = AI_NUMERICHOST;
+  ADDRINFOW* a = nullptr;
+  const std::wstring service = std::to_wstring(port);
+  if (GetAddrInfoW(Widen(address).c_str(), service.c_str(), &hints, &a) != 0 || a == nullptr) {
+    error = WSAEINVAL;
+    return INVALID_SOCKET;
+  }
+  SOCKET s = socket(a->ai_family, a->ai_socktype, a->ai_protocol);
+  u_long nonBlocking = 1;
+  if (s == INVALID_SOCKET) {
+    error = WSAGetLastError();
+  } else if (ioctlsocket(s, FIONBIO, &nonBlocking) != 0) {
+    error = WSAGetLastError();
+    closesocket(s);
+    s = INVALID_SOCKET;
+  } else if (connect(s, a->ai_addr, static_cast<int>(a->ai_addrlen)) == 0) {
+    error = 0;
+  } else if ((error = WSAGetLastError()) == WSAEWOULDBLOCK) {
+    error = 0;
+    inProgress = true;
+  } else {
+    closesocket(s);
+    s = INVALID_SOCKET;
+  }
+  FreeAddrInfoW(a);
+  return s;
 }
 
 }  // namespace
@@ -130,22 +177,20 @@ WinsockTransport::Ready WinsockTransport::WaitFor(SOCKET s, bool write,
                             : kPumpSliceMs;
     DWORD woke = MsgWaitForMultipleObjectsEx(1, &event_, slice, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (woke == WAIT_FAILED) throw WinsockError(static_cast<int>(GetLastError()));
-    if (woke == WAIT_OBJECT_0 + 1 && (!pump_() || closes_ != closes)) {
-      throw NetError(kNetAborted);
+    if (woke == WAIT_OBJECT_0 + 1) {
+      lastServed_ = Clock::now();
+      if (!pump_() || closes_ != closes) throw NetError(kNetAborted);
     }
   }
 }
 
-// One non-blocking connect attempt; returns 0 or the Winsock code of the failure.
-int WinsockTransport::ConnectOne(SOCKET s, const ADDRINFOW& a, Clock::time_point deadline) {
-  if (connect(s, a.ai_addr, static_cast<int>(a.ai_addrlen)) == 0) return 0;
-  int code = WSAGetLastError();
-  if (code != WSAEWOULDBLOCK) return code;
-  Ready ready = WaitFor(s, true, deadline);
-  if (ready == Ready::TimedOut) return WSAETIMEDOUT;
-  int error = SocketError(s);
-  if (ready == Ready::Failed && error == 0) return WSAECONNREFUSED;
-  return error;
+void WinsockTransport::ServeIfDue() {
+  if (!pump_) return;
+  const Clock::time_point now = Clock::now();
+  if (now - lastServed_ < std::chrono::milliseconds(kPumpEveryMs)) return;
+  lastServed_ = now;
+  const unsigned closes = closes_;
+  if (!pump_() || closes_ != closes) throw NetError(kNetAborted);
 }
 
 void WinsockTransport::Close() {
@@ -157,54 +202,115 @@ void WinsockTransport::Close() {
 }
 
 void WinsockTransport::Connect(const std::string& host, int port, int timeoutMs) {
+  ConnectAny(LookUpBlocking(host), port, timeoutMs);
+}
+
+// Happy Eyeballs: a new attempt starts when the ones in flight have not answered within the
+// attempt delay or have all failed; the first to connect wins, within the one deadline.
+void WinsockTransport::ConnectAny(const std::vector<std::string>& addresses, int port,
+                                  int timeoutMs) {
   Close();
   StartWinsock();
-  Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  ADDRINFOW hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_protocol = IPPROTO_TCP;
-  ADDRINFOW* list = nullptr;
-  std::wstring service = std::to_wstring(port);
-  int rc = GetAddrInfoW(Widen(host).c_str(), service.c_str(), &hints, &list);
-  if (rc != 0) {
-    if (rc == WSAHOST_NOT_FOUND || rc == WSANO_DATA || rc == WSATRY_AGAIN || rc == WSANO_RECOVERY ||
-        rc == WSAEINVAL) {
-      throw NetError(kNetHostNotFound, host);
-    }
-    throw WinsockError(rc);
-  }
+  const unsigned closes = closes_;
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  std::vector<SOCKET> inFlight;
+  std::size_t next = 0;
   int lastError = WSAECONNREFUSED;
-  for (ADDRINFOW* a = list; a != nullptr; a = a->ai_next) {
-    SOCKET s = socket(a->ai_family, a->ai_socktype, a->ai_protocol);
-    if (s == INVALID_SOCKET) {
-      lastError = WSAGetLastError();
-      continue;
+  Clock::time_point nextStart = Clock::now();
+  auto closeAll = [&inFlight] {
+    for (SOCKET s : inFlight) closesocket(s);
+    inFlight.clear();
+  };
+  auto win = [&](SOCKET s) {
+    if (event_ != WSA_INVALID_EVENT) WSAEventSelect(s, event_, 0);
+    BOOL one = TRUE;
+    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
+    socket_ = s;
+  };
+  auto millisecondsTo = [](Clock::time_point t) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(t - Clock::now()).count();
+    return left > 0 ? static_cast<long long>(left) : 0LL;
+  };
+  try {
+    if (pump_ && event_ == WSA_INVALID_EVENT) {
+      event_ = WSACreateEvent();
+      if (event_ == WSA_INVALID_EVENT) throw WinsockError(WSAGetLastError());
     }
-    u_long nonBlocking = 1;
-    try {
-      lastError = ioctlsocket(s, FIONBIO, &nonBlocking) == 0 ? ConnectOne(s, *a, deadline)
-                                                             : WSAGetLastError();
-    } catch (...) {
-      closesocket(s);
-      FreeAddrInfoW(list);
-      throw;
+    for (;;) {
+      if (next < addresses.size() && (inFlight.empty() || Clock::now() >= nextStart)) {
+        int error = 0;
+        bool inProgress = false;
+        SOCKET s = StartConnect(addresses[next++], port, inProgress, error);
+        if (s == INVALID_SOCKET) {
+          lastError = error;
+          continue;
+        }
+        if (!inProgress) {
+          closeAll();
+          win(s);
+          return;
+        }
+        inFlight.push_back(s);
+        if (pump_ && WSAEventSelect(s, event_, FD_CONNECT) == SOCKET_ERROR) {
+          throw WinsockError(WSAGetLastError());
+        }
+        nextStart = Clock::now() + kAttemptDelay;
+        continue;
+      }
+      if (inFlight.empty()) throw WinsockError(lastError);
+      long long wait = millisecondsTo(deadline);
+      if (wait == 0) throw NetError(kNetTimedOut);
+      if (next < addresses.size()) wait = std::min(wait, millisecondsTo(nextStart));
+      // A connect that failed shows in the exception set, one that worked in the write set.
+      fd_set done;
+      fd_set failed;
+      FD_ZERO(&done);
+      FD_ZERO(&failed);
+      for (SOCKET s : inFlight) {
+        FD_SET(s, &done);
+        FD_SET(s, &failed);
+      }
+      if (pump_) WSAResetEvent(event_);
+      const long long now = pump_ ? 0 : wait;
+      timeval tv{static_cast<long>(now / 1000), static_cast<long>((now % 1000) * 1000)};
+      int n = select(0, nullptr, &done, &failed, &tv);
+      if (n == SOCKET_ERROR) throw WinsockError(WSAGetLastError());
+      for (std::size_t i = 0; n > 0 && i < inFlight.size();) {
+        const SOCKET s = inFlight[i];
+        if (FD_ISSET(s, &done) && !FD_ISSET(s, &failed)) {
+          inFlight.erase(inFlight.begin() + static_cast<std::ptrdiff_t>(i));
+          closeAll();
+          win(s);
+          return;
+        }
+        if (!FD_ISSET(s, &failed)) {
+          ++i;
+          continue;
+        }
+        int error = SocketError(s);
+        lastError = error != 0 ? error : WSAECONNREFUSED;
+        closesocket(s);
+        inFlight.erase(inFlight.begin() + static_cast<std::ptrdiff_t>(i));
+        nextStart = Clock::now();  // a failed attempt hands over at once
+      }
+      if (n > 0 || !pump_) continue;
+      const DWORD slice = static_cast<DWORD>(std::min<long long>(wait, kPumpSliceMs));
+      DWORD woke = MsgWaitForMultipleObjectsEx(1, &event_, slice, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+      if (woke == WAIT_FAILED) throw WinsockError(static_cast<int>(GetLastError()));
+      if (woke == WAIT_OBJECT_0 + 1) {
+        lastServed_ = Clock::now();
+        if (!pump_() || closes_ != closes) throw NetError(kNetAborted);
+      }
     }
-    if (lastError == 0) {
-      BOOL one = TRUE;
-      setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
-      socket_ = s;
-      break;
-    }
-    closesocket(s);
-    if (lastError == WSAETIMEDOUT) break;
+  } catch (...) {
+    closeAll();
+    throw;
   }
-  FreeAddrInfoW(list);
-  if (socket_ == INVALID_SOCKET) throw WinsockError(lastError);
 }
 
 void WinsockTransport::Send(std::string_view data, int timeoutMs) {
   if (socket_ == INVALID_SOCKET) throw NetError(kNetClosed);
+  ServeIfDue();
   Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   while (!data.empty()) {
     int chunk = data.size() > INT_MAX ? INT_MAX : static_cast<int>(data.size());
@@ -222,6 +328,7 @@ void WinsockTransport::Send(std::string_view data, int timeoutMs) {
 
 std::size_t WinsockTransport::Receive(char* buffer, std::size_t capacity, int timeoutMs) {
   if (socket_ == INVALID_SOCKET) throw NetError(kNetClosed);
+  ServeIfDue();
   Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   int chunk = capacity > INT_MAX ? INT_MAX : static_cast<int>(capacity);
   for (;;) {

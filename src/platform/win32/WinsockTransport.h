@@ -3,11 +3,16 @@
 #pragma once
 
 #include <chrono>
+#include <string>
+#include <vector>
 
 #include "platform/Transport.h"
 #include "platform/win32/Win32.h"
 
 namespace pw::win32 {
+
+// WSAStartup once per process; raises the transport's error when it fails.
+void StartWinsock();
 
 class WinsockTransport : public Transport {
  public:
@@ -16,7 +21,9 @@ class WinsockTransport : public Transport {
   WinsockTransport(const WinsockTransport&) = delete;
   WinsockTransport& operator=(const WinsockTransport&) = delete;
 
+  // Looks host up itself (blocking) and connects as ConnectAny does.
   void Connect(const std::string& host, int port, int timeoutMs) override;
+  void ConnectAny(const std::vector<std::string>& addresses, int port, int timeoutMs) override;
   void Send(std::string_view data, int timeoutMs) override;
   std::size_t Receive(char* buffer, std::size_t capacity, int timeoutMs) override;
   void Close() override;
@@ -25,11 +32,13 @@ class WinsockTransport : public Transport {
   enum class Ready { Yes, TimedOut, Failed };
   using Clock = std::chrono::steady_clock;
   Ready WaitFor(SOCKET s, bool write, Clock::time_point deadline);
-  int ConnectOne(SOCKET s, const ADDRINFOW& a, Clock::time_point deadline);
+  // Serves the pump when it has not been served for kPumpEveryMs, whatever the socket does.
+  void ServeIfDue();
 
   WaitPump pump_;
   WSAEVENT event_ = WSA_INVALID_EVENT;
   SOCKET socket_ = INVALID_SOCKET;
+  Clock::time_point lastServed_ = Clock::now();
   unsigned closes_ = 0;  // counts Close() calls, so a wait sees one made by its pump
 };
 
