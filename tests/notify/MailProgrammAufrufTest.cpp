@@ -105,12 +105,18 @@ TEST(LaunchPaths, OutlookComesFromTheFixedPathThenTheMachinesThenTheUsersAppPath
   r.launcher().StartMailClient("");
 
   std::vector<std::string> lines;
+  std::vector<std::string> programs;
   for (const auto& s : r.windows.started) {
     lines.push_back(s.commandLine);
+    programs.push_back(s.program);
     EXPECT_EQ(s.style, 3);
   }
   EXPECT_EQ(lines, (std::vector<std::string>{kOutlook, std::string("\"") + kOffice16 + "\"",
                                              "\"C:\\Benutzer\\Office\\OUTLOOK.EXE\"", kOutlook}));
+  // Every start names its program, which the system then neither searches for nor takes from
+  // the command line's first blank.
+  EXPECT_EQ(programs, (std::vector<std::string>{kOutlook, kOffice16,
+                                                "C:\\Benutzer\\Office\\OUTLOOK.EXE", kOutlook}));
   EXPECT_EQ(r.registry.OpenHandleCount(), 0u);
 }
 
@@ -123,6 +129,8 @@ TEST(LaunchPaths, TerminalClientComesFromTheSystemFolderWhenTheFixedPathIsMissin
   r.windows.files.clear();
   r.launcher().StartMailClient("");
   ASSERT_EQ(r.windows.started.size(), 3u);
+  EXPECT_EQ(r.windows.started[0].program, "C:\\WINDOWS\\system32\\mstsc.exe");
+  EXPECT_EQ(r.windows.started[1].program, "c:\\programme\\Terminal Server Client\\mstsc.exe");
   EXPECT_EQ(r.windows.started[0].commandLine, "\"C:\\WINDOWS\\system32\\mstsc.exe\" \"Vertrieb\"");
   EXPECT_EQ(r.windows.started[0].style, 3);
   EXPECT_EQ(r.windows.started[1].commandLine,
