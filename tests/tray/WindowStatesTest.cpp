@@ -65,7 +65,8 @@ TEST(CloseProtection, SignOutErrorsAreIgnored) {
   ThrowingSignOut failing;
   FmStart fm{MainWindowServices{other.settings, other.environment, other.clock, other.timers,
                                 other.loop, other.dialogs, other.tray, other.windows, other.window,
-                                other.tree, other.status, failing, other.attendanceViews},
+                                other.tree, other.status, failing, other.attendanceViews,
+                                other.sound},
              other.globals};
   EXPECT_TRUE(fm.RequestUnload(kUnloadAppWindows));
 }
