@@ -25,8 +25,8 @@ inline constexpr unsigned kTrayCallbackMessage = 0x200;
 
 inline constexpr wchar_t kMainWindowClass[] = L"PostwachtMain";
 inline constexpr wchar_t kAttendanceWindowClass[] = L"PostwachtAnwesenheit";
-// The account dialogs and the About box.
-inline constexpr wchar_t kDialogWindowClass[] = L"PostwachtDialog";
+// The account dialogs and the About box: the system's dialog class.
+inline constexpr wchar_t kDialogWindowClass[] = L"#32770";
 
 // Child control ids.
 inline constexpr int kTreeId = 1001;
