@@ -21,11 +21,11 @@
 #include "platform/win32/Win32EventLoop.h"
 #include "platform/win32/Win32Gui.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32SystemSound.h"
 #include "platform/win32/Win32Timers.h"
 #include "platform/win32/Win32Trace.h"
 #include "platform/win32/Win32TrayShell.h"
 #include "platform/win32/Win32VersionInfo.h"
-#include "platform/win32/Win32SystemSound.h"
 #include "platform/win32/Win32WindowSystem.h"
 #include "registry/SettingsStore.h"
 

@@ -90,8 +90,7 @@ std::string_view ErrorText(std::int32_t number) {
 std::string ErrorDescription(std::int32_t number, std::initializer_list<std::string_view> details) {
   const std::string_view text = ErrorText(number);
   if (text.empty() && IsSystemErrorNumber(number)) {
-    return FillIn(kDescSystemError,
-                  {std::to_string(static_cast<std::uint32_t>(number) & 0xFFFFu)});
+    return FillIn(kDescSystemError, {std::to_string(static_cast<std::uint32_t>(number) & 0xFFFFu)});
   }
   return FillIn(text, details);
 }

@@ -30,8 +30,7 @@ std::string Quoted(const std::string& path) { return '"' + path + '"'; }
 std::string AppPathBelow(RegistryApi& registry, HKey root, std::uint32_t access,
                          const std::string& program) {
   ScopedKey key(registry);
-  if (registry.RegOpenKeyExA(root, kAppPathsKey + program, 0, access, key.out()) !=
-      kErrorSuccess) {
+  if (registry.RegOpenKeyExA(root, kAppPathsKey + program, 0, access, key.out()) != kErrorSuccess) {
     return {};
   }
   std::uint32_t type = kRegNone;

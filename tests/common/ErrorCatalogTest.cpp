@@ -40,7 +40,8 @@ TEST(ErrorCatalogTest, DetailsFillThePlaceholdersInTurnAndTheRestFollows) {
 TEST(ErrorCatalogTest, WindowsSystemCodesHaveARangeOfTheirOwn) {
   EXPECT_NE(kSysAccessDenied, kErrInvalidCall);
   EXPECT_EQ(ErrorDescription(kSysAccessDenied), "Zugriff verweigert.");
-  EXPECT_EQ(ErrorDescription(kErrInvalidCall), "Ungültiger Prozeduraufruf oder ungültiges Argument");
+  EXPECT_EQ(ErrorDescription(kErrInvalidCall),
+            "Ungültiger Prozeduraufruf oder ungültiges Argument");
   EXPECT_FALSE(IsSystemErrorNumber(kErrInvalidCall));
   EXPECT_FALSE(IsSystemErrorNumber(kRegCannotOpen));
   EXPECT_EQ(ErrorDescription(SystemErrorNumber(1450)),

@@ -55,11 +55,10 @@ struct MainFormRig {
   AttendanceWindowFactory attendanceViews{GetModuleHandleW(nullptr), loop};
   FakeSystemSound sound;
   Globals globals;
-  FmStart form{
-      MainWindowServices{settings, environment, clock, timers, loop, dialogs, shell, windows,
-                         window, window.Anzeige(), window.StatusBar(), imap, attendanceViews,
-                         sound},
-      globals};
+  FmStart form{MainWindowServices{settings, environment, clock, timers, loop, dialogs, shell,
+                                  windows, window, window.Anzeige(), window.StatusBar(), imap,
+                                  attendanceViews, sound},
+               globals};
 
   MainFormRig() { window.Attach(&form); }
   ~MainFormRig() {

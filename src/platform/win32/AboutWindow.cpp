@@ -155,8 +155,8 @@ class AboutWindow : public DialogWindow, public AboutView {
     const int grey = AtDpi(TwipsToPixels(2445));
     const int white = AtDpi(TwipsToPixels(2460));
     RECT greyLine{AtDpi(TwipsToPixels(90)), grey, AtDpi(TwipsToPixels(5654)), grey + 1};
-    RECT whiteLine{AtDpi(TwipsToPixels(105)), std::max(white, grey + 1),
-                   AtDpi(TwipsToPixels(5654)), std::max(white, grey + 1) + 2};
+    RECT whiteLine{AtDpi(TwipsToPixels(105)), std::max(white, grey + 1), AtDpi(TwipsToPixels(5654)),
+                   std::max(white, grey + 1) + 2};
     HBRUSH greyBrush = CreateSolidBrush(RGB(128, 128, 128));
     FillRect(dc, &greyLine, greyBrush);
     DeleteObject(greyBrush);
