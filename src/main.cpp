@@ -22,6 +22,7 @@
 #include "platform/win32/Win32EventLoop.h"
 #include "platform/win32/Win32Gui.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32SystemSound.h"
 #include "platform/win32/Win32Timers.h"
 #include "platform/win32/Win32Trace.h"
 #include "platform/win32/Win32TrayShell.h"
@@ -57,6 +58,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     pw::win32::Win32Dialogs dialogs(instance);
     pw::win32::Win32TrayShell tray;
     pw::win32::Win32WindowSystem windows;
+    pw::win32::Win32SystemSound sound;
     // The network waits serve the message loop: the window answers while a server is silent.
     std::unique_ptr<pw::ImapComponent> imap = pw::MakeImapClient([&loop] {
       loop.DoEvents();
@@ -66,7 +68,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     pw::Globals globals;
 
     pw::FmStart form({settings, environment, clock, timers, loop, dialogs, tray, windows, window,
-                      window.Anzeige(), window.StatusBar(), *imap, attendanceViews},
+                      window.Anzeige(), window.StatusBar(), *imap, attendanceViews, sound},
                      globals);
     // The other windows: account dialogs, About box and the new-message dialogs.
     HICON programIcon = reinterpret_cast<HICON>(window.MainIcon());

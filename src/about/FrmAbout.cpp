@@ -4,6 +4,9 @@
 #include <array>
 #include <cstdint>
 #include <exception>
+#include <string>
+
+#include "common/Text.h"
 
 namespace pw {
 
@@ -55,10 +58,10 @@ void FrmAbout::StartSysInfo() {
       }
       sysInfoPath = folder + kSysInfoProgram;
     }
-    // Quoted, so that a path with blanks ("C:\Program Files\...") cannot start a program
-    // named by its first part.
-    if (!sysInfoPath.empty() && sysInfoPath.front() != '"') sysInfoPath = '"' + sysInfoPath + '"';
-    s_.windows.StartProgram(sysInfoPath, 1);
+    // Named and quoted, so that a path with blanks ("C:\Program Files\...") cannot start a
+    // program named by its first part.
+    const std::string program(Trim(sysInfoPath, "\""));
+    s_.windows.StartProgram(program, '"' + program + '"', 1);
   } catch (const std::exception&) {
     s_.dialogs.MsgBox(kSysInfoUnavailable, kAppTitle);
   }

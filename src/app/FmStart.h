@@ -21,6 +21,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Environment.h"
 #include "platform/EventLoop.h"
+#include "platform/SystemSound.h"
 #include "platform/Timer.h"
 #include "platform/TrayShell.h"
 #include "platform/WindowSystem.h"
@@ -47,6 +48,7 @@ struct MainWindowServices {
   StatusBarControl& StatusBar;
   ImapComponent& Imap1;
   AttendanceViewFactory& attendanceViews;
+  SystemSound& sound;
 };
 
 class FmStart : public MainWindowEvents {

@@ -58,6 +58,8 @@ void FmStart::RunCheck() {
   std::map<std::int32_t, NewMailDialog*> newMailDialogs;
   serverDown_ = false;
   s_.Imap1.ForgetServerAddresses();
+  // The new-mail sound comes once per run, however many accounts have new mail.
+  bool soundPlayed = false;
   try {
     std::int32_t n = anwesend_->Personal().RowCount();
     if (n == 1) globals_.AttendanceAsked = true;
@@ -91,7 +93,11 @@ void FmStart::RunCheck() {
         if (newMail.Decide(recent, s_.Imap1.Mailbox("INBOX"))) {
           s_.loop.DoEvents();
           if (unloaded_) return;
-          if (globals_.TrayAlertsEnabled) tray_.StartTrayBlink(account);
+          if (globals_.TrayAlertsEnabled) {
+            tray_.StartTrayBlink(account);
+            if (!soundPlayed) s_.sound.PlayNewMail();
+            soundPlayed = true;
+          }
           if (forms_) {
             NewMailDialog*& dialog = newMailDialogs[i];
             if (!dialog) {

@@ -2,6 +2,7 @@
 #include "common/ErrorCatalog.h"
 
 #include <iterator>
+#include <string>
 
 namespace pw {
 namespace {
@@ -63,6 +64,12 @@ constexpr ErrorEntry kEntries[] = {
     PW_ERROR(kTlsBadSetting,
              "Die Einstellung Sicherheit \"{}\" ist ungültig (erlaubt: Keine, STARTTLS, "
              "SSL/TLS)."),
+
+    PW_ERROR(kSysFileNotFound, "Das System kann die angegebene Datei nicht finden."),
+    PW_ERROR(kSysPathNotFound, "Das System kann den angegebenen Pfad nicht finden."),
+    PW_ERROR(kSysAccessDenied, "Zugriff verweigert."),
+    PW_ERROR(kSysBadExeFormat, "Die Anwendung ist keine zulässige Win32-Anwendung."),
+    PW_ERROR(kSysElevationRequired, "Der angeforderte Vorgang erfordert erhöhte Rechte."),
 };
 
 #undef PW_ERROR
@@ -82,7 +89,11 @@ std::string_view ErrorText(std::int32_t number) {
 }
 
 std::string ErrorDescription(std::int32_t number, std::initializer_list<std::string_view> details) {
-  return FillIn(ErrorText(number), details);
+  const std::string_view text = ErrorText(number);
+  if (text.empty() && IsSystemErrorNumber(number)) {
+    return FillIn(kDescSystemError, {std::to_string(static_cast<std::uint32_t>(number) & 0xFFFFu)});
+  }
+  return FillIn(text, details);
 }
 
 std::string FillIn(std::string_view text, std::initializer_list<std::string_view> details) {

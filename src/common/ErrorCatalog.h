@@ -9,9 +9,6 @@
 
 namespace pw {
 
-// Not in the catalogue: a failed program start passes on the Windows system code with the
-// system's text (Win32WindowSystem), as the original did; 5 there is ERROR_ACCESS_DENIED.
-
 // The numbers of the Visual Basic run-time errors the program raises with their own texts.
 inline constexpr std::int32_t kErrInvalidCall = 5;
 inline constexpr std::int32_t kErrOverflow = 6;
@@ -69,6 +66,24 @@ inline constexpr std::int32_t kTlsNotOffered = 12124;   // STARTTLS asked for bu
 inline constexpr std::int32_t kTlsRefused = 12125;      // the server answered STARTTLS with NO/BAD
 inline constexpr std::int32_t kTlsBadSetting = 12126;   // "Sicherheit" or "Zertifikat" unusable
 
+// Windows system codes (GetLastError) that a failed program start passes on, in a range of their
+// own: the code as an HRESULT (HRESULT_FROM_WIN32 of winerror.h). ERROR_ACCESS_DENIED is 5 as
+// the run-time "invalid call" is, and the two must not be taken for each other.
+constexpr std::int32_t SystemErrorNumber(std::uint32_t code) {
+  return static_cast<std::int32_t>(0x80070000u | (code & 0xFFFFu));
+}
+constexpr bool IsSystemErrorNumber(std::int32_t number) {
+  return (static_cast<std::uint32_t>(number) & 0xFFFF0000u) == 0x80070000u;
+}
+inline constexpr std::int32_t kSysFileNotFound = SystemErrorNumber(2);
+inline constexpr std::int32_t kSysPathNotFound = SystemErrorNumber(3);
+inline constexpr std::int32_t kSysAccessDenied = SystemErrorNumber(5);
+inline constexpr std::int32_t kSysBadExeFormat = SystemErrorNumber(193);
+inline constexpr std::int32_t kSysElevationRequired = SystemErrorNumber(740);
+// The text of a system code the catalogue has no entry of its own for; "{}" is the code.
+inline constexpr char kDescSystemError[] =
+    "Das Programm konnte nicht gestartet werden (Systemfehler {}).";
+
 // Descriptions for one particular case of a number, which the raising code gives instead of the
 // number's own text; "{}" as there.
 inline constexpr char kDescLoginDeferred[] =  // kImapErrorSilent, NO [UNAVAILABLE] to LOGIN
@@ -118,7 +133,7 @@ std::string_view ErrorText(std::int32_t number);
 std::string FillIn(std::string_view text, std::initializer_list<std::string_view> details);
 
 // The number's text with the details in place of its "{}" in turn; details beyond them follow
-// the text.
+// the text. A system code outside the catalogue gets kDescSystemError with its code.
 std::string ErrorDescription(std::int32_t number,
                              std::initializer_list<std::string_view> details = {});
 inline std::string ErrorDescription(std::int32_t number, std::string_view detail) {

@@ -25,12 +25,12 @@ constexpr int kTextBuffer = 255;
 
 std::string Quoted(const std::string& path) { return '"' + path + '"'; }
 
-// The default value of a program's App Paths key below root: its full path, without the quotes
-// some installers put around it; empty when there is none.
-std::string AppPathBelow(RegistryApi& registry, HKey root, const std::string& program) {
+// The default value of a program's App Paths key below root (in the key view of access):
+// its full path, without the quotes some installers put around it; empty when there is none.
+std::string AppPathBelow(RegistryApi& registry, HKey root, std::uint32_t access,
+                         const std::string& program) {
   ScopedKey key(registry);
-  if (registry.RegOpenKeyExA(root, kAppPathsKey + program, 0, kKeyQueryValue, key.out()) !=
-      kErrorSuccess) {
+  if (registry.RegOpenKeyExA(root, kAppPathsKey + program, 0, access, key.out()) != kErrorSuccess) {
     return {};
   }
   std::uint32_t type = kRegNone;
@@ -51,20 +51,37 @@ std::string AppPathBelow(RegistryApi& registry, HKey root, const std::string& pr
 
 }  // namespace
 
-std::string MailProgrammAufruf::OutlookProgram() {
-  if (windows_.FileExists(kOutlookProgram)) return kOutlookProgram;
-  // Office installs of today live elsewhere and register their path instead.
+// Every start names its program file, so that CreateProcess never cuts an unquoted path at a
+// blank and tries "c:\programme\microsoft.exe" first; the command line stays the one the
+// client always saw.
+MailProgrammAufruf::ProgramStart MailProgrammAufruf::OutlookStart() {
+  if (windows_.FileExists(kOutlookProgram)) return {kOutlookProgram, kOutlookProgram};
+  // Office installs of today live elsewhere and register their path instead; a 32-bit Office
+  // on 64-bit Windows registers it in the 32-bit view of the machine's keys.
   RegistryApi& registry = settings_.Api();
-  std::string registered = AppPathBelow(registry, kHkeyLocalMachine, kOutlookAppPath);
-  if (registered.empty()) registered = AppPathBelow(registry, kHkeyCurrentUser, kOutlookAppPath);
-  return registered.empty() ? kOutlookProgram : Quoted(registered);
+  std::string registered =
+      AppPathBelow(registry, kHkeyLocalMachine, kKeyQueryValue, kOutlookAppPath);
+  if (registered.empty()) {
+    registered = AppPathBelow(registry, kHkeyLocalMachine, kKeyQueryValue | kKeyWow64_32Key,
+                              kOutlookAppPath);
+  }
+  if (registered.empty()) {
+    registered = AppPathBelow(registry, kHkeyCurrentUser, kKeyQueryValue, kOutlookAppPath);
+  }
+  if (registered.empty()) return {kOutlookProgram, kOutlookProgram};
+  return {registered, Quoted(registered)};
 }
 
-std::string MailProgrammAufruf::TerminalClientProgram() {
-  if (windows_.FileExists(kTerminalClientFile)) return kTerminalClientProgram;
+MailProgrammAufruf::ProgramStart MailProgrammAufruf::TerminalClientStart(
+    const std::string& connectionName) {
+  const std::string argument = Quoted(connectionName);
+  if (windows_.FileExists(kTerminalClientFile)) {
+    return {kTerminalClientFile, kTerminalClientProgram + argument};
+  }
   const std::string system = windows_.SystemDirectory();
-  if (system.empty()) return kTerminalClientProgram;
-  return Quoted(system + "\\" + kTerminalClientName) + " ";
+  if (system.empty()) return {kTerminalClientFile, kTerminalClientProgram + argument};
+  const std::string program = system + "\\" + kTerminalClientName;
+  return {program, Quoted(program) + " " + argument};
 }
 
 std::string MailProgrammAufruf::TitleAfterLastDash(const std::string& title) {
@@ -94,7 +111,8 @@ void MailProgrammAufruf::StartMailClient(const std::string& connectionName) {
     if (handle != 0) {
       windows_.BringWindowToTop(handle);
     } else {
-      windows_.StartProgram(OutlookProgram(), kMaximizedActivated);
+      const ProgramStart start = OutlookStart();
+      windows_.StartProgram(start.program, start.commandLine, kMaximizedActivated);
     }
   } else {
     // A quote in the name would end the quoted argument and pass the rest to the client as
@@ -109,8 +127,8 @@ void MailProgrammAufruf::StartMailClient(const std::string& connectionName) {
     if (handle != 0) {
       windows_.BringWindowToTop(handle);
     } else {
-      windows_.StartProgram(TerminalClientProgram() + "\"" + connectionName + "\"",
-                            kMaximizedActivated);
+      const ProgramStart start = TerminalClientStart(connectionName);
+      windows_.StartProgram(start.program, start.commandLine, kMaximizedActivated);
     }
   }
   lastWindow_ = handle;

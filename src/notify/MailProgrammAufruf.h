@@ -22,10 +22,13 @@ class MailProgrammAufruf {
   WindowHandle LastWindow() const { return lastWindow_; }
 
  private:
-  // The command line's program part: the fixed path while that file exists, otherwise where
-  // today's Windows keeps the program.
-  std::string OutlookProgram();
-  std::string TerminalClientProgram();
+  struct ProgramStart {
+    std::string program;
+    std::string commandLine;
+  };
+  // The fixed path while that file exists, otherwise where today's Windows keeps the program.
+  ProgramStart OutlookStart();
+  ProgramStart TerminalClientStart(const std::string& connectionName);
 
   WindowSystem& windows_;
   SettingsStore& settings_;

@@ -50,6 +50,9 @@ inline constexpr std::uint32_t kDelete = 0x10000;
 inline constexpr std::uint32_t kKeyRead = 0x20019;
 inline constexpr std::uint32_t kKeyWrite = 0x20006;
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
+// Opens HKEY_LOCAL_MACHINE\Software in the 32-bit programs' view (Wow6432Node) from a 64-bit
+// program; the substitute has one view only.
+inline constexpr std::uint32_t kKeyWow64_32Key = 0x0200;
 
 // Dispositions of RegCreateKeyExA.
 inline constexpr std::uint32_t kRegCreatedNewKey = 1;

@@ -19,9 +19,11 @@ class WindowSystem {
   // At most maxChars characters of the title or class name.
   virtual std::string GetWindowTextA(WindowHandle window, int maxChars) = 0;
   virtual std::string GetClassNameA(WindowHandle window, int maxChars) = 0;
-  // Starts a program with a window style (3 = maximised and activated, 1 = normal with focus).
-  // Raises AppError when the program cannot be started.
-  virtual void StartProgram(const std::string& commandLine, int windowStyle) = 0;
+  // Starts the program file (a full path, never searched for) with the command line it is to
+  // see, and a window style (3 = maximised and activated, 1 = normal with focus). Raises
+  // AppError with the system code's number (SystemErrorNumber) when it cannot be started.
+  virtual void StartProgram(const std::string& program, const std::string& commandLine,
+                            int windowStyle) = 0;
   virtual bool FileExists(const std::string& path) = 0;
   // The system folder (GetSystemDirectory), without a trailing backslash.
   virtual std::string SystemDirectory() = 0;

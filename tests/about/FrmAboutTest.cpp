@@ -45,6 +45,7 @@ class FrmAboutTest : public ::testing::Test {
     EXPECT_TRUE(dialogs.boxes.empty());
     ASSERT_EQ(windows.started.size(), 1u);
     EXPECT_EQ(windows.started[0].commandLine, commandLine);
+    EXPECT_EQ('"' + windows.started[0].program + '"', commandLine) << "the program is named";
     EXPECT_EQ(windows.started[0].style, 1) << "normal window with the focus";
   }
 

@@ -37,6 +37,7 @@ TEST(MailCheck, OneAccountShowsItsCountsExpanded) {
                                      "Suchlauf beendet ..."}));
   EXPECT_EQ(r.imap.log.back(), "SignOut");
   EXPECT_EQ(r.window.pointerResets, 1);
+  EXPECT_EQ(r.sound.newMailPlays, 0) << "no new mail, no sound";
 }
 
 TEST(MailCheck, SecondAccountFailingGivesSixNodesCollapsed) {
@@ -118,12 +119,14 @@ TEST(MailCheck, RecentMailOpensOneDialogPerAccountAndTheTipNamesTheLastOne) {
   EXPECT_EQ(r.forms.newMail[0]->focused, 1);
   EXPECT_EQ(ShownTip(*r.tray.icon), "Neue Nachricht für Clara!");
   EXPECT_TRUE(r.fm.TimerIvis().Enabled());
+  EXPECT_EQ(r.sound.newMailPlays, 1) << "one sound for the run, not one per account";
   // Anna: three messages, none seen.
   EXPECT_EQ(r.tree.nodes[1].countText, "(3)");
 
   // A second run opens fresh dialogs beside the old ones.
   r.fm.mRefresh_Click();
   EXPECT_EQ(r.forms.newMail.size(), 4u);
+  EXPECT_EQ(r.sound.newMailPlays, 2);
 }
 
 TEST(MailCheck, WithTrayAlertsOffOnlyTheDialogAnnounces) {
@@ -135,6 +138,7 @@ TEST(MailCheck, WithTrayAlertsOffOnlyTheDialogAnnounces) {
   EXPECT_EQ(r.forms.newMail.size(), 1u);
   EXPECT_EQ(r.tray.calls.size(), sends);
   EXPECT_FALSE(r.fm.TimerIvis().Enabled());
+  EXPECT_EQ(r.sound.newMailPlays, 0);
 }
 
 TEST(MailCheck, ServerOutOfReachEndsTheNetworkPartAndTheNextRunTriesAgain) {

@@ -37,5 +37,16 @@ TEST(ErrorCatalogTest, DetailsFillThePlaceholdersInTurnAndTheRestFollows) {
   EXPECT_EQ(ErrorDescription(-1, "x"), "x");
 }
 
+TEST(ErrorCatalogTest, WindowsSystemCodesHaveARangeOfTheirOwn) {
+  EXPECT_NE(kSysAccessDenied, kErrInvalidCall);
+  EXPECT_EQ(ErrorDescription(kSysAccessDenied), "Zugriff verweigert.");
+  EXPECT_EQ(ErrorDescription(kErrInvalidCall),
+            "Ungültiger Prozeduraufruf oder ungültiges Argument");
+  EXPECT_FALSE(IsSystemErrorNumber(kErrInvalidCall));
+  EXPECT_FALSE(IsSystemErrorNumber(kRegCannotOpen));
+  EXPECT_EQ(ErrorDescription(SystemErrorNumber(1450)),
+            "Das Programm konnte nicht gestartet werden (Systemfehler 1450).");
+}
+
 }  // namespace
 }  // namespace pw

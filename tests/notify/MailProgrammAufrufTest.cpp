@@ -83,7 +83,10 @@ TEST(TerminalClient, QuoteInTheConnectionNameStartsNothing) {
 }
 
 constexpr char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\OUTLOOK.EXE";
+constexpr char kAppPaths32[] =
+    "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths\\OUTLOOK.EXE";
 constexpr char kOffice16[] = "C:\\Program Files\\Microsoft Office\\root\\Office16\\OUTLOOK.EXE";
+constexpr char kOffice32[] = "C:\\Program Files (x86)\\Microsoft Office\\Office14\\OUTLOOK.EXE";
 
 TEST(LaunchPaths, OutlookComesFromTheFixedPathThenTheMachinesThenTheUsersAppPath) {
   LaunchRig r;
@@ -91,12 +94,16 @@ TEST(LaunchPaths, OutlookComesFromTheFixedPathThenTheMachinesThenTheUsersAppPath
                        std::string("\"") + kOffice16 + "\"" + std::string(1, '\0'));
   r.registry.SeedValue(kHkeyCurrentUser, kAppPaths, "", kRegExpandSz,
                        std::string("C:\\Benutzer\\Office\\OUTLOOK.EXE") + '\0');
+  r.registry.SeedValue(kHkeyLocalMachine, kAppPaths32, "", kRegSz, std::string(kOffice32) + '\0');
   r.windows.files = {kOutlook};
   r.launcher().StartMailClient("");
-  // The machine's key loses its value (an empty text names no program): the user's counts.
   r.windows.files.clear();
   r.launcher().StartMailClient("");
+  // The machine's key loses its value (an empty text names no program): the 32-bit programs'
+  // view counts, then the user's.
   r.registry.SeedValue(kHkeyLocalMachine, kAppPaths, "", kRegSz, std::string(1, '\0'));
+  r.launcher().StartMailClient("");
+  r.registry.SeedValue(kHkeyLocalMachine, kAppPaths32, "", kRegSz, std::string(1, '\0'));
   r.launcher().StartMailClient("");
   // A default value that is no text, and no user key: the fixed path once more, which fails to
   // start where it is missing.
@@ -105,12 +112,19 @@ TEST(LaunchPaths, OutlookComesFromTheFixedPathThenTheMachinesThenTheUsersAppPath
   r.launcher().StartMailClient("");
 
   std::vector<std::string> lines;
+  std::vector<std::string> programs;
   for (const auto& s : r.windows.started) {
     lines.push_back(s.commandLine);
+    programs.push_back(s.program);
     EXPECT_EQ(s.style, 3);
   }
   EXPECT_EQ(lines, (std::vector<std::string>{kOutlook, std::string("\"") + kOffice16 + "\"",
+                                             std::string("\"") + kOffice32 + "\"",
                                              "\"C:\\Benutzer\\Office\\OUTLOOK.EXE\"", kOutlook}));
+  // Every start names its program, which the system then neither searches for nor takes from
+  // the command line's first blank.
+  EXPECT_EQ(programs, (std::vector<std::string>{kOutlook, kOffice16, kOffice32,
+                                                "C:\\Benutzer\\Office\\OUTLOOK.EXE", kOutlook}));
   EXPECT_EQ(r.registry.OpenHandleCount(), 0u);
 }
 
@@ -123,6 +137,8 @@ TEST(LaunchPaths, TerminalClientComesFromTheSystemFolderWhenTheFixedPathIsMissin
   r.windows.files.clear();
   r.launcher().StartMailClient("");
   ASSERT_EQ(r.windows.started.size(), 3u);
+  EXPECT_EQ(r.windows.started[0].program, "C:\\WINDOWS\\system32\\mstsc.exe");
+  EXPECT_EQ(r.windows.started[1].program, "c:\\programme\\Terminal Server Client\\mstsc.exe");
   EXPECT_EQ(r.windows.started[0].commandLine, "\"C:\\WINDOWS\\system32\\mstsc.exe\" \"Vertrieb\"");
   EXPECT_EQ(r.windows.started[0].style, 3);
   EXPECT_EQ(r.windows.started[1].commandLine,

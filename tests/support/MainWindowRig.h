@@ -14,6 +14,7 @@
 #include "platform/substitute/FakeEventLoop.h"
 #include "platform/substitute/FakeMainWindow.h"
 #include "platform/substitute/FakeRegistry.h"
+#include "platform/substitute/FakeSystemSound.h"
 #include "platform/substitute/FakeTimers.h"
 #include "platform/substitute/FakeTrayShell.h"
 #include "platform/substitute/FakeWindowSystem.h"
@@ -40,10 +41,11 @@ struct MainWindowRig {
   FakeStatusBar status;
   ScriptedImap imap;
   FakeAttendanceViewFactory attendanceViews;
+  FakeSystemSound sound;
   Globals globals;
   FakeForms forms{globals};
   FmStart fm{MainWindowServices{settings, environment, clock, timers, loop, dialogs, tray, windows,
-                                window, tree, status, imap, attendanceViews},
+                                window, tree, status, imap, attendanceViews, sound},
              globals};
 
   // Rigs that share a registry see each other's settings, as two program runs would.

@@ -63,10 +63,11 @@ TEST(CloseProtection, SignOutErrorsAreIgnored) {
   // The scripted component signs out harmlessly; a failing one must not stop the close either.
   MainWindowRig other;
   ThrowingSignOut failing;
-  FmStart fm{MainWindowServices{other.settings, other.environment, other.clock, other.timers,
-                                other.loop, other.dialogs, other.tray, other.windows, other.window,
-                                other.tree, other.status, failing, other.attendanceViews},
-             other.globals};
+  FmStart fm{
+      MainWindowServices{other.settings, other.environment, other.clock, other.timers, other.loop,
+                         other.dialogs, other.tray, other.windows, other.window, other.tree,
+                         other.status, failing, other.attendanceViews, other.sound},
+      other.globals};
   EXPECT_TRUE(fm.RequestUnload(kUnloadAppWindows));
 }
 

@@ -11,6 +11,7 @@
 #include "platform/substitute/FakeDialogs.h"
 #include "platform/substitute/FakeEnvironment.h"
 #include "platform/substitute/FakeRegistry.h"
+#include "platform/substitute/FakeSystemSound.h"
 #include "platform/substitute/FakeTimers.h"
 #include "platform/substitute/FakeWindowSystem.h"
 #include "platform/win32/AttendanceWindow.h"
@@ -52,11 +53,12 @@ struct MainFormRig {
   FakeWindowSystem windows;
   pw::test::ScriptedImap imap;
   AttendanceWindowFactory attendanceViews{GetModuleHandleW(nullptr), loop};
+  FakeSystemSound sound;
   Globals globals;
-  FmStart form{
-      MainWindowServices{settings, environment, clock, timers, loop, dialogs, shell, windows,
-                         window, window.Anzeige(), window.StatusBar(), imap, attendanceViews},
-      globals};
+  FmStart form{MainWindowServices{settings, environment, clock, timers, loop, dialogs, shell,
+                                  windows, window, window.Anzeige(), window.StatusBar(), imap,
+                                  attendanceViews, sound},
+               globals};
 
   MainFormRig() { window.Attach(&form); }
   ~MainFormRig() {

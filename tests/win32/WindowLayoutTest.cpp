@@ -284,6 +284,54 @@ TEST_F(WindowLayoutTest, AboutBoxFits) {
   EXPECT_EQ(Misfits(box), std::vector<std::string>{}) << Lines(Misfits(box));
 }
 
+// Windows moves a window to a screen of another scale and suggests its rectangle there: the
+// window takes it, and its controls fit again at that DPI.
+void MoveToScreenOfDpi(HWND window, int dpi) {
+  SCOPED_TRACE(Narrow(TextOf(window)));
+  RECT before{};
+  GetWindowRect(window, &before);
+  HWND first = GetWindow(window, GW_CHILD);
+  ASSERT_NE(first, nullptr);
+  const RECT child = RectIn(window, first);
+  RECT suggested{before.left, before.top,
+                 before.left + MulDiv(before.right - before.left, dpi, ScreenDpi()),
+                 before.top + MulDiv(before.bottom - before.top, dpi, ScreenDpi())};
+  SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+  RECT after{};
+  GetWindowRect(window, &after);
+  EXPECT_TRUE(EqualRect(&after, &suggested));
+  const RECT moved = RectIn(window, first);
+  // At least as much larger as the window (a control that fills the client area grows more).
+  EXPECT_GE(moved.right - moved.left, MulDiv(child.right - child.left, dpi, ScreenDpi()) - 1);
+  EXPECT_EQ(Misfits(window), std::vector<std::string>{}) << Lines(Misfits(window));
+}
+
+TEST_F(WindowLayoutTest, WindowsMovedToAScreenOfAnotherScaleFitThere) {
+  const int dpi = ScreenDpi() * 3 / 2;
+  Win32Registry registry;
+  SettingsStore settings{registry};
+  FakeTimerFactory timers;
+  std::unique_ptr<Timer> timer2 = timers.CreateTimer([] {});
+  AccountDialogWindowFactory views{GetModuleHandleW(nullptr), loop_};
+  AccountDialogs dialogs(views, settings, *timer2);
+  dialogs.ShowNew();
+  dialogs.ShowDelete();
+  for (const char* caption : {"Hinzufügen einer Mailbox", "Löschen einer Mailbox"}) {
+    MoveToScreenOfDpi(FindWindowW(kDialogWindowClass, Widen(caption).c_str()), dpi);
+  }
+  FakeRegistry fakeRegistry;
+  FakeWindowSystem windows;
+  FakeDialogs fakeDialogs;
+  FakeVersionInfo version;
+  AboutWindowFactory aboutViews{GetModuleHandleW(nullptr), loop_};
+  FrmAbout about(aboutViews, AboutServices{fakeRegistry, windows, fakeDialogs, version}, *timer2);
+  about.Show();
+  MoveToScreenOfDpi(FindWindowW(kDialogWindowClass, L"Info zu Postwacht"), dpi);
+  MainWindow main(GetModuleHandleW(nullptr), loop_);
+  main.Show();
+  MoveToScreenOfDpi(main.Hwnd(), dpi);
+}
+
 struct NoAttendanceEvents : AttendanceEvents {
   void Form_Resize() override {}
   void cmdOK_Click() override {}

@@ -222,11 +222,17 @@ long FakeRegistry::AnsiOpenKey(HKey root, const std::string& subKey, std::uint32
     *result = root;
     return kErrorSuccess;
   }
+  // The 32-bit programs' view of the machine's software keys, as 64-bit Windows keeps it (the
+  // few keys Windows shares between the views are not told apart here).
+  if ((access & kKeyWow64_32Key) && root == kHkeyLocalMachine &&
+      SortKey(parts.front()) == SortKey("Software")) {
+    parts.insert(parts.begin() + 1, "Wow6432Node");
+  }
   for (const std::string& part : parts) {
     node = Child(*node, SortKey(part));
     if (!node) return kErrorFileNotFound;
   }
-  access = MapGeneric(access);
+  access = MapGeneric(access & ~kKeyWow64_32Key);
   if ((access & kWriteRights) && WriteDenied(*node)) return kErrorAccessDenied;
   *result = NewHandle(node, access);
   return kErrorSuccess;

@@ -9,9 +9,6 @@
 
 namespace pw {
 
-// The system code a failed start passes on when the program file is missing.
-inline constexpr std::int32_t kFileNotFound = 2;  // ERROR_FILE_NOT_FOUND
-
 class FakeWindowSystem : public WindowSystem {
  public:
   struct Window {
@@ -20,6 +17,7 @@ class FakeWindowSystem : public WindowSystem {
     std::string className;
   };
   struct Started {
+    std::string program;
     std::string commandLine;
     int style;
   };
@@ -47,11 +45,10 @@ class FakeWindowSystem : public WindowSystem {
   std::string GetClassNameA(WindowHandle window, int maxChars) override {
     return Find(window).className.substr(0, static_cast<std::size_t>(maxChars - 1));
   }
-  void StartProgram(const std::string& commandLine, int style) override {
-    if (failStarts)
-      throw AppError(kFileNotFound, "StartProgram",
-                     "Das System kann die angegebene Datei nicht finden.");
-    started.push_back({commandLine, style});
+  void StartProgram(const std::string& program, const std::string& commandLine,
+                    int style) override {
+    if (failStarts) throw AppError(kSysFileNotFound, "StartProgram");
+    started.push_back({program, commandLine, style});
   }
   bool FileExists(const std::string& path) override {
     for (const auto& f : files) {

@@ -143,22 +143,26 @@ class AboutWindow : public DialogWindow, public AboutView {
   void Paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(Hwnd(), &ps);
+    // Laid out in twips for the screen's DPI, drawn at the window's.
+    const auto at = [this](RECT r) {
+      return RECT{AtDpi(r.left), AtDpi(r.top), AtDpi(r.right), AtDpi(r.bottom)};
+    };
     // picIcon: the program's icon at its natural size.
-    const RECT icon = TwipsRect(240, 240, 540, 540);
+    const RECT icon = at(TwipsRect(240, 240, 540, 540));
     DrawIconEx(dc, icon.left, icon.top, icon_, GetSystemMetrics(SM_CXICON),
                GetSystemMetrics(SM_CYICON), 0, nullptr, DI_NORMAL);
     // Line1: a grey line with a white one of two pixels just below it, an etched separator.
-    const int grey = TwipsToPixels(2445);
-    const int white = TwipsToPixels(2460);
-    RECT greyLine{TwipsToPixels(90), grey, TwipsToPixels(5654), grey + 1};
-    RECT whiteLine{TwipsToPixels(105), std::max(white, grey + 1), TwipsToPixels(5654),
+    const int grey = AtDpi(TwipsToPixels(2445));
+    const int white = AtDpi(TwipsToPixels(2460));
+    RECT greyLine{AtDpi(TwipsToPixels(90)), grey, AtDpi(TwipsToPixels(5654)), grey + 1};
+    RECT whiteLine{AtDpi(TwipsToPixels(105)), std::max(white, grey + 1), AtDpi(TwipsToPixels(5654)),
                    std::max(white, grey + 1) + 2};
     HBRUSH greyBrush = CreateSolidBrush(RGB(128, 128, 128));
     FillRect(dc, &greyLine, greyBrush);
     DeleteObject(greyBrush);
     FillRect(dc, &whiteLine, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    DrawMakerLogo(dc, TwipsRect(480, 2760, 3255, 795));
-    DrawSidePicture(dc, TwipsRect(5760, 0, 2430, 3675));
+    DrawMakerLogo(dc, at(TwipsRect(480, 2760, 3255, 795)));
+    DrawSidePicture(dc, at(TwipsRect(5760, 0, 2430, 3675)));
     EndPaint(Hwnd(), &ps);
   }
 

@@ -229,7 +229,8 @@ void AttendanceWindow::Layout() {
   if (!list_ || !ok_ || !cancel_) return;
   RECT client{};
   GetClientRect(Hwnd(), &client);
-  int margin = Scaled(kMargin), width = Scaled(kButtonWidth), height = Scaled(kButtonHeight);
+  int margin = AtDpi(Scaled(kMargin)), width = AtDpi(Scaled(kButtonWidth)),
+      height = AtDpi(Scaled(kButtonHeight));
   int buttonsTop = std::max(0L, client.bottom - margin - height);
   MoveWindow(list_, 0, 0, client.right, std::max(0, buttonsTop - margin), TRUE);
   int cancelLeft = std::max(0L, client.right - margin - width);

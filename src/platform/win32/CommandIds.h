@@ -28,8 +28,8 @@ inline constexpr wchar_t kMainWindowClass[] = L"PostwachtMain";
 // click on the tray icon brings it.
 inline constexpr wchar_t kShowRunningMessage[] = L"Postwacht.ShowMainWindow";
 inline constexpr wchar_t kAttendanceWindowClass[] = L"PostwachtAnwesenheit";
-// The account dialogs and the About box.
-inline constexpr wchar_t kDialogWindowClass[] = L"PostwachtDialog";
+// The account dialogs and the About box: the system's dialog class.
+inline constexpr wchar_t kDialogWindowClass[] = L"#32770";
 
 // Child control ids.
 inline constexpr int kTreeId = 1001;

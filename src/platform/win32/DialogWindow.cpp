@@ -15,28 +15,32 @@ namespace {
 // Style of a fixed dialog: caption and close box, no minimise or maximise box, no resizing.
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK;
 
+// The dialog manager of Windows 10 1703 and later scales a dialog by its own rules when the
+// dialog moves to a screen of another DPI; these dialogs lay themselves out (LayOutForDpi)
+// and turn that off. Looked up at run time: older systems and Wine may not have it.
+void KeepDialogManagerFromScaling(HWND dialog) {
+  using SetBehavior = BOOL(WINAPI*)(HWND, DIALOG_DPI_CHANGE_BEHAVIORS, DIALOG_DPI_CHANGE_BEHAVIORS);
+  static const auto set = reinterpret_cast<SetBehavior>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetDialogDpiChangeBehavior")));
+  if (set) set(dialog, DDC_DISABLE_ALL, DDC_DISABLE_ALL);
+}
+
 }  // namespace
 
 void DialogWindow::CreateDialogWindow(HINSTANCE instance, Win32EventLoop& loop,
                                       float clientWidthTwips, float clientHeightTwips) {
-  // A class as the system's dialog class ("#32770"), with the room that the dialog manager keeps
-  // in every dialog window (DLGWINDOWEXTRA).
-  RegisterClassOnce(instance, kDialogWindowClass, nullptr, nullptr, nullptr,
-                    &DialogWindow::ClassProc, DLGWINDOWEXTRA, CS_DBLCLKS | CS_SAVEBITS);
-  // A template without controls: no menu, the program's dialog class, no title. The window is
-  // sized below, because the template's dialog units do not follow twips.
-  const std::wstring className = kDialogWindowClass;
-  std::vector<WORD> buffer(sizeof(DLGTEMPLATE) / sizeof(WORD) + className.size() + 3, 0);
+  // A template without controls, menu, class or title: a window of the system's dialog class
+  // "#32770", which screen readers and UI Automation know as a dialog. The window is sized
+  // below, because the template's dialog units do not follow twips.
+  std::vector<WORD> buffer(sizeof(DLGTEMPLATE) / sizeof(WORD) + 3, 0);
   auto* dlg = reinterpret_cast<DLGTEMPLATE*>(buffer.data());
   dlg->style = kDialogStyle;
   dlg->dwExtendedStyle = 0;
   dlg->cdit = 0;
-  std::copy(className.begin(), className.end(),
-            buffer.begin() + sizeof(DLGTEMPLATE) / sizeof(WORD) + 1);
-  ExpectWindow(this);
-  HWND hwnd = CreateDialogIndirectParamW(instance, dlg, nullptr, &DialogWindow::DialogProc, 0);
-  ExpectWindow(nullptr);
+  HWND hwnd = CreateDialogIndirectParamW(instance, dlg, nullptr, &DialogWindow::DialogProc,
+                                         reinterpret_cast<LPARAM>(this));
   if (!hwnd) throw std::runtime_error("CreateDialogIndirectParamW failed");
+  KeepDialogManagerFromScaling(hwnd);
 
   RECT rect{0, 0, TwipsToPixels(clientWidthTwips), TwipsToPixels(clientHeightTwips)};
   AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
@@ -78,17 +82,12 @@ void DialogWindow::ShowAndActivate() {
   SetForegroundWindow(Hwnd());
 }
 
-LRESULT CALLBACK DialogWindow::ClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return Dispatch(hwnd, message, wParam, lParam, DefDlgProcW);
-}
-
 INT_PTR CALLBACK DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  // The window procedure has stored the object on WM_NCCREATE, and cut it off before the
-  // window's destruction.
-  auto* self = static_cast<DialogWindow*>(
-      reinterpret_cast<WindowBase*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)));
-  if (!self) return FALSE;
   if (message == WM_INITDIALOG) {
+    // The create parameter is the object; from here on the window's DWLP_USER finds it, until
+    // Destroy or WM_NCDESTROY cuts it off.
+    auto* self = reinterpret_cast<DialogWindow*>(lParam);
+    self->AttachDialog(hwnd);
     try {
       self->OnInitDialog();
     } catch (...) {
@@ -99,6 +98,16 @@ INT_PTR CALLBACK DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam
     // activation would come before the form holds the view. The first activation puts the
     // focus on the first control in the tab order instead.
     return FALSE;
+  }
+  auto* self = static_cast<DialogWindow*>(AttachedDialog(hwnd));
+  if (!self) return FALSE;
+  if (message == WM_NCDESTROY) {
+    self->WindowGone();
+    return FALSE;
+  }
+  if (message == WM_DPICHANGED && lParam) {
+    self->LayOutForDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+    return TRUE;
   }
   // No exception may cross back into the dialog manager. The handler may have destroyed the
   // window and its object, so nothing of self is touched after it.

@@ -1,7 +1,7 @@
 // Modeless dialog windows without owner, laid out in twips: the account dialogs and the About
-// box. They are windows of the program's own dialog class, so that the shared window procedure
-// reaches them like every other window; the dialog manager runs them and gives them Tab, Enter
-// and Escape through the message loop.
+// box. They are windows of the system's dialog class "#32770", as assistive technology expects
+// of a dialog; the dialog procedure finds the object through the window's DWLP_USER. The dialog
+// manager runs them and gives them Tab, Enter and Escape through the message loop.
 #pragma once
 
 #include <string>
@@ -34,9 +34,6 @@ class DialogWindow : public WindowBase {
   void ShowAndActivate();
 
  private:
-  // The class's procedure: the shared dispatch with DefDlgProcW as the default, so every message
-  // goes to the dialog manager, which hands it to the dialog procedure first.
-  static LRESULT CALLBACK ClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 };
 

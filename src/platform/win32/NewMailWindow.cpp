@@ -152,12 +152,12 @@ void NewMailWindow::DrawOpen(const DRAWITEMSTRUCT& item) const {
 
   wchar_t caption[64] = {};
   GetWindowTextW(item.hwndItem, caption, 64);
-  HGDIOBJ oldFont = SelectObject(dc, MessageFont());
+  HGDIOBJ oldFont = SelectObject(dc, MessageFontAt(Dpi()));
   RECT measure{0, 0, rc.right - rc.left, 0};
   DrawTextW(dc, caption, -1, &measure, DT_CALCRECT | DT_SINGLELINE);
   const int textHeight = measure.bottom - measure.top;
   const int iconSize = GetSystemMetrics(SM_CXICON);
-  const int gap = Scaled(2);
+  const int gap = AtDpi(Scaled(2));
   const int top = rc.top + (rc.bottom - rc.top - iconSize - gap - textHeight) / 2 + shift;
   if (letterIcon_) {
     DrawIconEx(dc, rc.left + (rc.right - rc.left - iconSize) / 2 + shift, top, letterIcon_,
@@ -174,7 +174,7 @@ void NewMailWindow::DrawOpen(const DRAWITEMSTRUCT& item) const {
 
   if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
     RECT focus = rc;
-    InflateRect(&focus, -Scaled(4), -Scaled(4));
+    InflateRect(&focus, -AtDpi(Scaled(4)), -AtDpi(Scaled(4)));
     DrawFocusRect(dc, &focus);
   }
 }

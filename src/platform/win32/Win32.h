@@ -14,6 +14,8 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
+// PlaySound; WIN32_LEAN_AND_MEAN leaves it out of windows.h.
+#include <mmsystem.h>
 
 // winuser.h's function-like macro would swallow pw::WindowSystem::GetNextWindow.
 #undef GetNextWindow

@@ -47,7 +47,8 @@ std::string Win32WindowSystem::GetClassNameA(WindowHandle window, int maxChars) 
   return AnsiBuffer(buffer, ::GetClassNameA(ToHwnd(window), buffer.data(), maxChars));
 }
 
-void Win32WindowSystem::StartProgram(const std::string& commandLine, int windowStyle) {
+void Win32WindowSystem::StartProgram(const std::string& program, const std::string& commandLine,
+                                     int windowStyle) {
   // CreateProcessW may write into the command line, so it gets a copy of its own.
   std::wstring wide = Widen(commandLine);
   std::vector<wchar_t> line(wide.begin(), wide.end());
@@ -57,10 +58,13 @@ void Win32WindowSystem::StartProgram(const std::string& commandLine, int windowS
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(windowStyle);
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    DWORD error = GetLastError();
-    throw AppError(static_cast<std::int32_t>(error), "StartProgram", GermanSystemMessage(error));
+  // The program is named: CreateProcess then neither searches for it nor reads it from an
+  // unquoted command line, where "c:\programme\microsoft office\..." would start
+  // "c:\programme\microsoft.exe" first.
+  if (!CreateProcessW(Widen(program).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &process)) {
+    const std::int32_t number = SystemErrorNumber(GetLastError());
+    throw AppError(number, "StartProgram", ErrorDescription(number));
   }
   UniqueKernelHandle processHandle(process.hProcess);
   UniqueKernelHandle threadHandle(process.hThread);
@@ -76,37 +80,6 @@ std::string Win32WindowSystem::SystemDirectory() {
   UINT length = GetSystemDirectoryW(folder, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return {};
   return Narrow(std::wstring(folder, length));
-}
-
-std::string GermanSystemMessage(unsigned long error) {
-  wchar_t* text = nullptr;
-  DWORD n = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), reinterpret_cast<LPWSTR>(&text), 0,
-      nullptr);
-  if (n && text) {
-    std::wstring message(text, n);
-    LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
-                                message.back() == L' ' || message.back() == L'.')) {
-      message.pop_back();
-    }
-    return Narrow(message) + ".";
-  }
-  // Systems without German messages (Wine, English Windows) get the common cases from here.
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-      return "Das System kann die angegebene Datei nicht finden.";
-    case ERROR_PATH_NOT_FOUND:
-      return "Das System kann den angegebenen Pfad nicht finden.";
-    case ERROR_ACCESS_DENIED:
-      return "Zugriff verweigert.";
-    case ERROR_BAD_EXE_FORMAT:
-      return "Die Anwendung ist keine zulässige Win32-Anwendung.";
-    default:
-      return "Das Programm konnte nicht gestartet werden (Systemfehler " + std::to_string(error) +
-             ").";
-  }
 }
 
 }  // namespace pw::win32

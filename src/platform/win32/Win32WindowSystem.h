@@ -1,4 +1,4 @@
-// Top-level window search and program start through user32 and CreateProcessA.
+// Top-level window search and program start through user32 and CreateProcessW.
 #pragma once
 
 #include "platform/WindowSystem.h"
@@ -13,12 +13,10 @@ class Win32WindowSystem : public WindowSystem {
   WindowHandle GetNextWindow(WindowHandle window) override;
   std::string GetWindowTextA(WindowHandle window, int maxChars) override;
   std::string GetClassNameA(WindowHandle window, int maxChars) override;
-  void StartProgram(const std::string& commandLine, int windowStyle) override;
+  void StartProgram(const std::string& program, const std::string& commandLine,
+                    int windowStyle) override;
   bool FileExists(const std::string& path) override;
   std::string SystemDirectory() override;
 };
-
-// The German text of a system error number (for AppError descriptions).
-std::string GermanSystemMessage(unsigned long error);
 
 }  // namespace pw::win32

@@ -2,19 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <stdexcept>
+#include <vector>
 
 #include "platform/Trace.h"
 #include "platform/win32/Handles.h"
 
 namespace pw::win32 {
-
-namespace {
-
-// The object whose window another function is about to create (ExpectWindow).
-thread_local WindowBase* expected = nullptr;
-
-}  // namespace
 
 WindowBase::~WindowBase() {
   if (!hwnd_) return;
@@ -24,16 +19,13 @@ WindowBase::~WindowBase() {
 }
 
 void WindowBase::RegisterClassOnce(HINSTANCE instance, const wchar_t* className, HICON icon,
-                                   HICON smallIcon, HBRUSH background, WNDPROC procedure,
-                                   int windowExtra, UINT classStyle) {
+                                   HICON smallIcon, HBRUSH background) {
   WNDCLASSEXW existing{};
   existing.cbSize = sizeof existing;
   if (GetClassInfoExW(instance, className, &existing)) return;
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  wc.style = classStyle;
-  wc.lpfnWndProc = procedure ? procedure : &WindowBase::Thunk;
-  wc.cbWndExtra = windowExtra;
+  wc.lpfnWndProc = &WindowBase::Thunk;
   wc.hInstance = instance;
   wc.hIcon = icon;
   wc.hIconSm = smallIcon;
@@ -51,7 +43,26 @@ void WindowBase::Create(HINSTANCE instance, const wchar_t* className, const wcha
   if (!hwnd) throw std::runtime_error("CreateWindowExW failed");
 }
 
-void WindowBase::ExpectWindow(WindowBase* target) { expected = target; }
+void WindowBase::AttachDialog(HWND hwnd) {
+  hwnd_ = hwnd;
+  objectSlot_ = DWLP_USER;
+  SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(this));
+}
+
+WindowBase* WindowBase::AttachedDialog(HWND hwnd) {
+  return reinterpret_cast<WindowBase*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+}
+
+void WindowBase::WindowGone() {
+  // The object may outlive its window; it must not be reached through the handle again.
+  Detach();
+  try {
+    OnDestroyed();
+  } catch (...) {
+    TraceIgnored("WindowBase: WM_NCDESTROY");
+  }
+  hwnd_ = nullptr;
+}
 
 LRESULT WindowBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return Default(message, wParam, lParam);
@@ -59,7 +70,7 @@ LRESULT WindowBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void WindowBase::Detach() {
   if (!hwnd_) return;
-  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+  SetWindowLongPtrW(hwnd_, objectSlot_, 0);
   if (dialogKeys_) dialogKeys_->RemoveDialogWindow(hwnd_);
   dialogKeys_ = nullptr;
 }
@@ -75,6 +86,39 @@ void WindowBase::Destroy() {
   }
   hwnd_ = nullptr;
   DestroyWindow(hwnd);
+}
+
+int WindowBase::Dpi() const { return dpi_ > 0 ? dpi_ : ScreenDpi(); }
+
+int WindowBase::AtDpi(int pixels) const { return MulDiv(pixels, Dpi(), ScreenDpi()); }
+
+void WindowBase::LayOutForDpi(int dpi, const RECT& suggested) {
+  const int old = Dpi();
+  if (!hwnd_ || dpi <= 0) return;
+  dpi_ = dpi;
+  HFONT font = MessageFontAt(dpi);
+  // Direct children only: a control places its own inner windows (a combo box's field).
+  std::vector<HWND> children;
+  for (HWND c = GetWindow(hwnd_, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
+  for (HWND child : children) {
+    // The font first: a combo box sizes its field from it.
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&rect), 2);
+    // A combo box's window height is its field and its open list together.
+    RECT dropped{};
+    if (SendMessageW(child, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped)) &&
+        dropped.bottom > rect.bottom) {
+      rect.bottom = rect.top + (dropped.bottom - dropped.top);
+    }
+    SetWindowPos(child, nullptr, MulDiv(rect.left, dpi, old), MulDiv(rect.top, dpi, old),
+                 MulDiv(rect.right - rect.left, dpi, old), MulDiv(rect.bottom - rect.top, dpi, old),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void WindowBase::TakeDialogKeys(Win32EventLoop& loop) {
@@ -96,38 +140,25 @@ HWND WindowBase::AddControl(const wchar_t* className, const std::wstring& text, 
 }
 
 LRESULT CALLBACK WindowBase::Thunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return Dispatch(hwnd, message, wParam, lParam, DefWindowProcW);
-}
-
-LRESULT WindowBase::Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                             WNDPROC defaultProc) {
   WindowBase* self = nullptr;
   if (message == WM_NCCREATE) {
-    // The dialog manager passes no creation parameter of its own.
-    self = expected;
-    expected = nullptr;
-    if (!self)
-      self = static_cast<WindowBase*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self = static_cast<WindowBase*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     if (self) {
       self->hwnd_ = hwnd;
-      self->defaultProc_ = defaultProc;
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
   } else {
     self = reinterpret_cast<WindowBase*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   }
-  if (!self) return defaultProc(hwnd, message, wParam, lParam);
+  if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
   // No exception may cross back into the system's code.
   if (message == WM_NCDESTROY) {
-    // The object may outlive its window; it must not be reached through the handle again.
-    self->Detach();
-    try {
-      self->OnDestroyed();
-    } catch (...) {
-      TraceIgnored("WindowBase: WM_NCDESTROY");
-    }
-    self->hwnd_ = nullptr;
-    return defaultProc(hwnd, message, wParam, lParam);
+    self->WindowGone();
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+  if (message == WM_DPICHANGED && lParam) {
+    self->LayOutForDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+    return 0;
   }
   // The handler may have destroyed the window and its object, so nothing of self is touched
   // after it.
@@ -135,7 +166,7 @@ LRESULT WindowBase::Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     return self->HandleMessage(message, wParam, lParam);
   } catch (...) {
     TraceIgnored("WindowBase: window message");
-    return defaultProc(hwnd, message, wParam, lParam);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 }
 
@@ -167,6 +198,20 @@ HFONT MessageFont() {
     return UniqueFont();
   }();
   return font ? font.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+HFONT MessageFontAt(int dpi) {
+  if (dpi == ScreenDpi()) return MessageFont();
+  // One font per DPI met, for the program's life: windows of several screens share them.
+  static std::map<int, UniqueFont> fonts;
+  UniqueFont& font = fonts[dpi];
+  if (!font) {
+    LOGFONTW logFont{};
+    if (GetObjectW(MessageFont(), sizeof logFont, &logFont) != sizeof logFont) return MessageFont();
+    logFont.lfHeight = MulDiv(logFont.lfHeight, dpi, ScreenDpi());
+    font.Reset(CreateFontIndirectW(&logFont));
+  }
+  return font ? font.Get() : MessageFont();
 }
 
 namespace {
