@@ -1,6 +1,5 @@
 // The mail check run: every ticked account signed in, counted, shown in the tree, announced.
 #include <exception>
-#include <map>
 
 #include "app/FmStart.h"
 #include "app/NewMailSignal.h"
@@ -44,8 +43,6 @@ void FmStart::mRefresh_Click() {
 }
 
 void FmStart::RunCheck() {
-  // One dialog per row position for this run; no limit on the number of rows.
-  std::map<std::int32_t, NewMailDialog*> newMailDialogs;
   serverDown_ = false;
   try {
     std::int32_t n = anwesend_->Personal().RowCount();
@@ -79,14 +76,12 @@ void FmStart::RunCheck() {
         if (unloaded_) return;
         if (globals_.TrayAlertsEnabled) tray_.StartTrayBlink(account);
         if (forms_) {
-          NewMailDialog*& dialog = newMailDialogs[i];
-          if (!dialog) {
-            // Its loading reads CurrentAccount, which a yield cannot have changed: no other
-            // run can start while this one is in progress.
-            dialog = &forms_->CreateNewMail();
-          }
-          dialog->Show();
-          dialog->SetFocus();
+          // A row is visited once per run, so each new mail gets a dialog of its own. Its
+          // loading reads CurrentAccount, which a yield cannot have changed: no other run can
+          // start while this one is in progress.
+          NewMailDialog& dialog = forms_->CreateNewMail();
+          dialog.Show();
+          dialog.SetFocus();
         }
       }
       const std::int32_t seenCount = FelderZaehlen(seen);
