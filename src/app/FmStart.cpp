@@ -61,7 +61,8 @@ std::string FormatTwips(float value) {
 FmStart::FmStart(MainWindowServices services, Globals& globals)
     : s_(services),
       globals_(globals),
-      timer1_(MakeTimer(s_.timers, [this] { Timer1_Timer(); }, 10000, true)),
+      // The check timer starts at the end of the start-up, after the first check (Form_Load).
+      timer1_(MakeTimer(s_.timers, [this] { Timer1_Timer(); }, 10000, false)),
       timer2_(MakeTimer(s_.timers, [this] { Timer2_Timer(); }, 60000, false)),
       timer3_(MakeTimer(s_.timers, [this] { Timer3_Timer(); }, 60000, false)),
       timerVis_(MakeTimer(s_.timers, [this] { TimerVis_Timer(); }, 500, false)),
