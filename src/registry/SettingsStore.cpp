@@ -3,6 +3,7 @@
 
 #include "common/AppError.h"
 #include "common/ErrorCatalog.h"
+#include "platform/RegistryValue.h"
 #include "registry/RegistryTree.h"
 #include "registry/ScopedKey.h"
 
@@ -54,23 +55,10 @@ std::string SettingsStore::Get(const std::string& appName, const std::string& se
       kErrorSuccess) {
     return defaultValue;
   }
-  auto query = [&](std::uint8_t* data, std::uint32_t* size, std::uint32_t* type) {
-    return bytes ? api_.RegQueryValueBytesA(sectionKey.get(), key, type, data, size)
-                 : api_.RegQueryValueExA(sectionKey.get(), key, type, data, size);
-  };
-  std::uint32_t type = 0;
-  std::uint32_t size = 0;
-  if (query(nullptr, &size, &type) != kErrorSuccess || (type != kRegSz && type != kRegExpandSz)) {
-    return defaultValue;
-  }
-  std::string data(size, '\0');
-  if (size > 0 &&
-      query(reinterpret_cast<std::uint8_t*>(data.data()), &size, &type) != kErrorSuccess) {
-    return defaultValue;
-  }
+  const auto value = QueryValue(api_, sectionKey.get(), key, bytes);
+  if (!value || !IsStringType(value->type)) return defaultValue;
   // The text ends at its NUL; data written without one keeps every byte.
-  data.resize(size);
-  return data.substr(0, data.find('\0'));
+  return TextUpToNul(value->data);
 }
 
 void SettingsStore::Save(const std::string& appName, const std::string& section,
