@@ -6,7 +6,7 @@
 # locales brings the locale sources the test under another ANSI code page compiles.
 set -euo pipefail
 packages=(
-  cmake make g++ googletest libgtest-dev clang libclang-rt-14-dev
+  cmake make g++ googletest libgtest-dev clang clang-format libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 fonts-wine fonts-liberation xvfb xdotool x11-utils x11vnc imagemagick
   dovecot-imapd openssl libssl-dev python3 locales
