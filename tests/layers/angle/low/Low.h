@@ -2,6 +2,7 @@
 // which the check must refuse; the system's headers stay out of it.
 #pragma once
 
-#include <sys/types.h>
 #include <high/High.h>
+#include <sys/types.h>
+
 #include "tests/support/Rig.h"
