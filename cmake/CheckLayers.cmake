@@ -1,8 +1,10 @@
 cmake_minimum_required(VERSION 3.25)
 # Run by the target pw_layers: PW_SRC is the source root, PW_MAP lists "folder=reach,reach|...".
-# A quoted include "a/b/File.h" belongs to the longest listed folder that prefixes "a/b"; it must
-# be one the including file's folder may reach. Includes without a folder are the file's own.
-# The files directly in the source root (main.cpp) put the program together and may use any.
+# An include "a/b/File.h" or <a/b/File.h> belongs to the longest listed folder that prefixes
+# "a/b"; it must be one the including file's folder may reach. Includes without a folder are the
+# file's own, and <...> includes of no listed folder are the system's. Nothing in the sources may
+# include the tests' files ("tests/..."). The files directly in the source root (main.cpp) put
+# the program together and may use any.
 string(REPLACE "|" ";" entries "${PW_MAP}")
 set(folders)
 foreach(entry IN LISTS entries)
@@ -39,9 +41,14 @@ foreach(file IN LISTS files)
     list(APPEND faults "${file}: lies in no library's folder")
     continue()
   endif()
-  file(STRINGS ${PW_SRC}/${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"]+/[^\"]+\"")
+  file(STRINGS ${PW_SRC}/${file} includes
+       REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"][^>\"]+/[^>\"]+[>\"]")
   foreach(line IN LISTS includes)
-    string(REGEX REPLACE ".*\"([^\"]+)\".*" "\\1" header "${line}")
+    string(REGEX REPLACE "^[^<\"]*[<\"]([^>\"]+)[>\"].*" "\\1" header "${line}")
+    if(header MATCHES "^tests/")
+      list(APPEND faults "${file}: includes ${header}, but src/ may not use tests/")
+      continue()
+    endif()
     get_filename_component(hdir ${header} DIRECTORY)
     owner("${hdir}" theirs)
     if(theirs STREQUAL "")

@@ -1,14 +1,22 @@
 // frmAbout: fills title and version at load; starts MSINFO32 or says it is not available.
 #include "about/FrmAbout.h"
 
-#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <string>
 
 #include "common/Text.h"
 
+#include "platform/RegistryValue.h"
+
 namespace pw {
+namespace {
+
+// The size of the buffer the lookup of the system-information program reads into.
+constexpr std::size_t kValueBufferSize = 1024;
+
+}  // namespace
 
 FrmAbout::FrmAbout(AboutViewFactory& views, AboutServices services, Timer& mainTimer2)
     : s_(services), mainTimer2_(mainTimer2), view_(views, *this) {}
@@ -75,15 +83,16 @@ bool FrmAbout::GetKeyValue(RegistryApi& registry, HKey root, const std::string& 
   if (registry.RegOpenKeyExA(root, keyName, 0, kKeyRead, &key) != kErrorSuccess) {
     return false;
   }
-  std::array<std::uint8_t, 1024> buffer{};
-  std::uint32_t size = static_cast<std::uint32_t>(buffer.size());
-  std::uint32_t type = kRegNone;
-  const long status = registry.RegQueryValueExA(key, subKeyRef, &type, buffer.data(), &size);
+  const auto value = QueryValue(registry, key, subKeyRef);
   registry.RegCloseKey(key);
-  // Empty data and anything but a string value fail the lookup: neither names a program.
-  if (status != kErrorSuccess || size == 0 || size > buffer.size() || type != kRegSz) return false;
-  if (buffer[size - 1] == 0) --size;
-  keyVal.assign(reinterpret_cast<const char*>(buffer.data()), size);
+  // The lookup reads into 1024 bytes: longer data fails it. Empty data and anything but a
+  // string value fail it too: neither names a program.
+  if (!value || value->data.empty() || value->data.size() > kValueBufferSize ||
+      value->type != kRegSz) {
+    return false;
+  }
+  keyVal = value->data;
+  if (keyVal.back() == '\0') keyVal.pop_back();
   return true;
 }
 

@@ -17,11 +17,11 @@ bool SaveTypedAccount(AccountStore& accounts, const AccountFieldsView& fields) {
   if (!CanSaveAccount(accounts, fields)) return false;
   const std::string name = fields.AnzeigeName();
   try {
-    accounts.Write(name, "NT-USER", fields.UserName());
+    accounts.Write(name, kValueUser, fields.UserName());
     accounts.WritePassword(name, fields.Password());
-    accounts.Write(name, "Mail-Client-OL", FlagText(fields.OptionOL()));
-    accounts.Write(name, "Mail-Client-TE", FlagText(fields.OptionTE()));
-    accounts.Write(name, "Mail-Client-TE-Name", fields.LinkName());
+    accounts.Write(name, kValueOutlook, FlagText(fields.OptionOL()));
+    accounts.Write(name, kValueTerminal, FlagText(fields.OptionTE()));
+    accounts.Write(name, kValueTerminalName, fields.LinkName());
   } catch (const std::exception&) {
     // The values written before the refused one stay.
     TraceIgnored("AccountFields: Write");

@@ -139,12 +139,13 @@ void AccountStore::Write(const std::string& name, const std::string& valueName,
 
 std::string AccountStore::ReadPassword(const std::string& name) {
   if (!IsUsableName(name)) return {};
-  return Passwort::AusSpeicherform(settings_.GetSettingBytes(kAccountsApp, name, "PW", ""));
+  return Passwort::AusSpeicherform(
+      settings_.GetSettingBytes(kAccountsApp, name, kValuePassword, ""));
 }
 
 void AccountStore::WritePassword(const std::string& name, const std::string& password) {
   if (!IsUsableName(name)) RaiseUnusableName("SaveSetting");
-  settings_.SaveSettingBytes(kAccountsApp, name, "PW", Passwort::Speicherform(password));
+  settings_.SaveSettingBytes(kAccountsApp, name, kValuePassword, Passwort::Speicherform(password));
 }
 
 void AccountStore::Remove(const std::string& name) {

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "common/SettingsNames.h"
 #include "registry/SettingsStore.h"
 
 namespace pw {
 
-inline constexpr char kAccountsApp[] = "Mail Postwacht\\Benutzer";
 inline constexpr char kAccountsKeyPath[] =
     "HKCU\\Software\\VB and VBA Program Settings\\Mail Postwacht\\Benutzer\\";
 

@@ -59,11 +59,11 @@ void FmEdit::LoadAccount(const std::string& name) {
     return usable ? accounts_.Read(name, valueName, defaultValue) : std::string(defaultValue);
   };
   try {
-    view_->SetUserName(read("NT-USER", ""));
+    view_->SetUserName(read(kValueUser, ""));
     view_->SetPassword(usable ? accounts_.ReadPassword(name) : std::string());
-    view_->SetOptionOL(FlagFromText(read("Mail-Client-OL", "Falsch")));
-    view_->SetOptionTE(FlagFromText(read("Mail-Client-TE", "Falsch")));
-    view_->SetLinkName(read("Mail-Client-TE-Name", ""));
+    view_->SetOptionOL(FlagFromText(read(kValueOutlook, "Falsch")));
+    view_->SetOptionTE(FlagFromText(read(kValueTerminal, "Falsch")));
+    view_->SetLinkName(read(kValueTerminalName, ""));
   } catch (const std::exception&) {
     // A flag that is no boolean text: the fields not yet set keep their contents.
     TraceIgnored("FmEdit.LoadAccount");

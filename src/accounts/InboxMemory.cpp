@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "common/AppError.h"
+#include "platform/Trace.h"
 
 namespace pw {
 namespace {
@@ -32,23 +33,26 @@ std::optional<InboxMark> InboxMemory::Parse(const std::string& text) {
 }
 
 std::optional<InboxMark> InboxMemory::Read(const std::string& account) {
-  return Parse(settings_.GetSetting(kInboxMemoryApp, kInboxMemorySection, account, ""));
+  return Parse(settings_.GetSetting(kSettingsApp, kSectionInbox, account, ""));
 }
 
 void InboxMemory::Write(const std::string& account, InboxMark mark) {
   const std::string text = Format(mark);
   try {
-    if (settings_.GetSetting(kInboxMemoryApp, kInboxMemorySection, account, "") == text) return;
-    settings_.SaveSetting(kInboxMemoryApp, kInboxMemorySection, account, text);
+    if (settings_.GetSetting(kSettingsApp, kSectionInbox, account, "") == text) return;
+    settings_.SaveSetting(kSettingsApp, kSectionInbox, account, text);
   } catch (const AppError&) {
+    // Without the mark the next run decides by RECENT alone again.
+    TraceIgnored("InboxMemory.Write");
   }
 }
 
 void InboxMemory::Forget(const std::string& account) {
   try {
-    settings_.DeleteSetting(kInboxMemoryApp, kInboxMemorySection, account);
+    settings_.DeleteSetting(kSettingsApp, kSectionInbox, account);
   } catch (const AppError&) {
-    // Nothing was remembered.
+    // Nothing was remembered, or the mark stays and belongs to no account any more.
+    TraceIgnored("InboxMemory.Forget");
   }
 }
 

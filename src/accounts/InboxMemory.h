@@ -6,12 +6,10 @@
 #include <optional>
 #include <string>
 
+#include "common/SettingsNames.h"
 #include "registry/SettingsStore.h"
 
 namespace pw {
-
-inline constexpr char kInboxMemoryApp[] = "Mail Postwacht";
-inline constexpr char kInboxMemorySection[] = "Eingang";
 
 struct InboxMark {
   std::uint32_t uidValidity = 0;

@@ -5,9 +5,10 @@
 #include <cmath>
 #include <cstdio>
 
-#include "imap/ServerSecurity.h"
 #include "common/AppError.h"
 #include "common/Text.h"
+#include "imap/ServerSecurity.h"
+#include "platform/Trace.h"
 
 namespace pw {
 namespace {
@@ -61,11 +62,17 @@ std::string FormatTwips(float value) {
 FmStart::FmStart(MainWindowServices services, Globals& globals)
     : s_(services),
       globals_(globals),
-      timer1_(MakeTimer(s_.timers, [this] { Timer1_Timer(); }, 10000, true)),
-      timer2_(MakeTimer(s_.timers, [this] { Timer2_Timer(); }, 60000, false)),
-      timer3_(MakeTimer(s_.timers, [this] { Timer3_Timer(); }, 60000, false)),
-      timerVis_(MakeTimer(s_.timers, [this] { TimerVis_Timer(); }, 500, false)),
-      timerIvis_(MakeTimer(s_.timers, [this] { TimerIvis_Timer(); }, 500, false)),
+      // The check timer starts at the end of the start-up, after the first check (Form_Load).
+      timer1_(MakeTimer(
+          s_.timers, [this] { Timer1_Timer(); }, 10000, false)),
+      timer2_(MakeTimer(
+          s_.timers, [this] { Timer2_Timer(); }, 60000, false)),
+      timer3_(MakeTimer(
+          s_.timers, [this] { Timer3_Timer(); }, 60000, false)),
+      timerVis_(MakeTimer(
+          s_.timers, [this] { TimerVis_Timer(); }, 500, false)),
+      timerIvis_(MakeTimer(
+          s_.timers, [this] { TimerIvis_Timer(); }, 500, false)),
       tray_(s_.tray, s_.window, s_.loop, *timerVis_, *timerIvis_),
       anwesend_(std::make_unique<FmAnwesend>(s_.attendanceViews, s_.settings, globals_, s_.loop,
                                              *timer2_)),
@@ -88,24 +95,28 @@ bool FmStart::RequestUnload(int unloadMode) {
 
 void FmStart::Form_Load() {
   // 1. The one IMAP server for all accounts.
-  globals_.ImapServerName = s_.settings.GetSetting(kSettingsApp, "Server", "Host", "localhost");
+  globals_.ImapServerName =
+      s_.settings.GetSetting(kSettingsApp, kSectionServer, kValueHost, "localhost");
   const std::string security =
-      s_.settings.GetSetting(kSettingsApp, "Server", "Sicherheit", "Keine");
+      s_.settings.GetSetting(kSettingsApp, kSectionServer, kValueSecurity, "Keine");
   const int defaultPort = imap::DefaultPort(security);
   s_.Imap1.SetPort(static_cast<int>(ParseWhole(
-      s_.settings.GetSetting(kSettingsApp, "Server", "Port", std::to_string(defaultPort)), 1,
-      65535, defaultPort)));
+      s_.settings.GetSetting(kSettingsApp, kSectionServer, kValuePort, std::to_string(defaultPort)),
+      1, 65535, defaultPort)));
   s_.Imap1.SetSecurity(security,
-                       s_.settings.GetSetting(kSettingsApp, "Server", "Zertifikat-SHA256", ""));
+                       s_.settings.GetSetting(kSettingsApp, kSectionServer, kValueCertificate, ""));
   // 2. An unload during a yield (Windows shutdown, say) ends the start-up there.
   s_.loop.DoEvents();
   if (unloaded_) return;
   // 3. The timer takes 0 to 65535 ms; anything else falls back to the default.
   timer1_->SetInterval(static_cast<std::uint32_t>(
-      ParseWhole(s_.settings.GetSetting(kSettingsApp, "Timer", "Timer1", "60000"), 0, 65535, 60000)));
+      ParseWhole(s_.settings.GetSetting(kSettingsApp, kSectionTimer, kValueTimer1, "60000"), 0,
+                 65535, 60000)));
   // 4.
-  s_.window.SetLeftTwips(ParseTwips(s_.settings.GetSetting(kSettingsApp, "Pos", "Left", "0")));
-  s_.window.SetTopTwips(ParseTwips(s_.settings.GetSetting(kSettingsApp, "Pos", "Top", "0")));
+  s_.window.SetLeftTwips(
+      ParseTwips(s_.settings.GetSetting(kSettingsApp, kSectionPos, kValueLeft, "0")));
+  s_.window.SetTopTwips(
+      ParseTwips(s_.settings.GetSetting(kSettingsApp, kSectionPos, kValueTop, "0")));
   // 5.
   globals_.TrayAlertsEnabled = s_.environment.GetVariable("TS_JN").value_or("") != "J";
   // 6.
@@ -131,10 +142,13 @@ void FmStart::Form_Activate() {
 
 void FmStart::Form_Paint() {
   try {
-    s_.settings.SaveSetting(kSettingsApp, "Pos", "Left", FormatTwips(s_.window.LeftTwips()));
-    s_.settings.SaveSetting(kSettingsApp, "Pos", "Top", FormatTwips(s_.window.TopTwips()));
+    s_.settings.SaveSetting(kSettingsApp, kSectionPos, kValueLeft,
+                            FormatTwips(s_.window.LeftTwips()));
+    s_.settings.SaveSetting(kSettingsApp, kSectionPos, kValueTop,
+                            FormatTwips(s_.window.TopTwips()));
   } catch (const AppError&) {
     // A registry that refuses the position only costs the position at the next start.
+    TraceIgnored("FmStart.Form_Paint");
   }
 }
 

@@ -13,6 +13,7 @@
 #include "common/Globals.h"
 #include "common/ImapComponent.h"
 #include "common/MainWindowView.h"
+#include "common/SettingsNames.h"
 #include "common/Texts.h"
 #include "notify/MailProgrammAufruf.h"
 #include "notify/TreeEvents.h"
@@ -30,8 +31,6 @@
 #include "tray/WindowStates.h"
 
 namespace pw {
-
-inline constexpr char kSettingsApp[] = "Mail Postwacht";
 
 // Everything fmStart reaches on the platform.
 struct MainWindowServices {

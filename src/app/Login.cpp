@@ -59,7 +59,7 @@ bool FmStart::InWindow(int centreSeconds) const {
 
 bool FmStart::Login(const std::string& name) {
   s_.Imap1.SetTimeout(10000);
-  std::string user = accounts_.Read(name, "NT-USER", "");
+  std::string user = accounts_.Read(name, kValueUser, "");
   std::string password = accounts_.ReadPassword(name);
 
   try {

@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <exception>
-#include <map>
 
 #include "app/FmStart.h"
 #include "app/NewMailSignal.h"
@@ -54,8 +53,6 @@ void FmStart::mRefresh_Click() {
 }
 
 void FmStart::RunCheck() {
-  // One dialog per row position for this run; no limit on the number of rows.
-  std::map<std::int32_t, NewMailDialog*> newMailDialogs;
   serverDown_ = false;
   s_.Imap1.ForgetServerAddresses();
   // The new-mail sound comes once per run, however many accounts have new mail.
@@ -99,14 +96,12 @@ void FmStart::RunCheck() {
             soundPlayed = true;
           }
           if (forms_) {
-            NewMailDialog*& dialog = newMailDialogs[i];
-            if (!dialog) {
-              // Its loading reads CurrentAccount, which a yield cannot have changed: no other
-              // run can start while this one is in progress.
-              dialog = &forms_->CreateNewMail();
-            }
-            dialog->Show();
-            dialog->SetFocus();
+            // A row is visited once per run, so each new mail gets a dialog of its own. Its
+            // loading reads CurrentAccount, which a yield cannot have changed: no other run can
+            // start while this one is in progress.
+            NewMailDialog& dialog = forms_->CreateNewMail();
+            dialog.Show();
+            dialog.SetFocus();
           }
         }
         seenCount = FelderZaehlen(seen);

@@ -1,4 +1,4 @@
-// fmAnwesend: fill from the account store, confirm the ticks as "Angezeigt", unload.
+// fmAnwesend: fill from the account store, confirm the ticks as kValueShown, unload.
 #include "attendance/FmAnwesend.h"
 
 #include <exception>
@@ -11,8 +11,7 @@ namespace pw {
 
 FmAnwesend::FmAnwesend(AttendanceViewFactory& views, SettingsStore& settings, Globals& globals,
                        EventLoop& loop, Timer& mainTimer2)
-    : settings_(settings),
-      accounts_(settings),
+    : accounts_(settings),
       globals_(globals),
       loop_(loop),
       mainTimer2_(mainTimer2),
@@ -80,12 +79,13 @@ void FmAnwesend::Form_Load() {
 }
 
 std::optional<std::int16_t> FmAnwesend::TickFromStore(const std::string& name) {
-  const std::string text = accounts_.Read(name, "Angezeigt", "1");
+  const std::string text = accounts_.Read(name, kValueShown, "1");
   try {
     return AttendanceFromText(text);
   } catch (const AppError&) {
     // A hand-edited value that is no number leaves the row as the list made it; the accounts
     // listed after it must not drop out of the check.
+    TraceIgnored("FmAnwesend.TickFromStore");
     return std::nullopt;
   }
 }
@@ -102,7 +102,7 @@ void FmAnwesend::cmdOK_Click() {
     try {
       const std::string name = view_->Text(r);
       const std::int16_t tick = view_->Tick(r);
-      accounts_.Write(name, "Angezeigt", std::to_string(tick));
+      accounts_.Write(name, kValueShown, std::to_string(tick));
     } catch (const std::exception&) {
       // This row is skipped; the others are still stored.
       TraceIgnored("FmAnwesend.cmdOK_Click");

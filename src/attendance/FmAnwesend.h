@@ -42,7 +42,6 @@ class FmAnwesend : public AttendanceEvents {
   // The stored tick of an account, or nothing when "Angezeigt" is no 16-bit number.
   std::optional<std::int16_t> TickFromStore(const std::string& name);
 
-  SettingsStore& settings_;
   AccountStore accounts_;
   Globals& globals_;
   EventLoop& loop_;

@@ -112,6 +112,48 @@ inline constexpr char kDescPinWithoutTls[] =  // kTlsBadSetting
     "Anmeldung würde unverschlüsselt erfolgen.";
 inline constexpr char kDescBadConnectionName[] =  // kErrInvalidCall, from the client launch
     "Ungültiger Verbindungsname: \"{}\"";
+// kTlsFailed: what the TLS engines report, one text per condition (platform/Tls.h). A text
+// without "{}" is followed by the engine's detail in parentheses, when there is one.
+inline constexpr char kDescTlsNoCommonAlgorithm[] =
+    "Programm und Server beherrschen kein gemeinsames Verfahren (TLS-Version oder "
+    "Verschlüsselung). ({})";
+inline constexpr char kDescTlsBadData[] =
+    "Der Server hat ungültige oder verfälschte TLS-Daten geschickt. ({})";
+inline constexpr char kDescTlsCertificateRefused[] =
+    "Das Zertifikat des Servers wurde zurückgewiesen. ({})";
+inline constexpr char kDescTlsClientCertificate[] =
+    "Der Server verlangt ein Client-Zertifikat. ({})";
+inline constexpr char kDescTlsVersionUnsupported[] = "Die TLS-Version wird nicht unterstützt. ({})";
+inline constexpr char kDescTlsCallFailed[] = "({})";
+inline constexpr char kDescTlsNotTls[] = "Der Server antwortet nicht mit TLS.";
+inline constexpr char kDescTlsNotEncrypted[] = "Die Verbindung ist nicht (mehr) verschlüsselt.";
+inline constexpr char kDescTlsOldVersion[] =
+    "Der Server beherrscht nur TLS-Versionen vor 1.2 (Protokoll {}).";
+inline constexpr char kDescTlsNoFingerprint[] = "SHA-256 des Zertifikats nicht berechenbar ({}).";
+inline constexpr char kDescTlsNoEnvironment[] = "keine TLS-Umgebung";
+inline constexpr char kDescTlsNoSession[] = "keine TLS-Sitzung";
+inline constexpr char kDescTlsNoMemory[] = "kein Speicher";
+inline constexpr char kDescTlsHandshake[] = "Handshake";
+inline constexpr char kDescTlsNoServerCertificate[] = "kein Zertifikat des Servers";
+inline constexpr char kDescTlsSend[] = "Senden";
+inline constexpr char kDescTlsReceive[] = "Empfangen";
+// kTlsUntrusted: why the chain is not trusted, as the engines report it.
+inline constexpr char kDescChainNoCertificate[] = "Der Server hat kein Zertifikat geschickt.";
+inline constexpr char kDescChainUntrustedRoot[] =
+    "Die ausstellende Zertifizierungsstelle ist nicht vertrauenswürdig ({}).";
+inline constexpr char kDescChainIncomplete[] =
+    "Die Zertifikatskette reicht nicht bis zu einer vertrauenswürdigen "
+    "Stammzertifizierungsstelle ({}).";
+inline constexpr char kDescChainExpired[] =
+    "Das Zertifikat ist abgelaufen oder noch nicht gültig ({}).";
+inline constexpr char kDescChainWrongUsage[] = "Das Zertifikat ist nicht für Server bestimmt ({}).";
+inline constexpr char kDescChainBadSignature[] = "Die Signatur des Zertifikats ist ungültig ({}).";
+inline constexpr char kDescChainNotACa[] =
+    "Ein Zertifikat der Kette darf keine Zertifikate ausstellen ({}).";
+inline constexpr char kDescChainNotTrusted[] =
+    "Das Zertifikat wurde nicht als vertrauenswürdig bestätigt ({}).";
+inline constexpr char kDescChainNotBuilt[] = "Die Zertifikatskette ließ sich nicht bilden ({}).";
+inline constexpr char kDescChainNotChecked[] = "Die Zertifikatskette ließ sich nicht prüfen ({}).";
 // Completes kImapErrorInternal's text when memory ran out.
 inline constexpr char kDescOutOfMemory[] = ": nicht genug Arbeitsspeicher.";
 

@@ -5,9 +5,9 @@ namespace pw {
 
 std::string ChooseMailClient(AccountStore& accounts, const std::string& account,
                              Globals& globals) {
-  const bool outlook = FlagFromText(accounts.Read(account, "Mail-Client-OL", ""));
-  const bool terminal = FlagFromText(accounts.Read(account, "Mail-Client-TE", ""));
-  std::string connection = accounts.Read(account, "Mail-Client-TE-Name", "");
+  const bool outlook = FlagFromText(accounts.Read(account, kValueOutlook, ""));
+  const bool terminal = FlagFromText(accounts.Read(account, kValueTerminal, ""));
+  std::string connection = accounts.Read(account, kValueTerminalName, "");
   if (outlook) {
     globals.UseOutlook = true;
   } else if (terminal) {

@@ -5,7 +5,9 @@
 
 #include "common/AppError.h"
 #include "common/ErrorCatalog.h"
+#include "common/SettingsNames.h"
 #include "common/Text.h"
+#include "platform/RegistryValue.h"
 #include "registry/ScopedKey.h"
 
 namespace pw {
@@ -33,20 +35,9 @@ std::string AppPathBelow(RegistryApi& registry, HKey root, std::uint32_t access,
   if (registry.RegOpenKeyExA(root, kAppPathsKey + program, 0, access, key.out()) != kErrorSuccess) {
     return {};
   }
-  std::uint32_t type = kRegNone;
-  std::uint32_t size = 0;
-  if (registry.RegQueryValueExA(key.get(), "", &type, nullptr, &size) != kErrorSuccess ||
-      (type != kRegSz && type != kRegExpandSz) || size == 0) {
-    return {};
-  }
-  std::string data(size, '\0');
-  if (registry.RegQueryValueExA(key.get(), "", &type, reinterpret_cast<std::uint8_t*>(data.data()),
-                                &size) != kErrorSuccess) {
-    return {};
-  }
-  data.resize(size);
-  data = data.substr(0, data.find('\0'));
-  return std::string(Trim(data, " \""));
+  const auto value = QueryValue(registry, key.get(), "");
+  if (!value || !IsStringType(value->type)) return {};
+  return std::string(Trim(TextUpToNul(value->data), " \""));
 }
 
 }  // namespace
@@ -121,8 +112,8 @@ void MailProgrammAufruf::StartMailClient(const std::string& connectionName) {
       throw AppError(kErrInvalidCall, "StartMailClient",
                      FillIn(kDescBadConnectionName, {connectionName}));
     }
-    std::string host =
-        settings_.GetSetting("Mail Postwacht", "Server", "TerminalServer", kDefaultTerminalServer);
+    std::string host = settings_.GetSetting(kSettingsApp, kSectionServer, kValueTerminalServer,
+                                            kDefaultTerminalServer);
     handle = windows_.FindWindowA(host + " - Terminal Server-Client (" + connectionName + ")");
     if (handle != 0) {
       windows_.BringWindowToTop(handle);

@@ -19,6 +19,48 @@ inline AppError TlsError(std::int32_t number, std::string description) {
   return AppError(number, "TLS", std::move(description));
 }
 
+// What went wrong inside an engine; the texts stand in the catalogue (kDescTls*).
+enum class TlsCondition {
+  NoCommonAlgorithm,   // no TLS version or cipher both sides know
+  BadData,             // the server sent malformed or altered records
+  CertificateRefused,  // the platform refused the server's certificate during the handshake
+  ClientCertificate,   // the server wants a client certificate
+  VersionUnsupported,  // the platform does not support the TLS version
+  CallFailed,          // a library call failed for another reason
+  NotTls,              // what the server sends is no TLS
+  NotEncrypted,        // records asked for before the handshake or after the close
+  OldVersion,          // the server agreed only to a version before TLS 1.2
+  NoFingerprint,       // the certificate's SHA-256 could not be computed
+  NoEnvironment,       // the library's context could not be made
+  NoSession,           // the library's session could not be made
+  NoMemory,
+  Handshake,            // the handshake failed
+  NoServerCertificate,  // the handshake ended without the server's certificate
+  Send,
+  Receive,
+};
+
+// The engine's error for condition; detail is the platform's own word on it (a call and its
+// code, the library's reason), or empty.
+AppError TlsFailure(TlsCondition condition, std::string_view detail = {});
+
+// Why a chain is not trusted, for TlsEngine::ChainProblem.
+enum class ChainCondition {
+  NoCertificate,  // the server sent none
+  UntrustedRoot,
+  Incomplete,  // no chain up to a trusted root
+  Expired,     // expired or not yet valid
+  WrongUsage,  // not meant for servers
+  BadSignature,
+  NotACa,      // a certificate of the chain may not issue certificates
+  NotTrusted,  // any other refusal
+  NotBuilt,    // the chain could not be built
+  NotChecked,  // the chain could not be checked
+};
+
+// The text of condition, with the platform's code (detail) in it.
+std::string ChainProblemText(ChainCondition condition, std::string_view detail = {});
+
 using Sha256 = std::array<unsigned char, 32>;
 
 // The names a certificate is issued for, as the platform read them; imap/CertificateNames

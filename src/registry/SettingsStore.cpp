@@ -4,6 +4,7 @@
 #include "common/AppError.h"
 #include "common/ErrorCatalog.h"
 #include "common/Text.h"
+#include "platform/RegistryValue.h"
 #include "registry/RegistryTree.h"
 #include "registry/ScopedKey.h"
 
@@ -57,23 +58,10 @@ std::optional<std::string> SettingsStore::Read(HKey root, const std::string& app
       kErrorSuccess) {
     return std::nullopt;
   }
-  auto query = [&](std::uint8_t* data, std::uint32_t* size, std::uint32_t* type) {
-    return bytes ? api_.RegQueryValueBytesA(sectionKey.get(), key, type, data, size)
-                 : api_.RegQueryValueExA(sectionKey.get(), key, type, data, size);
-  };
-  std::uint32_t type = 0;
-  std::uint32_t size = 0;
-  if (query(nullptr, &size, &type) != kErrorSuccess || (type != kRegSz && type != kRegExpandSz)) {
-    return std::nullopt;
-  }
-  std::string data(size, '\0');
-  if (size > 0 &&
-      query(reinterpret_cast<std::uint8_t*>(data.data()), &size, &type) != kErrorSuccess) {
-    return std::nullopt;
-  }
+  const auto value = QueryValue(api_, sectionKey.get(), key, bytes);
+  if (!value || !IsStringType(value->type)) return std::nullopt;
   // The text ends at its NUL; data written without one keeps every byte.
-  data.resize(size);
-  return data.substr(0, data.find('\0'));
+  return TextUpToNul(value->data);
 }
 
 std::string SettingsStore::Get(const std::string& appName, const std::string& section,

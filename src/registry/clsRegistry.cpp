@@ -6,6 +6,8 @@
 #include "common/AppError.h"
 #include "common/ErrorCatalog.h"
 #include "common/Text.h"
+#include "platform/RegistryValue.h"
+#include "platform/Trace.h"
 #include "registry/ScopedKey.h"
 
 namespace pw {
@@ -151,39 +153,32 @@ std::string clsRegistry::getValue() {
   ScopedKey key(api_, OpenKey(key_.substr(0, separator)));
   const std::string name = key_.substr(separator + 1);
 
-  // A zero-size buffer (not a null one) answers ERROR_MORE_DATA with the type and size, or 0
-  // for empty data.
-  std::uint32_t type = 0;
-  std::uint32_t size = 0;
-  std::uint8_t none = 0;
-  long status = api_.RegQueryValueExA(key.get(), name, &type, &none, &size);
+  const auto value = QueryValue(api_, key.get(), name);
+  key.Close();
+  // Empty data reads as "" whatever its type; otherwise only the types below have a text form.
+  bool readable = value.has_value();
   std::string text;
-  if (status == kErrorMoreData) {
-    if (type == kRegSz || type == kRegExpandSz) {
-      std::string data(size, '\0');
-      status = api_.RegQueryValueExA(key.get(), name, &type,
-                                     reinterpret_cast<std::uint8_t*>(data.data()), &size);
-      if (status == kErrorSuccess && size > 0) text = data.substr(0, size - 1);
-    } else if (type == kRegBinary) {
-      std::string data(size, '\0');
-      status = api_.RegQueryValueExA(key.get(), name, &type,
-                                     reinterpret_cast<std::uint8_t*>(data.data()), &size);
-      for (std::uint32_t i = 0; status == kErrorSuccess && i < size; ++i) {
+  if (readable && !value->data.empty()) {
+    const std::string& data = value->data;
+    if (IsStringType(value->type)) {
+      // The data without its last byte, the terminating NUL.
+      text = data.substr(0, data.size() - 1);
+    } else if (value->type == kRegBinary) {
+      for (std::size_t i = 0; i < data.size(); ++i) {
         if (i > 0) text.push_back(' ');
         AppendHexByte(text, static_cast<unsigned char>(data[i]));
       }
-    } else if (type == kRegDword) {
-      std::uint8_t bytes[4] = {0, 0, 0, 0};
-      size = 4;
-      status = api_.RegQueryValueExA(key.get(), name, &type, bytes, &size);
-      std::uint32_t bits = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
-                           (static_cast<std::uint32_t>(bytes[3]) << 24);
+    } else if (value->type == kRegDword && data.size() <= 4) {
+      std::uint32_t bits = 0;
+      for (std::size_t i = 0; i < data.size(); ++i) {
+        bits |= static_cast<std::uint32_t>(static_cast<unsigned char>(data[i])) << (8 * i);
+      }
       text = std::to_string(static_cast<std::int32_t>(bits));
+    } else {
+      readable = false;
     }
   }
-  key.Close();
-  if (status != kErrorSuccess)
-    Raise(kRegCannotRead, "getValue", ErrorDescription(kRegCannotRead, Quoted(key_)));
+  if (!readable) Raise(kRegCannotRead, "getValue", ErrorDescription(kRegCannotRead, Quoted(key_)));
   return text;
 }
 
@@ -265,6 +260,8 @@ bool clsRegistry::KeyExists() {
   try {
     Key(key_);
   } catch (const AppError&) {
+    // An unusable key text is answered below: such a key does not exist.
+    TraceIgnored("clsRegistry.KeyExists");
   }
   bool exists = false;
   try {
@@ -275,6 +272,8 @@ bool clsRegistry::KeyExists() {
     }
     exists = true;
   } catch (const AppError&) {
+    // Absent or unreadable: either way it does not exist for the caller.
+    TraceIgnored("clsRegistry.KeyExists");
   }
   lastExists_ = exists;
   return exists;

@@ -6,19 +6,12 @@
 #include "common/Forms.h"
 #include "common/ImapComponent.h"
 #include "common/MainWindowView.h"
+#include "common/UnloadMode.h"
 #include "platform/Dialogs.h"
 #include "platform/Timer.h"
 #include "platform/TrayShell.h"
 
 namespace pw {
-
-// Unload modes as the platform reports them.
-enum UnloadMode : int {
-  kUnloadFormControlMenu = 0,
-  kUnloadFormCode = 1,
-  kUnloadAppWindows = 2,
-  kUnloadAppTaskManager = 3,
-};
 
 class WindowStates {
  public:

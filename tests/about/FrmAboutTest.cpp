@@ -94,10 +94,6 @@ TEST_F(FrmAboutTest, OkSwitchesTimer2OnAndTheCloseBoxDoesNot) {
   EXPECT_FALSE(timer2->Enabled());
 }
 
-TEST_F(FrmAboutTest, DescriptionEndsForImap4) {
-  EXPECT_TRUE(std::string(kAboutDescription).ends_with("für IMAP 4")) << kAboutDescription;
-}
-
 TEST_F(FrmAboutTest, ThePathValueIsStartedWithoutTestingItAndTheBoxStaysOpen) {
   SetPath(std::string("C:\\Programme\\MSInfo\\msinfo32.exe") + '\0');
   SetFolder(std::string("C:\\Anderswo") + '\0');

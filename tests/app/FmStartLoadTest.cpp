@@ -10,7 +10,6 @@ TEST(FormLoad, DefaultsWithNoSettingsAtAll) {
   MainWindowRig r;
   r.fm.Form_Load();
   EXPECT_EQ(r.fm.Timer1().Interval(), 60000u);
-  EXPECT_TRUE(r.fm.Timer1().Enabled());
   EXPECT_EQ(r.window.left, 0);
   EXPECT_EQ(r.window.top, 0);
   EXPECT_EQ(r.globals.ImapServerName, "localhost");
@@ -21,20 +20,6 @@ TEST(FormLoad, DefaultsWithNoSettingsAtAll) {
   EXPECT_GE(r.window.refreshes, 1);
   // The first check ran while the window was shown.
   EXPECT_EQ(r.status.PanelText(0), "Suchlauf beendet ...");
-}
-
-TEST(FormLoad, TimerDesignValues) {
-  MainWindowRig r;
-  EXPECT_EQ(r.fm.Timer1().Interval(), 10000u);
-  EXPECT_TRUE(r.fm.Timer1().Enabled());
-  EXPECT_EQ(r.fm.Timer2().Interval(), 60000u);
-  EXPECT_FALSE(r.fm.Timer2().Enabled());
-  EXPECT_EQ(r.fm.Timer3().Interval(), 60000u);
-  EXPECT_FALSE(r.fm.Timer3().Enabled());
-  EXPECT_EQ(r.fm.TimerVis().Interval(), 500u);
-  EXPECT_FALSE(r.fm.TimerVis().Enabled());
-  EXPECT_EQ(r.fm.TimerIvis().Interval(), 500u);
-  EXPECT_FALSE(r.fm.TimerIvis().Enabled());
 }
 
 TEST(FormLoad, ReadsIntervalPositionAndServerFromTheSettings) {
@@ -139,25 +124,29 @@ TEST(FormLoad, UnreadablePositionOpensAtZero) {
   EXPECT_EQ(r.window.top, 0);
 }
 
-TEST(FormLoad, TrayIconExistsBeforeTheFirstCheck) {
+// The window is shown before the icon is added, the icon exists before the first check, and the
+// check timer starts only once that check has ended.
+TEST(FormLoad, EffectsComeInTheirOrder) {
   MainWindowRig r;
-  r.AddAccount("Anna", "anna", "pw", 1, "", "1");
   r.fm.Form_Load();
-  ASSERT_GE(r.tray.calls.size(), 2u);
-  EXPECT_EQ(r.tray.calls[0].message, kNimAdd);
-  EXPECT_EQ(ShownTip(r.tray.calls[1].data), "Neue Nachricht für Anna!");
+  EXPECT_EQ(
+      r.effects.entries,
+      (std::vector<std::string>{"yield", "window shown", "window refreshed", "tray add", "yield",
+                                "yield", "status: Suchlauf gestartet ...",
+                                "status: Suchlauf beendet ...", "default pointer", "Timer1 on"}));
+  EXPECT_TRUE(r.fm.Timer1().Enabled());
 }
 
-TEST(FormUnload, ClosesTheAttendanceListAndRemovesTheIcon) {
+TEST(FormUnload, ClosesTheAttendanceListThenRemovesTheIcon) {
   MainWindowRig r;
   r.AddAccount("Anna", "anna", "pw");
   r.fm.Form_Load();
   ASSERT_TRUE(r.fm.fmAnwesend().Loaded());
+  r.effects.entries.clear();
   r.fm.Form_Unload();
-  EXPECT_EQ(r.attendanceViews.closed, 1);
+  EXPECT_EQ(r.effects.entries, (std::vector<std::string>{"attendance closed", "tray delete"}));
   EXPECT_FALSE(r.fm.fmAnwesend().Loaded());
   EXPECT_FALSE(r.tray.icon.has_value());
-  EXPECT_EQ(r.tray.calls.back().message, kNimDelete);
 }
 
 TEST(FormActivate, StopsChecksAndStartsTheCountdown) {

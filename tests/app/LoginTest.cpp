@@ -56,6 +56,7 @@ TEST(Login, AccountWithoutPasswordSignsInWithAnEmptyOne) {
   r.accounts.Write("Leer", "NT-USER", "leer");
   r.imap.accounts["leer"].password = "";
   EXPECT_TRUE(r.fm.Login("Leer"));
+  ASSERT_GE(r.imap.log.size(), 2u);
   EXPECT_EQ(r.imap.log[1], "SignIn imap.office leer ");
 }
 

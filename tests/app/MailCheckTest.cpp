@@ -20,7 +20,7 @@ TEST(MailCheck, OneAccountShowsItsCountsExpanded) {
   CheckRig r;
   r.AddAccount("Anna", "anna", "pw", 12, "1,2,3,4,5,6,7,8,9");
   r.fm.mRefresh_Click();
-  EXPECT_EQ(r.TreeTexts(), (Texts{"Anna", "Nachrichten ungelesen (3)", "Nachrichten gesamt (12)"}));
+  ASSERT_EQ(r.TreeTexts(), (Texts{"Anna", "Nachrichten ungelesen (3)", "Nachrichten gesamt (12)"}));
   const auto& n = r.tree.nodes;
   EXPECT_EQ(n[0].depth, 1);
   EXPECT_EQ(n[1].depth, 2);
@@ -35,9 +35,24 @@ TEST(MailCheck, OneAccountShowsItsCountsExpanded) {
   EXPECT_TRUE(n[0].expanded);
   EXPECT_EQ(r.status.history, (Texts{"Suchlauf gestartet ...", "Suchlauf gestartet ... Anna",
                                      "Suchlauf beendet ..."}));
+  ASSERT_FALSE(r.imap.log.empty());
   EXPECT_EQ(r.imap.log.back(), "SignOut");
   EXPECT_EQ(r.window.pointerResets, 1);
   EXPECT_EQ(r.sound.newMailPlays, 0) << "no new mail, no sound";
+}
+
+// The run yields before its first status text, and again before new mail is announced.
+TEST(MailCheck, EffectsComeInTheirOrder) {
+  CheckRig r;
+  r.AddAccount("Anna", "anna", "pw", 3, "", "2");
+  r.AddAccount("Bernd", "bernd", "pw", 1);
+  r.effects.entries.clear();
+  r.fm.mRefresh_Click();
+  EXPECT_EQ(r.effects.entries,
+            (Texts{"yield", "status: Suchlauf gestartet ...", "status: Suchlauf gestartet ... Anna",
+                   "yield", "tray modify: Neue Nachricht für Anna!", "TimerIvis on",
+                   "new-mail dialog shown: Anna", "status: Suchlauf gestartet ... Bernd",
+                   "status: Suchlauf beendet ...", "default pointer"}));
 }
 
 TEST(MailCheck, SecondAccountFailingGivesSixNodesCollapsed) {
@@ -46,7 +61,7 @@ TEST(MailCheck, SecondAccountFailingGivesSixNodesCollapsed) {
   r.AddAccount("Bernd", "bernd", "pw").signInError = kImapErrorSilent;
   r.AddAccount("Clara", "clara", "pw", 2, "1,2");
   r.fm.mRefresh_Click();
-  EXPECT_EQ(r.TreeTexts(), (Texts{"Anna", "Nachrichten ungelesen (5)", "Nachrichten gesamt (5)",
+  ASSERT_EQ(r.TreeTexts(), (Texts{"Anna", "Nachrichten ungelesen (5)", "Nachrichten gesamt (5)",
                                   "Clara", "Nachrichten ungelesen (0)", "Nachrichten gesamt (2)"}));
   EXPECT_EQ(r.tree.nodes[4].accountTag, "Clara");
   EXPECT_FALSE(r.tree.nodes[0].expanded);

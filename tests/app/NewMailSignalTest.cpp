@@ -53,7 +53,7 @@ TEST(NewMailSignal, MailThatAnotherClientSawFirstIsAnnouncedOnce) {
   SignalRig r;
   r.Remember("9 40");
   r.Anna(42, {12, 40, 41});  // 40 and 41 arrived; a phone took their \Recent
-  EXPECT_EQ(r.Run(), 1u);
+  ASSERT_EQ(r.Run(), 1u);
   EXPECT_EQ(r.forms.newMail[0]->accountName, "Anna");
   EXPECT_EQ(ShownTip(*r.tray.icon), "Neue Nachricht für Anna!");
   EXPECT_EQ(r.Memory(), "9 42");

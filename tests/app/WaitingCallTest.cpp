@@ -86,9 +86,11 @@ TEST(WaitingCall, BeendenWithThePasswordUnloadsAndTheRunStopsAtOnce) {
   EXPECT_TRUE(r.fm.Unloaded());
   EXPECT_TRUE(r.window.closed);
   EXPECT_FALSE(r.tray.icon.has_value());
+  ASSERT_FALSE(r.tray.calls.empty());
   EXPECT_EQ(r.tray.calls.back().message, kNimDelete);
   // Nothing more signed in, nothing more shown.
   EXPECT_EQ(r.Count("SignIn"), 2);
+  ASSERT_FALSE(r.imap.log.empty());
   EXPECT_EQ(r.imap.log.back(), "SignOut during SignIn bernd");
   EXPECT_FALSE(r.imap.signedIn.has_value());
   EXPECT_TRUE(r.dialogs.boxes.empty());
@@ -177,8 +179,10 @@ TEST(Unload, DuringTheAttendanceDialogOfASignInTheRunStops) {
   r.fm.mRefresh_Click();
   EXPECT_TRUE(r.fm.Unloaded());
   EXPECT_EQ(r.Count("SignIn"), 1);
+  ASSERT_FALSE(r.imap.log.empty());
   EXPECT_EQ(r.imap.log.back(), "SignOut");  // by the close protection; the run made no more calls
   EXPECT_TRUE(r.tree.nodes.empty());
+  ASSERT_FALSE(r.tray.calls.empty());
   EXPECT_EQ(r.tray.calls.back().message, kNimDelete);
 }
 

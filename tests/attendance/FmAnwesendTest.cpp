@@ -50,7 +50,7 @@ TEST(Attendance, OkStoresEveryTickAndTheAccountIsLeftOut) {
   EXPECT_TRUE(r.fm.Timer2().Enabled());
   r.globals.AttendanceAsked = true;
   r.fm.mRefresh_Click();
-  EXPECT_EQ(r.tree.nodes.size(), 3u);
+  ASSERT_EQ(r.tree.nodes.size(), 3u);
   EXPECT_EQ(r.tree.nodes[0].text, "Anna");
 }
 

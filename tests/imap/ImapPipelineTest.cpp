@@ -215,7 +215,7 @@ TEST_F(ImapPipeline, WithoutEsearchEachSearchIsAwaitedInTurn) {
 TEST_F(ImapPipeline, ServerWithoutUidnextAndAChangedUidValidity) {
   FakeRegistry registry;
   SettingsStore settings(registry);
-  settings.SaveSetting(kInboxMemoryApp, kInboxMemorySection, "Anna", "1600000000 40");
+  settings.SaveSetting(kSettingsApp, kSectionInbox, "Anna", "1600000000 40");
   SignedIn()
       .Client("A2 SELECT \"INBOX\"")
       .Client("A3 SEARCH RETURN (ALL) RECENT")
@@ -238,7 +238,7 @@ TEST_F(ImapPipeline, ServerWithoutUidnextAndAChangedUidValidity) {
   // The mailbox was rebuilt: its old UIDs mean nothing, and the first sight announces nothing.
   EXPECT_FALSE(signal.Decide("", client.Mailbox("INBOX")));
   client.SignOut();
-  EXPECT_EQ(settings.GetSetting(kInboxMemoryApp, kInboxMemorySection, "Anna", ""), "1700000000 4");
+  EXPECT_EQ(settings.GetSetting(kSettingsApp, kSectionInbox, "Anna", ""), "1700000000 4");
   EXPECT_EQ(server.Problems(), "");
 
   // A server that reports no UIDNEXT: \Recent decides alone and nothing is remembered.
@@ -261,7 +261,7 @@ TEST_F(ImapPipeline, ServerWithoutUidnextAndAChangedUidValidity) {
   second.Mailbox("INBOX").Search("RECENT", recent, 0);
   EXPECT_EQ(second.Mailbox("INBOX").UidNext(), 0u);
   EXPECT_TRUE(first.Decide(recent, second.Mailbox("INBOX")));
-  EXPECT_EQ(settings.GetSetting(kInboxMemoryApp, kInboxMemorySection, "Bernd", "-"), "-");
+  EXPECT_EQ(settings.GetSetting(kSettingsApp, kSectionInbox, "Bernd", "-"), "-");
   EXPECT_EQ(old.Problems(), "");
 }
 

@@ -27,7 +27,8 @@ class TestPump {
  private:
   void TakeMessages();
   std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
-  unsigned long long timer_ = 0;
+  // The Windows thread timer; unused on POSIX.
+  [[maybe_unused]] unsigned long long timer_ = 0;
 };
 
 }  // namespace pw::test

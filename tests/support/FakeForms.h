@@ -7,6 +7,7 @@
 
 #include "common/Forms.h"
 #include "common/Globals.h"
+#include "platform/substitute/EffectLog.h"
 
 namespace pw::test {
 
@@ -16,7 +17,11 @@ class FakeForms : public Forms {
     std::string accountName;
     int shows = 0;
     int focused = 0;
-    void Show() override { ++shows; }
+    EffectLog* log = nullptr;
+    void Show() override {
+      ++shows;
+      Note(log, "new-mail dialog shown: " + accountName);
+    }
     void SetFocus() override { ++focused; }
   };
 
@@ -30,12 +35,14 @@ class FakeForms : public Forms {
   NewMailDialog& CreateNewMail() override {
     auto dialog = std::make_unique<FakeNewMail>();
     dialog->accountName = globals_.CurrentAccount;
+    dialog->log = log;
     newMail.push_back(std::move(dialog));
     return *newMail.back();
   }
 
   std::vector<std::string> calls;
   std::vector<std::unique_ptr<FakeNewMail>> newMail;
+  EffectLog* log = nullptr;
 
  private:
   Globals& globals_;

@@ -44,6 +44,8 @@ struct MainWindowRig {
   FakeSystemSound sound;
   Globals globals;
   FakeForms forms{globals};
+  // The effects of the platform and the other windows in the order they happened.
+  EffectLog effects;
   FmStart fm{MainWindowServices{settings, environment, clock, timers, loop, dialogs, tray, windows,
                                 window, tree, status, imap, attendanceViews, sound},
              globals};
@@ -53,6 +55,15 @@ struct MainWindowRig {
       : registryOwner(std::move(hive)), registry(*registryOwner) {
     fm.AttachForms(forms);
     window.Attach(&fm);
+    for (EffectLog** log : {&window.log, &tray.log, &loop.log, &status.log, &attendanceViews.log,
+                            &timers.log, &forms.log}) {
+      *log = &effects;
+    }
+    timers.Name(fm.Timer1(), "Timer1");
+    timers.Name(fm.Timer2(), "Timer2");
+    timers.Name(fm.Timer3(), "Timer3");
+    timers.Name(fm.TimerVis(), "TimerVis");
+    timers.Name(fm.TimerIvis(), "TimerIvis");
   }
 
   // Stores an account as the account dialog does, and scripts its mailbox.

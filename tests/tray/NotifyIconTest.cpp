@@ -59,6 +59,7 @@ TEST(TrayTip, UmlautsTakeOneByteOfTheAnsiCodePage) {
 TEST(TrayTip, LongDisplayNameLosesTheExclamationMark) {
   TrayData d;
   SetTip(d, "Neue Nachricht für " + std::string(43, 'n') + "!");
+  ASSERT_FALSE(ShownTip(d).empty());
   EXPECT_EQ(ShownTip(d).back(), '!');
   SetTip(d, "Neue Nachricht für " + std::string(44, 'n') + "!");
   EXPECT_NE(ShownTip(d).back(), '!');
@@ -94,6 +95,7 @@ TEST(NotifyIcon, AddSendsTheFirstFormRecordWithTheIdleTip) {
   EXPECT_EQ(c.data.hIcon, r.window.MainIcon());
   EXPECT_EQ(ShownTip(c.data), "Postwacht bei Ankunft neuer Mails!");
   r.tray.RemoveIcon();
+  ASSERT_FALSE(r.shell.calls.empty());
   EXPECT_EQ(r.shell.calls.back().message, kNimDelete);
   EXPECT_FALSE(r.shell.icon.has_value());
 }
@@ -175,6 +177,7 @@ TEST(NotifyIcon, NewTaskbarGetsTheIconBackAsItStands) {
     c.toState();
     r.shell.icon.reset();  // Explorer restarted: the new taskbar knows no icons
     r.tray.AddIconAgain();
+    ASSERT_FALSE(r.shell.calls.empty());
     EXPECT_EQ(r.shell.calls.back().message, kNimAdd);
     ASSERT_TRUE(r.shell.icon.has_value()) << c.tip;
     EXPECT_EQ(r.shell.icon->hIcon, c.picture) << c.tip;

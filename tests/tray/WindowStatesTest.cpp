@@ -23,6 +23,7 @@ TEST(CloseProtection, OnlyTheExactPasswordQuits) {
     ASSERT_EQ(r.dialogs.prompts.size(), 1u);
     EXPECT_EQ(r.dialogs.prompts[0].text, "Geben Sie das Beendigungspasswort ein!");
     EXPECT_EQ(r.dialogs.prompts[0].title, "Beenden!");
+    ASSERT_FALSE(r.imap.log.empty());
     EXPECT_EQ(r.imap.log.back(), "SignOut");
   }
   StatesRig r;
@@ -52,6 +53,7 @@ TEST(CloseProtection, WindowsShutdownAndTaskManagerEndWithoutAPrompt) {
     EXPECT_TRUE(r.dialogs.prompts.empty());
     EXPECT_TRUE(r.window.closed);
     EXPECT_FALSE(r.tray.icon.has_value());
+    ASSERT_FALSE(r.imap.log.empty());
     EXPECT_EQ(r.imap.log.back(), "SignOut");
   }
 }
@@ -87,6 +89,7 @@ TEST(TrayMouse, DecodingTable) {
     EXPECT_EQ(r.window.visible, c.restores) << c.message;
     EXPECT_EQ(r.window.trayMenuPopups, c.menu ? 1 : 0) << c.message;
     if (c.menu) {
+      ASSERT_FALSE(r.tray.foregrounded.empty());
       EXPECT_EQ(r.tray.foregrounded.back(), r.window.Handle());
     }
   }

@@ -16,7 +16,8 @@
 namespace pw {
 namespace {
 
-[[noreturn]] void Fail(const std::string& what) {
+// Raises condition with the library's reason from its error queue.
+[[noreturn]] void Fail(TlsCondition condition) {
   std::string reason;
   unsigned long code = ERR_get_error();
   if (code != 0) {
@@ -25,8 +26,7 @@ namespace {
     reason = text;
   }
   ERR_clear_error();
-  throw TlsError(kTlsFailed,
-                 ErrorDescription(kTlsFailed, what + (reason.empty() ? "" : " (" + reason + ")")));
+  throw TlsFailure(condition, reason);
 }
 
 // What the trusted roots are read from: the file and folder OpenSSL would load (named by
@@ -61,7 +61,7 @@ SSL* NewSession() {
   std::string source = TrustSource();
   if (current && source == currentSource) return SSL_new(current);
   SSL_CTX* ctx = SSL_CTX_new(TLS_client_method());
-  if (!ctx) Fail("keine TLS-Umgebung");
+  if (!ctx) Fail(TlsCondition::NoEnvironment);
   SSL_CTX_set_min_proto_version(ctx, TLS1_2_VERSION);
   // The chain is judged against the system's trust store; the result is read after the
   // handshake (SSL_get_verify_result), together with the host name and a pinned certificate.
@@ -78,10 +78,10 @@ class OpenSslEngine : public TlsEngine {
   explicit OpenSslEngine(const std::string& serverName) {
     ERR_clear_error();
     ssl_ = NewSession();
-    if (!ssl_) Fail("keine TLS-Sitzung");
+    if (!ssl_) Fail(TlsCondition::NoSession);
     fromServer_ = BIO_new(BIO_s_mem());
     toServer_ = BIO_new(BIO_s_mem());
-    if (!fromServer_ || !toServer_) Fail("kein Speicher");
+    if (!fromServer_ || !toServer_) Fail(TlsCondition::NoMemory);
     SSL_set_bio(ssl_, fromServer_, toServer_);
     SSL_set_connect_state(ssl_);
     if (!serverName.empty() && !imap::IpLiteralBytes(serverName)) {
@@ -109,7 +109,7 @@ class OpenSslEngine : public TlsEngine {
     if (r == 1) return true;
     int error = SSL_get_error(ssl_, r);
     if (error == SSL_ERROR_WANT_READ) return false;
-    Fail("Handshake");
+    Fail(TlsCondition::Handshake);
   }
 
   Sha256 LeafSha256() const override {
@@ -118,7 +118,7 @@ class OpenSslEngine : public TlsEngine {
     unsigned int length = 0;
     if (!leaf || X509_digest(leaf, EVP_sha256(), digest.data(), &length) != 1 ||
         length != digest.size()) {
-      Fail("kein Zertifikat des Servers");
+      Fail(TlsCondition::NoServerCertificate);
     }
     return digest;
   }
@@ -140,7 +140,7 @@ class OpenSslEngine : public TlsEngine {
     while (!plain.empty()) {
       int n = static_cast<int>(std::min<std::size_t>(plain.size(), INT_MAX));
       int written = SSL_write(ssl_, plain.data(), n);
-      if (written <= 0) Fail("Senden");
+      if (written <= 0) Fail(TlsCondition::Send);
       plain.remove_prefix(static_cast<std::size_t>(written));
     }
     Drain(out);
@@ -163,7 +163,7 @@ class OpenSslEngine : public TlsEngine {
         open = false;
         break;
       }
-      Fail("Empfangen");
+      Fail(TlsCondition::Receive);
     }
     Drain(out);
     return open;
@@ -174,7 +174,7 @@ class OpenSslEngine : public TlsEngine {
     if (in.empty()) return;
     if (BIO_write(fromServer_, in.data(), static_cast<int>(in.size())) !=
         static_cast<int>(in.size())) {
-      Fail("kein Speicher");
+      Fail(TlsCondition::NoMemory);
     }
     in.clear();
   }

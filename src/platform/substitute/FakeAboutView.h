@@ -5,7 +5,7 @@
 #include <string>
 
 #include "about/AboutView.h"
-#include "about/FrmAbout.h"
+#include "common/Texts.h"
 #include "platform/VersionInfo.h"
 
 namespace pw {

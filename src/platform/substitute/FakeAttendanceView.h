@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "attendance/AttendanceView.h"
+#include "platform/substitute/EffectLog.h"
 
 namespace pw {
 
@@ -68,6 +69,7 @@ class FakeAttendanceViewFactory : public AttendanceViewFactory {
   int created = 0;
   int closed = 0;
   std::function<void(FakeAttendanceView&)> onCreate;
+  EffectLog* log = nullptr;
 };
 
 inline FakeAttendanceView::~FakeAttendanceView() {
@@ -78,6 +80,7 @@ inline void FakeAttendanceView::Close() {
   visible = false;
   closed = true;
   ++factory_.closed;
+  Note(factory_.log, "attendance closed");
 }
 
 }  // namespace pw

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Controls.h"
+#include "platform/substitute/EffectLog.h"
 
 namespace pw {
 
@@ -57,6 +58,7 @@ class FakeStatusBar : public StatusBarControl {
   void SetPanelText(int panel, const std::string& text) override {
     panels[panel] = text;
     history.push_back(text);
+    Note(log, "status: " + text);
   }
   std::string PanelText(int panel) const override {
     auto it = panels.find(panel);
@@ -65,6 +67,7 @@ class FakeStatusBar : public StatusBarControl {
 
   std::map<int, std::string> panels;
   std::vector<std::string> history;
+  EffectLog* log = nullptr;
 };
 
 }  // namespace pw

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/EventLoop.h"
+#include "platform/substitute/EffectLog.h"
 
 namespace pw {
 
@@ -12,6 +13,7 @@ class FakeEventLoop : public EventLoop {
  public:
   void DoEvents() override {
     ++yields_;
+    Note(log, "yield");
     // Events queued for the next yield run now; events they queue wait for a later one.
     auto pending = std::move(pending_);
     pending_.clear();
@@ -26,6 +28,8 @@ class FakeEventLoop : public EventLoop {
   }
   void Post(std::function<void()> event) { pending_.push_back(std::move(event)); }
   int Yields() const { return yields_; }
+
+  EffectLog* log = nullptr;
 
  private:
   int yields_ = 0;

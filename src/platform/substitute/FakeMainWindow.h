@@ -2,6 +2,7 @@
 #pragma once
 
 #include "common/MainWindowView.h"
+#include "platform/substitute/EffectLog.h"
 
 namespace pw {
 
@@ -12,10 +13,14 @@ class FakeMainWindow : public MainWindowView {
   void Show() override {
     visible = true;
     ++shows;
+    Note(log, "window shown");
   }
   void Hide() override { visible = false; }
   bool Visible() const override { return visible; }
-  void Refresh() override { ++refreshes; }
+  void Refresh() override {
+    ++refreshes;
+    Note(log, "window refreshed");
+  }
   float LeftTwips() const override { return left; }
   float TopTwips() const override { return top; }
   void SetLeftTwips(float value) override { left = value; }
@@ -30,7 +35,10 @@ class FakeMainWindow : public MainWindowView {
     state = value;
     if (changed && events) events->Form_Resize();
   }
-  void SetDefaultMousePointer() override { ++pointerResets; }
+  void SetDefaultMousePointer() override {
+    ++pointerResets;
+    Note(log, "default pointer");
+  }
   void PopupTrayMenu() override { ++trayMenuPopups; }
   void Close() override { closed = true; }
   IconHandle MainIcon() const override { return 0x100; }
@@ -50,6 +58,7 @@ class FakeMainWindow : public MainWindowView {
   bool closed = false;
   // Where a state change reports the Resize event, as on Windows; none until attached.
   MainWindowEvents* events = nullptr;
+  EffectLog* log = nullptr;
 };
 
 }  // namespace pw

@@ -11,6 +11,7 @@ class FakeTimer : public Timer {
   ~FakeTimer() override { entry_->alive = false; }
 
   void SetEnabled(bool enabled) override {
+    if (!entry_->name.empty()) Note(owner_.log, entry_->name + (enabled ? " on" : " off"));
     if (enabled && !entry_->enabled) entry_->due = owner_.now_ + entry_->interval;
     entry_->enabled = enabled;
   }
@@ -20,6 +21,7 @@ class FakeTimer : public Timer {
     entry_->due = owner_.now_ + milliseconds;
   }
   std::uint32_t Interval() const override { return entry_->interval; }
+  FakeTimerFactory::Entry& Data() { return *entry_; }
 
  private:
   FakeTimerFactory& owner_;
@@ -31,6 +33,10 @@ std::unique_ptr<Timer> FakeTimerFactory::CreateTimer(std::function<void()> onTic
   entry->onTick = std::move(onTick);
   entries_.push_back(entry);
   return std::make_unique<FakeTimer>(*this, entry);
+}
+
+void FakeTimerFactory::Name(Timer& timer, std::string name) {
+  static_cast<FakeTimer&>(timer).Data().name = std::move(name);
 }
 
 void FakeTimerFactory::Advance(std::uint64_t milliseconds) {

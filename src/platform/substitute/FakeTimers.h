@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/Timer.h"
+#include "platform/substitute/EffectLog.h"
 
 namespace pw {
 
@@ -18,6 +20,10 @@ class FakeTimerFactory : public TimerFactory {
   void Advance(std::uint64_t milliseconds);
   std::uint64_t Now() const { return now_; }
 
+  // Names a timer this factory made; a named timer notes every switch in log.
+  void Name(Timer& timer, std::string name);
+  EffectLog* log = nullptr;
+
  private:
   friend class FakeTimer;
   struct Entry {
@@ -26,6 +32,7 @@ class FakeTimerFactory : public TimerFactory {
     std::uint32_t interval = 0;
     std::uint64_t due = 0;
     bool alive = true;
+    std::string name;
   };
   std::vector<std::shared_ptr<Entry>> entries_;
   std::uint64_t now_ = 0;

@@ -6,6 +6,7 @@
 
 #include "common/Windows1252.h"
 #include "platform/TrayShell.h"
+#include "platform/substitute/EffectLog.h"
 #include "tray/TrayData.h"
 
 namespace pw {
@@ -25,6 +26,9 @@ class FakeTrayShell : public TrayShell {
 
   bool Shell_NotifyIconA(std::uint32_t message, const TrayData& data) override {
     calls.push_back({message, data});
+    Note(log, message == kNimAdd      ? "tray add"
+              : message == kNimDelete ? "tray delete"
+                                      : "tray modify: " + ShownTip(data));
     if (message == kNimAdd) {
       icon = data;
     } else if (message == kNimModify && icon) {
@@ -43,6 +47,7 @@ class FakeTrayShell : public TrayShell {
   std::vector<Call> calls;
   std::optional<TrayData> icon;
   std::vector<WindowHandle> foregrounded;
+  EffectLog* log = nullptr;
 };
 
 }  // namespace pw

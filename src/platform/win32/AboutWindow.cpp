@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "about/FrmAbout.h"
+#include "common/Texts.h"
 #include "platform/win32/AboutPictures.h"
 #include "platform/win32/DialogWindow.h"
 #include "platform/win32/Strconv.h"

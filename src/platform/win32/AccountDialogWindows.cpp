@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <initializer_list>
 
-#include "accounts/FmDelete.h"
-#include "accounts/FmEdit.h"
-#include "accounts/FmNew.h"
+#include "common/Texts.h"
 #include "platform/win32/DialogWindow.h"
 #include "platform/win32/Strconv.h"
 

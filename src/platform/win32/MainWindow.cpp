@@ -4,8 +4,8 @@
 #include <initializer_list>
 #include <stdexcept>
 
-#include "app/FmStart.h"
 #include "common/Texts.h"
+#include "common/UnloadMode.h"
 #include "platform/win32/Strconv.h"
 #include "platform/win32/resources/resource.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "notify/FmNewMail.h"
+#include "common/Texts.h"
 #include "platform/win32/Strconv.h"
 #include "platform/win32/WindowBase.h"
 #include "platform/win32/resources/NewMailResources.h"

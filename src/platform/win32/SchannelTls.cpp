@@ -30,44 +30,34 @@ namespace {
 // The content type of a TLS alert record (RFC 5246, 6.2.1).
 constexpr char kAlertRecord = 21;
 
-// The reason of a failed SSPI call, in the words the user gets to read.
-AppError SspiError(const char* call, SECURITY_STATUS status) {
-  std::string reason;
+// The condition a failed SSPI call stands for.
+TlsCondition SspiCondition(SECURITY_STATUS status) {
   switch (status) {
     case SEC_E_ALGORITHM_MISMATCH:
-      reason =
-          "Programm und Server beherrschen kein gemeinsames Verfahren (TLS-Version oder "
-          "Verschlüsselung). ";
-      break;
+      return TlsCondition::NoCommonAlgorithm;
     case SEC_E_ILLEGAL_MESSAGE:
     case SEC_E_INVALID_TOKEN:
     case SEC_E_MESSAGE_ALTERED:
     case SEC_E_DECRYPT_FAILURE:
-      reason = "Der Server hat ungültige oder verfälschte TLS-Daten geschickt. ";
-      break;
+      return TlsCondition::BadData;
     case SEC_E_CERT_UNKNOWN:
     case SEC_E_CERT_EXPIRED:
     case SEC_E_UNTRUSTED_ROOT:
     case SEC_E_WRONG_PRINCIPAL:
-      reason = "Das Zertifikat des Servers wurde zurückgewiesen. ";
-      break;
+      return TlsCondition::CertificateRefused;
     case SEC_E_INCOMPLETE_CREDENTIALS:
     case SEC_I_INCOMPLETE_CREDENTIALS:
-      reason = "Der Server verlangt ein Client-Zertifikat. ";
-      break;
+      return TlsCondition::ClientCertificate;
     case SEC_E_UNSUPPORTED_FUNCTION:
-      reason = "Die TLS-Version wird nicht unterstützt. ";
-      break;
+      return TlsCondition::VersionUnsupported;
     default:
-      break;
+      return TlsCondition::CallFailed;
   }
-  return TlsError(kTlsFailed,
-                  ErrorDescription(kTlsFailed, reason + "(" + call + ": " +
-                                                   HexCode(static_cast<unsigned long>(status)) + ")"));
 }
 
-AppError Failure(const std::string& reason) {
-  return TlsError(kTlsFailed, ErrorDescription(kTlsFailed, reason));
+AppError SspiError(const char* call, SECURITY_STATUS status) {
+  return TlsFailure(SspiCondition(status),
+                    std::string(call) + ": " + HexCode(static_cast<unsigned long>(status)));
 }
 
 // Owners of what SSPI hands out.
@@ -115,7 +105,7 @@ void CheckRecordStart(std::string_view in) {
   bool valid = byte(0) >= 20 && byte(0) <= 23;
   if (valid && in.size() >= 2) valid = byte(1) == 3;
   if (valid && in.size() >= 5) valid = (byte(3) << 8 | byte(4)) <= (1 << 14) + 2048;
-  if (!valid) throw Failure("Der Server antwortet nicht mit TLS.");
+  if (!valid) throw TlsFailure(TlsCondition::NotTls);
 }
 
 // SECBUFFER_EXTRA reports input that the call did not use: the last cbBuffer bytes of it
@@ -152,7 +142,7 @@ class SchannelTls final : public TlsEngine {
   Sha256 LeafSha256() const override { return sha256_; }
 
   std::string ChainProblem() const override {
-    return verifier_ ? verifier_->ChainProblem() : "Der Server hat kein Zertifikat geschickt.";
+    return verifier_ ? verifier_->ChainProblem() : ChainProblemText(ChainCondition::NoCertificate);
   }
 
   CertificateNames LeafNames() const override {
@@ -160,7 +150,7 @@ class SchannelTls final : public TlsEngine {
   }
 
   void Encrypt(std::string_view plain, std::string& out) override {
-    if (!open_) throw Failure("Die Verbindung ist nicht (mehr) verschlüsselt.");
+    if (!open_) throw TlsFailure(TlsCondition::NotEncrypted);
     while (!plain.empty()) {
       std::size_t chunk =
           std::min<std::size_t>(plain.size(), std::max<unsigned long>(sizes_.cbMaximumMessage, 1));
@@ -188,7 +178,7 @@ class SchannelTls final : public TlsEngine {
 
   bool Decrypt(std::string& in, std::string& plain, std::string& out) override {
     if (closed_) return false;
-    if (!open_) throw Failure("Die Verbindung ist nicht (mehr) verschlüsselt.");
+    if (!open_) throw TlsFailure(TlsCondition::NotEncrypted);
     while (!in.empty() || renegotiating_) {
       if (renegotiating_) {
         Progress p = Step(&in, out);
@@ -327,8 +317,7 @@ class SchannelTls final : public TlsEngine {
       throw SspiError("QueryContextAttributes(SECPKG_ATTR_CONNECTION_INFO)", status);
     }
     if ((connection.dwProtocol & (SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT)) == 0) {
-      throw Failure("Der Server beherrscht nur TLS-Versionen vor 1.2 (Protokoll " +
-                    HexCode(connection.dwProtocol) + ").");
+      throw TlsFailure(TlsCondition::OldVersion, HexCode(connection.dwProtocol));
     }
     QueryStreamSizes();
     const CERT_CONTEXT* remote = nullptr;
@@ -341,7 +330,7 @@ class SchannelTls final : public TlsEngine {
     if (!CryptHashCertificate2(L"SHA256", 0, nullptr, leaf->pbCertEncoded, leaf->cbCertEncoded,
                                sha256_.data(), &size) ||
         size != sha256_.size()) {
-      throw Failure("SHA-256 des Zertifikats nicht berechenbar (" + HexCode(GetLastError()) + ").");
+      throw TlsFailure(TlsCondition::NoFingerprint, HexCode(GetLastError()));
     }
     verifier_.emplace(std::move(leaf));
     open_ = true;

@@ -60,26 +60,27 @@ LocalMemory<T> Decode(const char* type, const CRYPT_DATA_BLOB& blob) {
   return LocalMemory<T>(static_cast<T*>(decoded));
 }
 
-std::string ChainReason(DWORD error) {
-  const std::string code = " (" + HexCode(error) + ").";
+ChainCondition ChainConditionOf(DWORD error) {
   switch (error) {
     case static_cast<DWORD>(CERT_E_UNTRUSTEDROOT):
-      return "Die ausstellende Zertifizierungsstelle ist nicht vertrauenswürdig" + code;
+      return ChainCondition::UntrustedRoot;
     case static_cast<DWORD>(CERT_E_CHAINING):
-      return "Die Zertifikatskette reicht nicht bis zu einer vertrauenswürdigen "
-             "Stammzertifizierungsstelle" +
-             code;
+      return ChainCondition::Incomplete;
     case static_cast<DWORD>(CERT_E_EXPIRED):
-      return "Das Zertifikat ist abgelaufen oder noch nicht gültig" + code;
+      return ChainCondition::Expired;
     case static_cast<DWORD>(CERT_E_WRONG_USAGE):
-      return "Das Zertifikat ist nicht für Server bestimmt" + code;
+      return ChainCondition::WrongUsage;
     case static_cast<DWORD>(TRUST_E_CERT_SIGNATURE):
-      return "Die Signatur des Zertifikats ist ungültig" + code;
+      return ChainCondition::BadSignature;
     case static_cast<DWORD>(TRUST_E_BASIC_CONSTRAINTS):
-      return "Ein Zertifikat der Kette darf keine Zertifikate ausstellen" + code;
+      return ChainCondition::NotACa;
     default:
-      return "Das Zertifikat wurde nicht als vertrauenswürdig bestätigt" + code;
+      return ChainCondition::NotTrusted;
   }
+}
+
+std::string ChainReason(DWORD error) {
+  return ChainProblemText(ChainConditionOf(error), HexCode(error));
 }
 
 // The policy's error for a chain status that the policy let through. Wine 8's SSL and base
@@ -127,7 +128,7 @@ std::string SchannelVerifier::ChainProblem() const {
   // mail check every few minutes should not wait on CRL servers).
   if (!CertGetCertificateChain(engine.Get(), leaf_.get(), nullptr, leaf_->hCertStore, &para, 0,
                                nullptr, &chain)) {
-    return "Die Zertifikatskette ließ sich nicht bilden (" + HexCode(GetLastError()) + ").";
+    return ChainProblemText(ChainCondition::NotBuilt, HexCode(GetLastError()));
   }
   UniqueChain owned(chain);
   SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
@@ -141,7 +142,7 @@ std::string SchannelVerifier::ChainProblem() const {
   CERT_CHAIN_POLICY_STATUS status{};
   status.cbSize = sizeof status;
   if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status)) {
-    return "Die Zertifikatskette ließ sich nicht prüfen (" + HexCode(GetLastError()) + ").";
+    return ChainProblemText(ChainCondition::NotChecked, HexCode(GetLastError()));
   }
   if (status.dwError != 0) return ChainReason(status.dwError);
   DWORD missed = ErrorPolicyMissed(chain->TrustStatus.dwErrorStatus);

@@ -1,0 +1,36 @@
+// The names the program's settings are stored under in the user's registry: the application
+// names, their sections and the values. Stored data and other installations rely on them, so
+// they stay exactly as they are.
+#pragma once
+
+namespace pw {
+
+// The application names of the settings store.
+inline constexpr char kSettingsApp[] = "Mail Postwacht";
+// One section per account, named after its display name.
+inline constexpr char kAccountsApp[] = "Mail Postwacht\\Benutzer";
+
+// Sections of kSettingsApp and their values.
+inline constexpr char kSectionTimer[] = "Timer";
+inline constexpr char kValueTimer1[] = "Timer1";
+inline constexpr char kSectionPos[] = "Pos";
+inline constexpr char kValueLeft[] = "Left";
+inline constexpr char kValueTop[] = "Top";
+inline constexpr char kSectionServer[] = "Server";
+inline constexpr char kValueHost[] = "Host";
+inline constexpr char kValuePort[] = "Port";
+inline constexpr char kValueSecurity[] = "Sicherheit";
+inline constexpr char kValueCertificate[] = "Zertifikat-SHA256";
+inline constexpr char kValueTerminalServer[] = "TerminalServer";
+// What the inbox looked like at the last run, one value per account.
+inline constexpr char kSectionInbox[] = "Eingang";
+
+// The values of an account's section.
+inline constexpr char kValueUser[] = "NT-USER";
+inline constexpr char kValuePassword[] = "PW";
+inline constexpr char kValueOutlook[] = "Mail-Client-OL";
+inline constexpr char kValueTerminal[] = "Mail-Client-TE";
+inline constexpr char kValueTerminalName[] = "Mail-Client-TE-Name";
+inline constexpr char kValueShown[] = "Angezeigt";
+
+}  // namespace pw
