@@ -62,6 +62,19 @@ constexpr ErrorEntry kEntries[] = {
     PW_ERROR(kTlsBadSetting,
              "Die Einstellung Sicherheit \"{}\" ist ungültig (erlaubt: Keine, STARTTLS, "
              "SSL/TLS)."),
+
+    PW_ERROR(kOAuthSignInRequired, "Anmeldung erforderlich: {}"),
+    PW_ERROR(kOAuthTokenRefused,
+             "Der Server hat die Anmeldung für das Postfach {} abgelehnt. Hat der angemeldete "
+             "Benutzer Vollzugriff darauf? {}"),
+    PW_ERROR(kOAuthNoMechanism,
+             "Der Server bietet keine Anmeldung mit OAuth2 an (weder OAUTHBEARER noch XOAUTH2)."),
+    PW_ERROR(kOAuthProviderError, "Der Anmeldedienst hat abgelehnt: {}"),
+    PW_ERROR(kOAuthBadSetting, "Ungültige Einstellung für die Anmeldung: {}"),
+    PW_ERROR(kOAuthCancelled, "Die Anmeldung im Browser wurde abgebrochen oder nicht beendet."),
+    PW_ERROR(kOAuthBadRedirect, "Die Anmeldung im Browser ist fehlgeschlagen: {}"),
+    PW_ERROR(kOAuthProtectFailed,
+             "Die Anmeldedaten konnten nicht geschützt gespeichert werden (Systemcode {})."),
 };
 
 #undef PW_ERROR
