@@ -41,6 +41,12 @@ void NotifyIcon::ShowSecureConnectionFailed() {
   Modify();
 }
 
+void NotifyIcon::ShowSignInRequired() {
+  SetTip(data_, kSignInRequiredTip);
+  data_.hIcon = window_.StopPicture();
+  Modify();
+}
+
 void NotifyIcon::ShowServerReachable() {
   SetTip(data_, kIdleTip);
   data_.hIcon = window_.MainIcon();

@@ -27,6 +27,8 @@ class NotifyIcon {
   void ShowServerReachable();
   // The problem state of a failed secure connection: the Stop picture with its own tip.
   void ShowSecureConnectionFailed();
+  // OAuth2: nobody signed in, or the provider refused the sign-in; the Stop picture.
+  void ShowSignInRequired();
   void StartTrayBlink(const std::string& displayName);
   void StopTrayBlink();
   void ResetTrayTip();
