@@ -1,3 +1,4 @@
+// The sign-in window: a line of text, the account once known, and "Abbrechen".
 #include "platform/win32/SignInWindow.h"
 
 #include "common/Texts.h"

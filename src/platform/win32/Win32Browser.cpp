@@ -1,11 +1,14 @@
+// Opens an address in the default browser with ShellExecuteW.
 #include "platform/win32/Win32Browser.h"
-
-#include <shellapi.h>
 
 #include "common/AppError.h"
 #include "common/ErrorCatalog.h"
 #include "platform/win32/Strconv.h"
 #include "platform/win32/Win32.h"
+
+// clang-format off: after windows.h, whose types it needs.
+#include <shellapi.h>
+// clang-format on
 
 namespace pw::win32 {
 

@@ -1,8 +1,6 @@
 // The token endpoint's HTTPS with WinHTTP: the user's proxy settings, the system's trust store.
 // WinHTTP's calls block, so the request runs on a worker thread while this thread serves the
 // program's messages, as every network wait does.
-#include <winhttp.h>
-
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -11,6 +9,10 @@
 #include "platform/Tls.h"
 #include "platform/win32/Strconv.h"
 #include "platform/win32/Win32.h"
+
+// clang-format off: after windows.h, whose types it needs.
+#include <winhttp.h>
+// clang-format on
 
 namespace pw::win32 {
 namespace {
