@@ -17,6 +17,11 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 dovecot=$here/../../scripts/dovecot.sh
 
+# The system's own python3: a pyenv shim takes seconds to start and lies in a home the auth
+# process cannot enter.
+python=/usr/bin/python3
+[ -x "$python" ] || python=$(command -v python3)
+
 die() { echo "rig.sh: $*" >&2; exit 1; }
 usage() { sed -n '6,15p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
 
@@ -44,7 +49,7 @@ provider_start() {
   mkdir -p "$dir"
   stop_pid_file "$dir/pid"
   rm -f "$dir/port"
-  python3 "$here/provider.py" --dir "$dir" "$@" >>"$dir/provider.log" 2>&1 </dev/null &
+  "$python" "$here/provider.py" --dir "$dir" "$@" >>"$dir/provider.log" 2>&1 </dev/null &
   pid=$!
   for _ in $(seq 100); do
     [ -s "$dir/port" ] && { cat "$dir/port"; return 0; }
@@ -57,11 +62,88 @@ provider_start() {
 
 provider_stop() { stop_pid_file "$1/provider/pid"; }
 
+# A Dovecot of scripts/dovecot.sh whose XOAUTH2 and OAUTHBEARER sign-ins ask the provider: its
+# oauth2 passdb (introspection) where the token's user is the mailbox, then the delegation passdb.
+# Each mailbox also gets a password ("kennwort-<local part>") for the plain LOGIN.
+dovecot_start() {
+  local dir=$1/dovecot provider=http://127.0.0.1:$2 mailbox mail_user mail_group
+  shift 2
+  bash "$dovecot" stop "$dir"
+  bash "$dovecot" wipe "$dir"
+  for mailbox in "$@"; do
+    bash "$dovecot" adduser "$dir" "$mailbox" "kennwort-${mailbox%%@*}"
+    bash "$dovecot" deliver "$dir" "$mailbox" 2 seen
+    bash "$dovecot" deliver "$dir" "$mailbox" 1
+  done
+  dir=$(cd "$dir" && pwd -P)
+  if [ "$(id -u)" -eq 0 ]; then
+    mail_user=nobody mail_group=nogroup
+  else
+    mail_user=$(id -un) mail_group=$(id -gn)
+  fi
+  # Copied into <dir>: the auth process runs as another user where the source tree may be closed.
+  cp "$here/mailbox-access.py" "$dir/mailbox-access.py"
+  cat >"$dir/mailbox-access" <<EOF
+#!/bin/sh
+# Dovecot's checkpassword-reply, run after a success, reports these as the mailbox's owner.
+userdb_uid=$mail_user userdb_gid=$mail_group EXTRA="userdb_uid userdb_gid"
+export userdb_uid userdb_gid EXTRA
+exec $python $dir/mailbox-access.py $provider "\$@"
+EOF
+  chmod 755 "$dir/mailbox-access" "$dir/mailbox-access.py"
+  cat >"$dir/oauth2.conf.ext" <<EOF
+introspection_mode = post
+introspection_url = $provider/introspect
+force_introspection = yes
+username_attribute = username
+active_attribute = active
+active_value = true
+EOF
+  cat >"$dir/extra.conf" <<EOF
+auth_mechanisms = plain login xoauth2 oauthbearer
+passdb {
+  driver = oauth2
+  mechanisms = xoauth2 oauthbearer
+  args = $dir/oauth2.conf.ext
+}
+passdb {
+  driver = checkpassword
+  mechanisms = xoauth2 oauthbearer
+  args = $dir/mailbox-access
+}
+EOF
+  bash "$dovecot" start "$dir"
+}
+
+dovecot_stop() { bash "$dovecot" stop "$1/dovecot"; }
+
+rig_start() {
+  local dir=$1 provider_port imap_port grants
+  grants=$(IFS=,; echo "${rig_delegated[*]}")
+  rig_stop "$dir"
+  provider_port=$(provider_start "$dir" --user "$rig_user" --grant "$rig_user=$grants")
+  if ! imap_port=$(dovecot_start "$dir" "$provider_port" "$rig_user" "${rig_delegated[@]}" \
+    "$rig_foreign"); then
+    provider_stop "$dir"
+    die "Dovecot did not start, see $dir/dovecot/dovecot.log"
+  fi
+  echo "$provider_port $imap_port"
+}
+
+rig_stop() {
+  dovecot_stop "$1"
+  provider_stop "$1"
+}
+
 [ $# -ge 2 ] || usage
 command=$1
 shift
 case $command in
+  start) [ $# -eq 1 ] || usage; rig_start "$1" ;;
+  stop) [ $# -eq 1 ] || usage; rig_stop "$1" ;;
   provider-start) provider_start "$@" ;;
   provider-stop) [ $# -eq 1 ] || usage; provider_stop "$1" ;;
+  dovecot-start) [ $# -ge 3 ] || usage; dovecot_start "$@" ;;
+  dovecot-stop) [ $# -eq 1 ] || usage; dovecot_stop "$1" ;;
   *) usage ;;
 esac
