@@ -1,34 +1,23 @@
 #!/usr/bin/env python3
-"""Dovecot's checkpassword passdb for mailboxes reached by delegation: Dovecot hands the OAuth2
-access token over as the password, and the identity provider says whether it may open this
-mailbox. Usage (by Dovecot): mailbox-access.py <provider-url> <reply-program> [args...]."""
+"""Asks the identity provider whether an access token may open a mailbox reached by delegation;
+run by the rig's Lua passdb (mailbox-access.lua). Exit status: 0 allowed, 1 refused, 111 the
+provider out of reach. Usage: mailbox-access.py <provider-url> <mailbox> <token>"""
 
 import json
-import os
 import sys
 import urllib.parse
 import urllib.request
 
 
-def main():
-    provider, reply = sys.argv[1], sys.argv[2:]
-    with os.fdopen(3, "rb") as f:
-        fields = f.read().split(b"\0")
-    if len(fields) < 2:
-        return 2
-    mailbox = fields[0].decode("utf-8", "replace")
-    token = fields[1].decode("utf-8", "replace")
+def main(provider, mailbox, token):
     body = urllib.parse.urlencode({"token": token, "mailbox": mailbox}).encode()
     try:
         with urllib.request.urlopen(provider + "/mailbox-access", body, timeout=10) as answer:
             verdict = json.load(answer)
     except (OSError, ValueError):
-        return 111  # the provider out of reach: a temporary failure, not a wrong password
-    if not verdict.get("allowed") or not reply:
-        return 1
-    os.environ["USER"] = mailbox
-    os.execv(reply[0], reply)
+        return 111
+    return 0 if verdict.get("allowed") else 1
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(*sys.argv[1:4]) if len(sys.argv) == 4 else 2)

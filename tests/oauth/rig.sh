@@ -66,7 +66,7 @@ provider_stop() { stop_pid_file "$1/provider/pid"; }
 # oauth2 passdb (introspection) where the token's user is the mailbox, then the delegation passdb.
 # Each mailbox also gets a password ("kennwort-<local part>") for the plain LOGIN.
 dovecot_start() {
-  local dir=$1/dovecot provider=http://127.0.0.1:$2 mailbox mail_user mail_group
+  local dir=$1/dovecot provider=http://127.0.0.1:$2 mailbox
   shift 2
   bash "$dovecot" stop "$dir"
   bash "$dovecot" wipe "$dir"
@@ -76,21 +76,11 @@ dovecot_start() {
     bash "$dovecot" deliver "$dir" "$mailbox" 1
   done
   dir=$(cd "$dir" && pwd -P)
-  if [ "$(id -u)" -eq 0 ]; then
-    mail_user=nobody mail_group=nogroup
-  else
-    mail_user=$(id -un) mail_group=$(id -gn)
-  fi
   # Copied into <dir>: the auth process runs as another user where the source tree may be closed.
   cp "$here/mailbox-access.py" "$dir/mailbox-access.py"
-  cat >"$dir/mailbox-access" <<EOF
-#!/bin/sh
-# Dovecot's checkpassword-reply, run after a success, reports these as the mailbox's owner.
-userdb_uid=$mail_user userdb_gid=$mail_group EXTRA="userdb_uid userdb_gid"
-export userdb_uid userdb_gid EXTRA
-exec $python $dir/mailbox-access.py $provider "\$@"
-EOF
-  chmod 755 "$dir/mailbox-access" "$dir/mailbox-access.py"
+  sed -e "s|@PYTHON@|$python|" -e "s|@SCRIPT@|$dir/mailbox-access.py|" \
+    -e "s|@PROVIDER@|$provider|" "$here/mailbox-access.lua" >"$dir/mailbox-access.lua"
+  chmod 644 "$dir/mailbox-access.py" "$dir/mailbox-access.lua"
   cat >"$dir/oauth2.conf.ext" <<EOF
 introspection_mode = post
 introspection_url = $provider/introspect
@@ -107,9 +97,9 @@ passdb {
   args = $dir/oauth2.conf.ext
 }
 passdb {
-  driver = checkpassword
+  driver = lua
   mechanisms = xoauth2 oauthbearer
-  args = $dir/mailbox-access
+  args = file=$dir/mailbox-access.lua blocking=yes
 }
 EOF
   bash "$dovecot" start "$dir"
