@@ -33,8 +33,8 @@ class Provider:
         finally:
             conn.close()
 
-    def authorize(self, **params):
-        """The authorize request with PKCE; returns (status, redirect parameters, verifier)."""
+    def authorize_url(self, **params):
+        """The authorize URL as the program builds it; returns (path and query, verifier)."""
         verifier = secrets.token_urlsafe(64)
         challenge = base64.urlsafe_b64encode(hashlib.sha256(verifier.encode()).digest())
         query = {"client_id": CLIENT_ID, "response_type": "code", "redirect_uri": REDIRECT,
@@ -43,8 +43,13 @@ class Provider:
                  "code_challenge_method": "S256"}
         query.update(params)
         query = {k: v for k, v in query.items() if v is not None}
-        status, location, _ = self.request(
-            "GET", "/%s/oauth2/v2.0/authorize?%s" % (self.tenant, urllib.parse.urlencode(query)))
+        return ("/%s/oauth2/v2.0/authorize?%s" % (self.tenant, urllib.parse.urlencode(query)),
+                verifier)
+
+    def authorize(self, **params):
+        """The authorize request with PKCE; returns (status, redirect parameters, verifier)."""
+        path, verifier = self.authorize_url(**params)
+        status, location, _ = self.request("GET", path)
         back = dict(urllib.parse.parse_qsl(urllib.parse.urlsplit(location or "").query))
         return status, back, verifier
 

@@ -7,6 +7,7 @@ import os
 import subprocess
 import sys
 
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import client  # noqa: E402
 import imapsasl  # noqa: E402
