@@ -69,6 +69,7 @@ class Provider:
         self.codes = {}
         self.access = {}
         self.refresh = {}
+        self.issued = []  # every access and refresh token ever handed out, for leak checks
         self.failures = []  # [endpoint, status, remaining]
         self.last_authorize = {}
         self.counters = dict.fromkeys(
@@ -222,6 +223,7 @@ class Provider:
         scopes = scope.split()
         access = "at." + secrets.token_urlsafe(self.token_length)[:self.token_length]
         expires = time.time() + self.access_lifetime
+        self.issued.append(access)
         self.access[access] = {"user": user, "client_id": client_id, "scope": scope,
                                "exp": expires}
         answer = {
@@ -234,6 +236,7 @@ class Provider:
         if "offline_access" in scopes:
             refresh = "rt." + secrets.token_urlsafe(48)
             self.refresh[refresh] = {"user": user, "client_id": client_id, "scope": scope}
+            self.issued.append(refresh)
             answer["refresh_token"] = refresh
         if "openid" in scopes:
             answer["id_token"] = id_token(user, client_id)
@@ -277,6 +280,8 @@ class Provider:
                         "last_authorize": self.last_authorize,
                         "refresh_tokens": len(self.refresh),
                         "grants": {u: sorted(b) for u, b in self.grants.items()}}
+            if action == "issued":
+                return {"tokens": list(self.issued)}
             if action == "config":
                 if "user" in body:
                     self.user = body["user"]
@@ -321,6 +326,7 @@ class Provider:
                 self.access.clear()
                 self.refresh.clear()
                 self.failures.clear()
+                self.issued.clear()
                 self.counters = dict.fromkeys(self.counters, 0)
                 return {"ok": True}
         raise OAuthError("invalid_request", "unknown control action '%s'" % action, status=404)
@@ -408,8 +414,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 if failure:
                     return self.send(*page(failure, "Vorübergehend nicht erreichbar."))
                 return self.send(*provider.authorize(match.group(1), query))
-            if url.path == "/test/state":
-                return self.send_json(200, provider.control("state", {}))
+            if url.path in ("/test/state", "/test/issued"):
+                return self.send_json(200, provider.control(url.path[6:], {}))
             if url.path == "/introspect":
                 query = single(urllib.parse.parse_qsl(url.query))
                 return self.send_json(200, provider.introspect(query.get("token", "")))

@@ -13,6 +13,8 @@
 #   rig.sh dovecot-start <dir> <provider-port> <mailbox>...
 #                                          only Dovecot, in <dir>/dovecot; prints its port
 #   rig.sh dovecot-stop <dir>
+#   rig.sh registry <wineprefix> <provider-port> <imap-port>
+#                                          Postwacht's settings for the default rig in the prefix
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 dovecot=$here/../../scripts/dovecot.sh
@@ -23,7 +25,7 @@ python=/usr/bin/python3
 [ -x "$python" ] || python=$(command -v python3)
 
 die() { echo "rig.sh: $*" >&2; exit 1; }
-usage() { sed -n '6,15p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
+usage() { sed -n '6,17p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
 
 # The default rig: Anna signs in; she holds Full Access to "zentrale" and "empfang", not to
 # "chef", whose mailbox her token must not open.
@@ -125,12 +127,43 @@ rig_stop() {
   provider_stop "$1"
 }
 
+# Postwacht's settings in a Wine prefix for the default rig: OAuth2 against the provider (the
+# Microsoft 365 settings with the endpoints pointed at it), plain IMAP to the rig's Dovecot, one
+# account per mailbox with an empty password; with RIG_FOREIGN=1 also the mailbox Anna may not
+# open. RIG_TIMER sets Timer1 (default 60000).
+rig_registry() {
+  local prefix=$1 provider=http://127.0.0.1:$2/organizations/oauth2/v2.0 imap_port=$3 reg
+  local base='HKEY_CURRENT_USER\Software\VB and VBA Program Settings\Mail Postwacht' mailbox
+  local mailboxes=("$rig_user" "${rig_delegated[@]}")
+  [ "${RIG_FOREIGN:-0}" = 1 ] && mailboxes+=("$rig_foreign")
+  reg=$(mktemp --suffix=.reg)
+  {
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s\\Server]\r\n' "$base"
+    printf '"Host"="127.0.0.1"\r\n"Port"="%s"\r\n"Sicherheit"="Keine"\r\n' "$imap_port"
+    printf '"Anmeldung"="OAuth2"\r\n"OAuth2-Anbieter"="Microsoft 365"\r\n'
+    printf '"OAuth2-Mandant"="organizations"\r\n"OAuth2-Client-ID"="postwacht-test-client"\r\n'
+    printf '"OAuth2-Autorisierung"="%s/authorize"\r\n"OAuth2-Token"="%s/token"\r\n\r\n' \
+      "$provider" "$provider"
+    printf '[%s\\Timer]\r\n"Timer1"="%s"\r\n\r\n' "$base" "${RIG_TIMER:-60000}"
+    for mailbox in "${mailboxes[@]}"; do
+      # The display name: the local part with a capital, "Anna", "Zentrale", ...
+      printf '[%s\\Benutzer\\%s]\r\n' "$base" "${mailbox^}" | sed 's/@[^]]*\]/]/'
+      printf '"NT-USER"="%s"\r\n"PW"=""\r\n"Mail-Client-OL"="Wahr"\r\n' "$mailbox"
+      printf '"Mail-Client-TE"="Falsch"\r\n"Mail-Client-TE-Name"=""\r\n\r\n'
+    done
+  } | iconv -f UTF-8 -t UTF-16 >"$reg"
+  WINEPREFIX=$prefix "$here/../../scripts/wine-run.sh" regedit /S \
+    "$(WINEPREFIX=$prefix winepath -w "$reg" 2>/dev/null)" </dev/null
+  rm -f "$reg"
+}
+
 [ $# -ge 2 ] || usage
 command=$1
 shift
 case $command in
   start) [ $# -eq 1 ] || usage; rig_start "$1" ;;
   stop) [ $# -eq 1 ] || usage; rig_stop "$1" ;;
+  registry) [ $# -eq 3 ] || usage; rig_registry "$@" ;;
   provider-start) provider_start "$@" ;;
   provider-stop) [ $# -eq 1 ] || usage; provider_stop "$1" ;;
   dovecot-start) [ $# -ge 3 ] || usage; dovecot_start "$@" ;;
