@@ -2,10 +2,11 @@
 -- token of XOAUTH2 and OAUTHBEARER to each passdb as the password; the identity provider says
 -- whether it may open this mailbox. Not checkpassword: that refuses user and password longer than
 -- 512 bytes together, and real access tokens run to 1500 characters and more.
--- rig.sh fills in the three paths below.
+-- rig.sh fills in the four values below.
 local python = "@PYTHON@"
 local script = "@SCRIPT@"
 local provider = "@PROVIDER@"
+local log = "@LOG@"
 
 local function quote(text)
   return "'" .. (text:gsub("'", "'\\''")) .. "'"
@@ -13,7 +14,7 @@ end
 
 function auth_password_verify(req, pass)
   local _, _, code = os.execute(table.concat({ python, quote(script), quote(provider),
-    quote(req.user), quote(pass), ">/dev/null 2>&1" }, " "))
+    quote(req.user), quote(pass), ">>" .. quote(log), "2>&1" }, " "))
   if code == 0 then
     return dovecot.auth.PASSDB_RESULT_OK, {}
   elseif code == 1 then

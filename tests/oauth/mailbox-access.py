@@ -14,8 +14,10 @@ def main(provider, mailbox, token):
     try:
         with urllib.request.urlopen(provider + "/mailbox-access", body, timeout=10) as answer:
             verdict = json.load(answer)
-    except (OSError, ValueError):
+    except (OSError, ValueError) as e:
+        print("%s: provider out of reach: %s" % (mailbox, e))
         return 111
+    print("%s: %s" % (mailbox, "allowed" if verdict.get("allowed") else verdict.get("reason")))
     return 0 if verdict.get("allowed") else 1
 
 

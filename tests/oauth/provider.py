@@ -83,11 +83,12 @@ class Provider:
     # --- the parts a test may inject -------------------------------------------------------
 
     def take_failure(self, endpoint):
+        """(status, delay) of the next injected failure at this endpoint, or None."""
         with self.lock:
             for failure in self.failures:
                 if failure[0] == endpoint and failure[2] > 0:
                     failure[2] -= 1
-                    return failure[1]
+                    return failure[1], failure[3]
         return None
 
     # --- authorize ------------------------------------------------------------------------
@@ -319,7 +320,7 @@ class Provider:
                 return {"expired": n}
             if action == "fail":
                 self.failures.append([body.get("endpoint", "token"), int(body.get("status", 503)),
-                                      int(body.get("count", 1))])
+                                      int(body.get("count", 1)), float(body.get("delay", 0))])
                 return {"ok": True}
             if action == "reset":
                 self.codes.clear()
@@ -383,8 +384,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         headers.update(extra or {})
         self.send(status, headers, json.dumps(obj).encode("utf-8"))
 
-    def send_error_json(self, e):
-        self.server.provider.count("token_errors")
+    def send_error_json(self, e, counted=True):
+        if counted:
+            self.server.provider.count("token_errors")
         extra = {"WWW-Authenticate": 'Bearer error="%s"' % e.error} if e.status == 401 else None
         self.send_json(e.status, {
             "error": e.error, "error_description": "AADSTS%d: %s" % (e.code, e.description),
@@ -403,6 +405,25 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return json.loads(raw or "{}")
         return single(urllib.parse.parse_qsl(raw, keep_blank_values=True))
 
+    def injected(self, endpoint):
+        """Plays an injected failure; True when it took the request's place. Status 0 closes
+        the connection without an answer; 200 only delays the normal answer."""
+        failure = self.server.provider.take_failure(endpoint)
+        if failure is None:
+            return False
+        status, delay = failure
+        time.sleep(delay)
+        if status == 200:
+            return False
+        if status == 0:
+            self.close_connection = True
+        elif endpoint == "token":
+            self.send_error_json(OAuthError("temporarily_unavailable", "Injected failure.",
+                                            status=status))
+        else:
+            self.send(*page(status, "Vorübergehend nicht erreichbar."))
+        return True
+
     def do_GET(self):
         url = urllib.parse.urlsplit(self.path)
         provider = self.server.provider
@@ -410,9 +431,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             match = AUTHORIZE.match(url.path)
             if match:
                 query = single(urllib.parse.parse_qsl(url.query, keep_blank_values=True))
-                failure = provider.take_failure("authorize")
-                if failure:
-                    return self.send(*page(failure, "Vorübergehend nicht erreichbar."))
+                if self.injected("authorize"):
+                    return
                 return self.send(*provider.authorize(match.group(1), query))
             if url.path in ("/test/state", "/test/issued"):
                 return self.send_json(200, provider.control(url.path[6:], {}))
@@ -422,6 +442,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send(*page(404, "Nicht gefunden."))
         except OAuthError as e:
             self.send(*page(e.status, e.description))
+        except Exception as e:  # a fault of the provider itself: answer, never hang the client
+            self.send(*page(500, "server_error: %r" % e))
 
     def do_POST(self):
         url = urllib.parse.urlsplit(self.path)
@@ -430,10 +452,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             form = self.read_form()
             match = TOKEN.match(url.path)
             if match:
-                failure = provider.take_failure("token")
-                if failure:
-                    raise OAuthError("temporarily_unavailable", "Injected failure.",
-                                     status=failure)
+                if self.injected("token"):
+                    return
                 return self.send_json(200, provider.token(match.group(1), form))
             if url.path == "/introspect":
                 token = form.get("token", "")
@@ -448,9 +468,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 return self.send_json(200, provider.control(url.path[6:], form))
             self.send(*page(404, "Nicht gefunden."))
         except OAuthError as e:
-            self.send_error_json(e)
-        except (ValueError, KeyError, TypeError) as e:
-            self.send_error_json(OAuthError("invalid_request", "malformed request: %s" % e))
+            self.send_error_json(e, counted=TOKEN.match(url.path) is not None)
+        except (ValueError, KeyError, TypeError, AttributeError) as e:
+            self.send_error_json(OAuthError("invalid_request", "malformed request: %s" % e),
+                                 counted=TOKEN.match(url.path) is not None)
+        except Exception as e:  # a fault of the provider itself: answer, never hang the client
+            self.send_error_json(OAuthError("server_error", repr(e), status=500))
 
 
 def single(pairs):

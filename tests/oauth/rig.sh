@@ -81,8 +81,12 @@ dovecot_start() {
   # Copied into <dir>: the auth process runs as another user where the source tree may be closed.
   cp "$here/mailbox-access.py" "$dir/mailbox-access.py"
   sed -e "s|@PYTHON@|$python|" -e "s|@SCRIPT@|$dir/mailbox-access.py|" \
-    -e "s|@PROVIDER@|$provider|" "$here/mailbox-access.lua" >"$dir/mailbox-access.lua"
+    -e "s|@PROVIDER@|$provider|" -e "s|@LOG@|$dir/mailbox-access.log|" \
+    "$here/mailbox-access.lua" >"$dir/mailbox-access.lua"
   chmod 644 "$dir/mailbox-access.py" "$dir/mailbox-access.lua"
+  # Written by the auth worker, whichever user it runs as.
+  : >"$dir/mailbox-access.log"
+  chmod 666 "$dir/mailbox-access.log"
   cat >"$dir/oauth2.conf.ext" <<EOF
 introspection_mode = post
 introspection_url = $provider/introspect
