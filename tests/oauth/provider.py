@@ -56,6 +56,7 @@ class Provider:
     def __init__(self, args):
         self.lock = threading.Lock()
         self.clients = set(args.client_id)
+        self.redirect_uris = {without_port(u) for u in args.redirect_uri}
         self.tenant = args.tenant
         self.user = args.user
         self.consent = "allow"
@@ -109,6 +110,9 @@ class Provider:
         if not is_loopback_redirect(redirect_uri):
             return page(400, "AADSTS50011: The redirect URI '%s' is not a loopback URI."
                         % redirect_uri)
+        if self.redirect_uris and without_port(redirect_uri) not in self.redirect_uris:
+            return page(400, "AADSTS50011: The redirect URI '%s' does not match the redirect "
+                        "URIs configured for the application." % redirect_uri)
         state = query.get("state")
 
         def back(params):
@@ -345,6 +349,14 @@ def is_loopback_redirect(uri):
             and not parts.fragment and not parts.username)
 
 
+def without_port(uri):
+    """A loopback redirect URI as registered: any port matches (RFC 8252 7.3)."""
+    parts = urllib.parse.urlsplit(uri)
+    host = parts.hostname or ""
+    return urllib.parse.urlunsplit((parts.scheme, "[%s]" % host if ":" in host else host,
+                                    parts.path, parts.query, ""))
+
+
 def id_token(user, client_id):
     """An unsigned ID token carrying the account's name, as the program may show it."""
     now = int(time.time())
@@ -496,6 +508,9 @@ def main():
     parser.add_argument("--port", type=int, default=0, help="0: a free one")
     parser.add_argument("--client-id", action="append", default=[],
                         help="a registered public client (repeatable)")
+    parser.add_argument("--redirect-uri", action="append", default=[],
+                        help="a registered redirect URI, compared without its port (repeatable; "
+                             "default: any loopback URI)")
     parser.add_argument("--tenant", default="", help="the only tenant accepted (default: any)")
     parser.add_argument("--user", default="anna@buero.example", help="the consenting user")
     parser.add_argument("--grant", action="append", default=[],
