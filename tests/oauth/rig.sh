@@ -53,7 +53,8 @@ provider_start() {
   rm -f "$dir/port"
   "$python" "$here/provider.py" --dir "$dir" "$@" >>"$dir/provider.log" 2>&1 </dev/null &
   pid=$!
-  for _ in $(seq 100); do
+  # Up to ten seconds: a loaded two-core runner starts Python slowly.
+  for _ in $(seq 200); do
     [ -s "$dir/port" ] && { cat "$dir/port"; return 0; }
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.05
