@@ -25,6 +25,7 @@ TOKEN = re.compile(r"^/([^/]+)/oauth2/v2\.0/token$")
 VERIFIER = re.compile(r"^[A-Za-z0-9\-._~]{43,128}$")
 CHALLENGE = re.compile(r"^[A-Za-z0-9\-_]{43}$")
 CODE_LIFETIME = 600
+SECRET_IN_QUERY = re.compile(r"([?&](?:code|token|access_token|refresh_token)=)[^&\s]*")
 
 # Microsoft's AADSTS numbers for the answers the program may see, so that its traces look familiar.
 ERROR_CODES = {
@@ -378,8 +379,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
     server_version = "PostwachtTestIdP/1"
 
     def log_message(self, fmt, *args):
-        # Tokens and codes travel in bodies or query strings; the log keeps only the path.
-        sys.stdout.write("%s %s\n" % (time.strftime("%H:%M:%S"), fmt % args))
+        # Request lines only; a secret a client put into a query string is cut out.
+        line = SECRET_IN_QUERY.sub(r"\1...", fmt % args)
+        sys.stdout.write("%s %s\n" % (time.strftime("%H:%M:%S"), line))
         sys.stdout.flush()
 
     def send(self, status, headers, body):
