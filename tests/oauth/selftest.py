@@ -23,9 +23,10 @@ def check(condition, what):
         failures.append(what)
 
 
-def imap(port, token, expected, what):
+def imap(port, token, cases, what):
+    """cases: (mailbox, whether the token opens it), each tried with both mechanisms."""
     for mechanism in ("XOAUTH2", "OAUTHBEARER"):
-        for mailbox, allowed in ((OWN, expected), (DELEGATED, expected), (FOREIGN, False)):
+        for mailbox, allowed in cases:
             signed_in, transcript = imapsasl.authenticate(port, mechanism, mailbox, token)
             # A refusal must come as an error challenge and then NO, never as a bare NO.
             refused_properly = any(t.startswith("S: +") for t in transcript) and \
@@ -69,7 +70,8 @@ def main(directory):
     _, first = provider.token(grant_type="authorization_code", code=back["code"],
                               redirect_uri=client.REDIRECT, code_verifier=verifier)
     check("refresh_token" in first, "token: the code with its verifier gives tokens")
-    imap(imap_port, first["access_token"], True, "fresh token")
+    imap(imap_port, first["access_token"], ((OWN, True), (DELEGATED, True), (FOREIGN, False)),
+         "fresh token")
 
     # Rotation: the new refresh token works, the old one is spent.
     _, second = provider.token(grant_type="refresh_token", refresh_token=first["refresh_token"])
@@ -79,18 +81,18 @@ def main(directory):
 
     # An expired access token is refused; a refresh brings a working one.
     provider.control("expire", {"what": "access"})
-    imap(imap_port, second["access_token"], False, "expired token")
+    imap(imap_port, second["access_token"], ((OWN, False), (DELEGATED, False)), "expired token")
     status, third = provider.token(grant_type="refresh_token",
                                    refresh_token=second["refresh_token"])
     check(status == 200, "refresh: after expiry")
-    imap(imap_port, third["access_token"], True, "renewed token")
+    imap(imap_port, third["access_token"], ((OWN, True),), "renewed token")
 
     # Revoked: the refresh token and the access token both die.
     provider.control("revoke", {"user": OWN})
     status, answer = provider.token(grant_type="refresh_token",
                                     refresh_token=third["refresh_token"])
     check(answer.get("error") == "invalid_grant", "refresh: a revoked refresh token")
-    imap(imap_port, third["access_token"], False, "revoked token")
+    imap(imap_port, third["access_token"], ((OWN, False), (DELEGATED, False)), "revoked token")
 
     counters = provider.control("state")["counters"]
     check((counters["sign_ins"], counters["refreshes"]) == (1, 2),
