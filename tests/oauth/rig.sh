@@ -13,8 +13,9 @@
 #   rig.sh dovecot-start <dir> <provider-port> <mailbox>...
 #                                          only Dovecot, in <dir>/dovecot; prints its port
 #   rig.sh dovecot-stop <dir>
-#   rig.sh registry <wineprefix> <provider-port> <imap-port>
-#                                          Postwacht's settings for the default rig in the prefix
+#   rig.sh registry <wineprefix> <dir>     Postwacht's settings for the rig in <dir>, in the prefix
+# With RIG_TLS=1, start and dovecot-start give Dovecot a test certificate (scripts/dovecot.sh
+# make-cert): STARTTLS and implicit TLS besides plain IMAP.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 dovecot=$here/../../scripts/dovecot.sh
@@ -25,7 +26,7 @@ python=/usr/bin/python3
 [ -x "$python" ] || python=$(command -v python3)
 
 die() { echo "rig.sh: $*" >&2; exit 1; }
-usage() { sed -n '6,17p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
+usage() { sed -n '6,18p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
 
 # The default rig: Anna signs in; she holds Full Access to "zentrale" and "empfang", not to
 # "chef", whose mailbox her token must not open.
@@ -73,6 +74,7 @@ dovecot_start() {
   shift 2
   bash "$dovecot" stop "$dir"
   bash "$dovecot" wipe "$dir"
+  if [ "${RIG_TLS:-0}" = 1 ]; then bash "$dovecot" make-cert "$dir"; fi
   for mailbox in "$@"; do
     bash "$dovecot" adduser "$dir" "$mailbox" "kennwort-${mailbox%%@*}"
     bash "$dovecot" deliver "$dir" "$mailbox" 2 seen
@@ -132,19 +134,26 @@ rig_stop() {
   provider_stop "$1"
 }
 
-# Postwacht's settings in a Wine prefix for the default rig: OAuth2 against the provider (the
-# Microsoft 365 settings with the endpoints pointed at it), plain IMAP to the rig's Dovecot, one
-# account per mailbox with an empty password; with RIG_FOREIGN=1 also the mailbox Anna may not
-# open. RIG_TIMER sets Timer1 (default 60000).
+# Postwacht's settings in a Wine prefix for the rig in <dir>: OAuth2 against its provider (the
+# Microsoft 365 settings with the endpoints pointed at it), its Dovecot (with TLS: "SSL/TLS" on
+# "localhost" with the certificate pinned), one account per mailbox of the default rig with an
+# empty password; with RIG_FOREIGN=1 also the mailbox Anna may not open. RIG_TIMER sets Timer1.
 rig_registry() {
-  local prefix=$1 provider=http://127.0.0.1:$2/organizations/oauth2/v2.0 imap_port=$3 reg
-  local base='HKEY_CURRENT_USER\Software\VB and VBA Program Settings\Mail Postwacht' mailbox
+  local prefix=$1 dir=$2 provider reg mailbox host=127.0.0.1 security=Keine pin= imap_port
+  local base='HKEY_CURRENT_USER\Software\VB and VBA Program Settings\Mail Postwacht'
   local mailboxes=("$rig_user" "${rig_delegated[@]}")
   [ "${RIG_FOREIGN:-0}" = 1 ] && mailboxes+=("$rig_foreign")
+  provider=http://127.0.0.1:$(cat "$dir/provider/port")/organizations/oauth2/v2.0
+  imap_port=$(cat "$dir/dovecot/port")
+  if [ -f "$dir/dovecot/imaps-port" ]; then
+    host=localhost security=SSL/TLS pin=$(cat "$dir/dovecot/tls/cert.sha256")
+    imap_port=$(cat "$dir/dovecot/imaps-port")
+  fi
   reg=$(mktemp --suffix=.reg)
   {
     printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s\\Server]\r\n' "$base"
-    printf '"Host"="127.0.0.1"\r\n"Port"="%s"\r\n"Sicherheit"="Keine"\r\n' "$imap_port"
+    printf '"Host"="%s"\r\n"Port"="%s"\r\n"Sicherheit"="%s"\r\n' "$host" "$imap_port" "$security"
+    printf '"Zertifikat-SHA256"="%s"\r\n' "$pin"
     printf '"Anmeldung"="OAuth2"\r\n"OAuth2-Anbieter"="Microsoft 365"\r\n'
     printf '"OAuth2-Mandant"="organizations"\r\n"OAuth2-Client-ID"="postwacht-test-client"\r\n'
     printf '"OAuth2-Autorisierung"="%s/authorize"\r\n"OAuth2-Token"="%s/token"\r\n\r\n' \
@@ -168,7 +177,7 @@ shift
 case $command in
   start) [ $# -eq 1 ] || usage; rig_start "$1" ;;
   stop) [ $# -eq 1 ] || usage; rig_stop "$1" ;;
-  registry) [ $# -eq 3 ] || usage; rig_registry "$@" ;;
+  registry) [ $# -eq 2 ] || usage; rig_registry "$@" ;;
   provider-start) provider_start "$@" ;;
   provider-stop) [ $# -eq 1 ] || usage; provider_stop "$1" ;;
   dovecot-start) [ $# -ge 3 ] || usage; dovecot_start "$@" ;;
