@@ -139,7 +139,7 @@ rig_stop() {
 # "localhost" with the certificate pinned), one account per mailbox of the default rig with an
 # empty password; with RIG_FOREIGN=1 also the mailbox Anna may not open. RIG_TIMER sets Timer1.
 rig_registry() {
-  local prefix=$1 dir=$2 provider reg mailbox host=127.0.0.1 security=Keine pin= imap_port
+  local prefix=$1 dir=$2 provider reg mailbox host=127.0.0.1 security=Keine pin='' imap_port
   local base='HKEY_CURRENT_USER\Software\VB and VBA Program Settings\Mail Postwacht'
   local mailboxes=("$rig_user" "${rig_delegated[@]}")
   [ "${RIG_FOREIGN:-0}" = 1 ] && mailboxes+=("$rig_foreign")
