@@ -52,7 +52,17 @@ void FmStart::SignInWithToken(const std::string& user) {
     // early, so it is renewed once and tried again before the mailbox is blamed.
     if (e.Number() != kOAuthTokenRefused || tokenWorked_ || tokenRenewed_) throw;
     tokenRenewed_ = true;
-    accessToken_ = oauth_->RenewAccessToken();
+    try {
+      accessToken_ = oauth_->RenewAccessToken();
+    } catch (const AppError& renewal) {
+      // The refresh token was refused too (revoked, consent withdrawn): the browser sign-in
+      // comes up once, in this run; cancelled, the refusal ends the run as "Anmeldung
+      // erforderlich".
+      if (renewal.Number() != kOAuthSignInRequired || signInOffered_) throw;
+      signInOffered_ = true;
+      if (!RunSignIn() || unloaded_) throw;
+      accessToken_ = oauth_->AccessToken();
+    }
     s_.Imap1.SignInWithToken(globals_.ImapServerName, user, accessToken_);
   }
   tokenWorked_ = true;

@@ -133,6 +133,7 @@ Redirect ParseRedirect(std::string_view requestHead, const std::string& expected
   }
   if (!error.empty()) {
     r.kind = Redirect::Kind::Error;
+    r.errorCode = Printable(error);
     r.error = Printable(description.empty() ? error : error + ": " + description);
     return r;
   }

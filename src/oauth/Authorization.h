@@ -38,7 +38,8 @@ struct Redirect {
   };
   Kind kind = Kind::Unrelated;
   std::string code;
-  std::string error;  // error and error_description, for the message
+  std::string error;      // error and error_description, for the message
+  std::string errorCode;  // error alone (RFC 6749 4.1.2.1)
 };
 
 // requestHead: the request line and headers as received.

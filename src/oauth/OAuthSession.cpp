@@ -213,6 +213,8 @@ void OAuthSession::SignIn(int timeoutMs) {
                        ErrorDescription(kOAuthBadRedirect, kDescStateMismatch));
       case Redirect::Kind::Error:
         Answer(*connection, RedirectPage(false));
+        // The person declined in the browser: as good as "Abbrechen", nothing to report.
+        if (redirect.errorCode == "access_denied") throw cancelled;
         throw AppError(kOAuthBadRedirect, "OAuth2",
                        ErrorDescription(kOAuthBadRedirect, redirect.error));
       case Redirect::Kind::Code:

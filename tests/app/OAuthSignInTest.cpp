@@ -94,10 +94,21 @@ struct OAuthRig : MainWindowRig {
   }
   // Every token the provider issued opens both mailboxes.
   void Mailboxes() {
+    imap.accounts["empfang@firma.de"].total = 5;
+    imap.accounts["empfang@firma.de"].seen = "1,2";
+    imap.accounts["kasse@firma.de"].total = 3;
+    imap.accounts["kasse@firma.de"].seen = "1,2,3";
     for (int n = 1; n <= 9; ++n)
       imap.tokenUsers["at-" + std::to_string(n)] = {"empfang@firma.de", "kasse@firma.de"};
   }
   std::string Tip() const { return tray.icon->tip; }
+  // The first sign-in of the log, the timeout set before it left out.
+  std::string FirstSignIn() const {
+    for (const std::string& line : imap.log) {
+      if (line.rfind("SignIn", 0) == 0) return line;
+    }
+    return {};
+  }
 };
 
 TEST(OAuthSignIn, DeskSignsInOnceAndStaysSignedIn) {
@@ -119,7 +130,7 @@ TEST(OAuthSignIn, DeskSignsInOnceAndStaysSignedIn) {
     EXPECT_EQ(r.TreeTexts(),
               (Texts{"Empfang", "Nachrichten ungelesen (3)", "Nachrichten gesamt (5)", "Kasse",
                      "Nachrichten ungelesen (0)", "Nachrichten gesamt (3)"}));
-    EXPECT_EQ(r.imap.log[0], "SignInWithToken localhost empfang@firma.de at-1");
+    EXPECT_EQ(r.FirstSignIn(), "SignInWithToken localhost empfang@firma.de at-1");
     // The refresh token is stored, protected: never in clear.
     const std::string stored = r.settings.GetSetting(kSettingsApp, "Server", kStoredTokenValue, "");
     EXPECT_FALSE(stored.empty());
@@ -131,16 +142,16 @@ TEST(OAuthSignIn, DeskSignsInOnceAndStaysSignedIn) {
   r.Mailboxes();
   r.fm.mRefresh_Click();
   EXPECT_EQ(world.browser.opened.size(), 1u);
-  EXPECT_EQ(r.imap.log[0], "SignInWithToken localhost empfang@firma.de at-2");
+  EXPECT_EQ(r.FirstSignIn(), "SignInWithToken localhost empfang@firma.de at-2");
   EXPECT_EQ(world.provider.liveRefresh, (std::set<std::string>{"rt-2"}));
   // Within its lifetime the access token is used again; near its end it is renewed silently.
   r.imap.log.clear();
   r.fm.mRefresh_Click();
-  EXPECT_EQ(r.imap.log[0], "SignInWithToken localhost empfang@firma.de at-2");
+  EXPECT_EQ(r.FirstSignIn(), "SignInWithToken localhost empfang@firma.de at-2");
   world.now += 500;
   r.imap.log.clear();
   r.fm.mRefresh_Click();
-  EXPECT_EQ(r.imap.log[0], "SignInWithToken localhost empfang@firma.de at-3");
+  EXPECT_EQ(r.FirstSignIn(), "SignInWithToken localhost empfang@firma.de at-3");
   EXPECT_EQ(world.browser.opened.size(), 1u);
   EXPECT_EQ(r.tree.nodes.size(), 6u);
 
