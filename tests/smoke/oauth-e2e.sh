@@ -94,9 +94,11 @@ python3 "$oauth/client.py" "$provider" issued >"$out/issued.json" 2>/dev/null ||
 python3 - "$out/issued.json" "$out/settings.txt" <<'PY' || fail "a token stands in the registry"
 import json, sys
 def strings(v):
-    if isinstance(v, str): yield v
-    elif isinstance(v, dict): [(yield s) for x in v.values() for s in strings(x)]
-    elif isinstance(v, list): [(yield s) for x in v for s in strings(x)]
+    if isinstance(v, str):
+        yield v
+    elif isinstance(v, (dict, list)):
+        for x in (v.values() if isinstance(v, dict) else v):
+            yield from strings(x)
 tokens = [s for s in strings(json.load(open(sys.argv[1]))) if len(s) >= 16]
 text = open(sys.argv[2]).read()
 assert tokens, "the provider named no tokens"
