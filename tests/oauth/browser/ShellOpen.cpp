@@ -1,8 +1,10 @@
 // Opens a URL the way the program starts the default browser, ShellExecuteW with "open", and
 // prints what ShellExecuteW returned. Exit status 0 when the start succeeded (a value above 32).
 // Usage: shell_open.exe <url>
-#include <shellapi.h>
+// clang-format off: shellapi.h needs the types of windows.h.
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
 
 #include <cstdio>
 
