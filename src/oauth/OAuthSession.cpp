@@ -225,7 +225,9 @@ void OAuthSession::SignIn(int timeoutMs) {
     try {
       TokenGrant grant =
           Request(CodeRequestBody(config_, redirect.code, redirectUri, pkce.verifier));
-      if (grant.refreshToken.empty()) refresh_.clear();
+      // Without a new refresh token the stored one, perhaps another person's, must not come
+      // back at the next start.
+      if (grant.refreshToken.empty()) DropStored();
       loaded_ = true;
       Accept(grant);
     } catch (...) {
