@@ -10,8 +10,8 @@ packages=(
   cmake make g++ googletest libgtest-dev clang clang-format libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 fonts-wine fonts-liberation xvfb xdotool x11-utils x11vnc imagemagick
-  dovecot-imapd openssl libssl-dev python3 locales
-  wixl msitools zip unzip osslsigncode
+  dovecot-imapd dovecot-auth-lua openssl libssl-dev python3 locales libcurl4-openssl-dev
+  nlohmann-json3-dev wixl msitools zip unzip osslsigncode
 )
 missing=()
 for p in "${packages[@]}"; do

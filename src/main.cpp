@@ -9,6 +9,10 @@
 #include "common/AppError.h"
 #include "imap/ImapClientFactory.h"
 #include "notify/NewMailDialogs.h"
+#include "oauth/OAuthSession.h"
+#include "platform/Crypto.h"
+#include "platform/Http.h"
+#include "platform/Loopback.h"
 #include "platform/Trace.h"
 #include "platform/win32/AboutWindow.h"
 #include "platform/win32/AccountDialogWindows.h"
@@ -16,6 +20,8 @@
 #include "platform/win32/MainWindow.h"
 #include "platform/win32/NewMailWindow.h"
 #include "platform/win32/SingleInstance.h"
+#include "platform/win32/SignInWindow.h"
+#include "platform/win32/Win32Browser.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Dialogs.h"
 #include "platform/win32/Win32Environment.h"
@@ -60,10 +66,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     pw::win32::Win32WindowSystem windows;
     pw::win32::Win32SystemSound sound;
     // The network waits serve the message loop: the window answers while a server is silent.
-    std::unique_ptr<pw::ImapComponent> imap = pw::MakeImapClient([&loop] {
+    const pw::WaitPump pump = [&loop] {
       loop.DoEvents();
       return !loop.Quitting();
-    });
+    };
+    std::unique_ptr<pw::ImapComponent> imap = pw::MakeImapClient(pump);
+    // The OAuth2 sign-in: the token endpoint, DPAPI, the browser and the sign-in window.
+    std::unique_ptr<pw::HttpClient> http = pw::MakeHttpClient(pump);
+    std::unique_ptr<pw::Crypto> crypto = pw::MakeSystemCrypto();
+    pw::win32::Win32Browser browser;
+    pw::win32::SignInWindowFactory signInViews(instance, loop);
+    pw::OAuthSession oauth({settings, *http, *crypto, browser, [] { return pw::MakeLoopbackListener(); },
+                            signInViews, pump, {}},
+                           pw::kSettingsApp);
     pw::win32::AttendanceWindowFactory attendanceViews(instance, loop);
     pw::Globals globals;
 
@@ -81,6 +96,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     pw::NewMailDialogs newMail(newMailViews, globals, form.Tray(), form.Launcher(), settings);
     pw::AppForms forms(accountDialogs, about, newMail);
     form.AttachForms(forms);
+    form.AttachOAuth(oauth);
 
     window.Attach(&form);
     form.Form_Load();

@@ -93,18 +93,21 @@ bool FmStart::RequestUnload(int unloadMode) {
   return true;
 }
 
+std::string FmStart::ServerSetting(const std::string& name, const std::string& defaultValue) {
+  return s_.settings.GetSetting(kSettingsApp, kSectionServer, name, defaultValue);
+}
+
 void FmStart::Form_Load() {
-  // 1. The one IMAP server for all accounts.
-  globals_.ImapServerName =
-      s_.settings.GetSetting(kSettingsApp, kSectionServer, kValueHost, "localhost");
-  const std::string security =
-      s_.settings.GetSetting(kSettingsApp, kSectionServer, kValueSecurity, "Keine");
+  // 1. The one IMAP server for all accounts; with OAuth2 at Microsoft 365, Exchange Online's.
+  const ServerSettingReader read = [this](const std::string& name, const std::string& fallback) {
+    return ServerSetting(name, fallback);
+  };
+  globals_.ImapServerName = ServerSetting(kValueHost, DefaultHost(read, "localhost"));
+  const std::string security = ServerSetting(kValueSecurity, DefaultSicherheit(read, "Keine"));
   const int defaultPort = imap::DefaultPort(security);
-  s_.Imap1.SetPort(static_cast<int>(ParseWhole(
-      s_.settings.GetSetting(kSettingsApp, kSectionServer, kValuePort, std::to_string(defaultPort)),
-      1, 65535, defaultPort)));
-  s_.Imap1.SetSecurity(security,
-                       s_.settings.GetSetting(kSettingsApp, kSectionServer, kValueCertificate, ""));
+  s_.Imap1.SetPort(static_cast<int>(
+      ParseWhole(ServerSetting(kValuePort, std::to_string(defaultPort)), 1, 65535, defaultPort)));
+  s_.Imap1.SetSecurity(security, ServerSetting(kValueCertificate, ""));
   // 2. An unload during a yield (Windows shutdown, say) ends the start-up there.
   s_.loop.DoEvents();
   if (unloaded_) return;

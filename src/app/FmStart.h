@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "accounts/AccountStore.h"
@@ -17,6 +18,8 @@
 #include "common/Texts.h"
 #include "notify/MailProgrammAufruf.h"
 #include "notify/TreeEvents.h"
+#include "oauth/OAuthConfig.h"
+#include "oauth/OAuthSession.h"
 #include "platform/Clock.h"
 #include "platform/Controls.h"
 #include "platform/Dialogs.h"
@@ -61,6 +64,9 @@ class FmStart : public MainWindowEvents {
     states_.AttachForms(forms);
   }
 
+  // The OAuth2 tokens; without them "Anmeldung" = "OAuth2" is reported as a bad setting.
+  void AttachOAuth(OAuthSession& session) { oauth_ = &session; }
+
   // Start-up and shutdown.
   void Form_Load();
   void Form_Activate() override;
@@ -95,6 +101,7 @@ class FmStart : public MainWindowEvents {
   // Menus (tray/WindowStates; the two that end the program run the unload here).
   void mAnwesenheit_Click() override { states_.mAnwesenheit_Click(); }
   void mBeenden_Click() override { RequestUnload(kUnloadFormCode); }
+  void mAnmelden_Click() override;
   void mEdit_Click() override { states_.mEdit_Click(); }
   void mNew_Click() override { states_.mNew_Click(); }
   void mDelete_Click() override { states_.mDelete_Click(); }
@@ -128,6 +135,15 @@ class FmStart : public MainWindowEvents {
   void RunCheck();
   bool InWindow(int centreSeconds) const;
   void ReportSignInError(const std::string& name, const AppError& error);
+  // A value of the "Server" key, the one reader for all of them.
+  std::string ServerSetting(const std::string& name, const std::string& defaultValue);
+  // OAuth2: the settings taken anew for this run; false with "Kennwort".
+  bool ConfigureOAuth();
+  void SignInWithToken(const std::string& user);
+  bool ObtainToken();
+  bool RunSignIn();
+  void ShowSignInRequired();
+  void ReportOnce(const AppError& error);
 
   MainWindowServices s_;
   Globals& globals_;
@@ -146,6 +162,16 @@ class FmStart : public MainWindowEvents {
   // sign-in that works does not re-arm its box: it would come back with every run.
   std::int32_t afterSignInFailure_ = 0;
   bool unloaded_ = false;
+
+  OAuthSession* oauth_ = nullptr;
+  bool oauthRun_ = false;        // this run signs in with tokens
+  std::string accessToken_;      // this run's, taken from oauth_ at its first account
+  bool tokenWorked_ = false;     // a mailbox of this run took the token
+  bool tokenRenewed_ = false;    // this run renewed the token once after a refusal
+  bool signInOffered_ = false;   // the browser sign-in came up by itself since the last success
+  bool signInActive_ = false;    // the browser sign-in is waiting
+  std::string lastReported_;     // the OAuth2 problem whose message was shown last
+  std::set<std::string> refusedReported_;  // mailboxes whose refusal was shown
 };
 
 }  // namespace pw

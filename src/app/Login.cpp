@@ -64,7 +64,11 @@ bool FmStart::Login(const std::string& name) {
 
   try {
     try {
-      s_.Imap1.SignIn(globals_.ImapServerName, user, password);
+      if (oauthRun_) {
+        SignInWithToken(user);
+      } else {
+        s_.Imap1.SignIn(globals_.ImapServerName, user, password);
+      }
     } catch (const AppError&) {
       throw;
     } catch (const std::exception& e) {
@@ -90,9 +94,12 @@ bool FmStart::Login(const std::string& name) {
   }
 
   if (globals_.SecureConnectionError != afterSignInFailure_) globals_.SecureConnectionError = 0;
-  if (globals_.ServerUnreachableShown || globals_.SecureConnectionShown) {
+  refusedReported_.erase(name);
+  if (globals_.ServerUnreachableShown || globals_.SecureConnectionShown ||
+      globals_.SignInRequiredShown) {
     globals_.ServerUnreachableShown = false;
     globals_.SecureConnectionShown = false;
+    globals_.SignInRequiredShown = false;
     tray_.ShowServerReachable();
   }
   return true;
@@ -108,6 +115,19 @@ void FmStart::ReportSignInError(const std::string& name, const AppError& error) 
     globals_.WrongPasswordReported = true;
     s_.dialogs.MsgBox(kWrongPasswordBefore + name + kWrongPasswordAfter, kWrongPasswordTitle);
     if (forms_ && !unloaded_) forms_->SetEditAnzeigeName(name);
+  } else if (n == kOAuthSignInRequired) {
+    // The refresh token was refused while the run renewed it: the whole desk is signed out.
+    serverDown_ = true;
+    ShowSignInRequired();
+  } else if (n == kOAuthTokenRefused) {
+    // This mailbox only: the others go on; told once until it opens again.
+    if (refusedReported_.insert(name).second) {
+      s_.dialogs.MsgBox(kErrorNumberPrefix + std::to_string(n) + ": " + error.Description(),
+                        kMailboxRefusedTitle);
+    }
+  } else if (n == kOAuthNoMechanism || n == kOAuthProviderError || n == kOAuthBadSetting) {
+    serverDown_ = true;
+    ReportOnce(error);
   } else if (ReportedOnce(n)) {
     // Reported once, not per account and run: the rest of the run would fail the same way.
     serverDown_ = true;
@@ -128,6 +148,7 @@ void FmStart::ReportSignInError(const std::string& name, const AppError& error) 
       tray_.ShowServerUnreachable();
       globals_.ServerUnreachableShown = true;
       globals_.SecureConnectionShown = false;
+      globals_.SignInRequiredShown = false;
     } else if (globals_.WrongPasswordReported && !inReportWindow) {
       globals_.WrongPasswordReported = false;
     }

@@ -45,8 +45,9 @@ void FmStart::mRefreshTray_Click() { mRefresh_Click(); }
 
 void FmStart::mRefresh_Click() {
   // A trigger that arrives while a run waits in a yield, a message box or the attendance
-  // window is dropped: two runs must never share the one IMAP component.
-  if (runInProgress_ || unloaded_) return;
+  // window is dropped: two runs must never share the one IMAP component. Nor does a run start
+  // while the browser sign-in waits.
+  if (runInProgress_ || unloaded_ || signInActive_) return;
   RunGuard guard(runInProgress_);
   RunCheck();
   if (!unloaded_) s_.window.SetDefaultMousePointer();
@@ -57,6 +58,15 @@ void FmStart::RunCheck() {
   s_.Imap1.ForgetServerAddresses();
   // The new-mail sound comes once per run, however many accounts have new mail.
   bool soundPlayed = false;
+  tokenWorked_ = false;
+  tokenRenewed_ = false;
+  accessToken_.clear();
+  try {
+    oauthRun_ = ConfigureOAuth();
+  } catch (const AppError& e) {
+    ReportOnce(e);
+    return;
+  }
   try {
     std::int32_t n = anwesend_->Personal().RowCount();
     if (n == 1) globals_.AttendanceAsked = true;
@@ -75,6 +85,13 @@ void FmStart::RunCheck() {
       globals_.CurrentAccount = anwesend_->Personal().Text(r);
       const std::string account = globals_.CurrentAccount;
       s_.StatusBar.SetPanelText(0, std::string(kStatusRunStarted) + " " + account);
+      // With OAuth2 the token is fetched for the run's first account, not before: a run with
+      // nobody ticked needs none.
+      if (oauthRun_ && accessToken_.empty()) {
+        const bool ready = ObtainToken();
+        if (unloaded_) return;
+        if (!ready) break;
+      }
       const bool signedIn = Login(account);
       if (unloaded_) return;
       // The remaining accounts are skipped like failed sign-ins; the next run tries again.

@@ -70,6 +70,18 @@ constexpr ErrorEntry kEntries[] = {
     PW_ERROR(kSysAccessDenied, "Zugriff verweigert."),
     PW_ERROR(kSysBadExeFormat, "Die Anwendung ist keine zulässige Win32-Anwendung."),
     PW_ERROR(kSysElevationRequired, "Der angeforderte Vorgang erfordert erhöhte Rechte."),
+    PW_ERROR(kOAuthSignInRequired, "Anmeldung erforderlich: {}"),
+    PW_ERROR(kOAuthTokenRefused,
+             "Der Server hat die Anmeldung für das Postfach {} abgelehnt. Hat der angemeldete "
+             "Benutzer Vollzugriff darauf? {}"),
+    PW_ERROR(kOAuthNoMechanism,
+             "Der Server bietet keine Anmeldung mit OAuth2 an (weder OAUTHBEARER noch XOAUTH2)."),
+    PW_ERROR(kOAuthProviderError, "Der Anmeldedienst hat abgelehnt: {}"),
+    PW_ERROR(kOAuthBadSetting, "Ungültige Einstellung für die Anmeldung: {}"),
+    PW_ERROR(kOAuthCancelled, "Die Anmeldung im Browser wurde abgebrochen oder nicht beendet."),
+    PW_ERROR(kOAuthBadRedirect, "Die Anmeldung im Browser ist fehlgeschlagen: {}"),
+    PW_ERROR(kOAuthProtectFailed,
+             "Die Anmeldedaten konnten nicht geschützt gespeichert werden (Systemcode {})."),
 };
 
 #undef PW_ERROR

@@ -19,6 +19,8 @@ struct Globals {
   // successful sign-in), and whether the tray shows that problem.
   int SecureConnectionError = 0;
   bool SecureConnectionShown = false;
+  // The tray shows "Anmeldung erforderlich" (OAuth2: no token, or the provider refused it).
+  bool SignInRequiredShown = false;
 };
 
 }  // namespace pw

@@ -44,6 +44,10 @@ class ImapComponent {
   virtual void SetSecurity(const std::string& sicherheit, const std::string& zertifikat) = 0;
   virtual void SignIn(const std::string& host, const std::string& user,
                       const std::string& password) = 0;
+  // Signs in with an OAuth2 access token instead of a password. A refusal of the token for
+  // this user name raises kOAuthTokenRefused; a server without OAuth2 kOAuthNoMechanism.
+  virtual void SignInWithToken(const std::string& host, const std::string& user,
+                               const std::string& accessToken) = 0;
   virtual void PostSignIn() = 0;
   // The mailbox object of the signed-in account; valid until the next Mailbox or SignOut.
   virtual ImapMailbox& Mailbox(const std::string& name) = 0;

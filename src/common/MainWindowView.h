@@ -55,6 +55,8 @@ class MainWindowEvents {
   virtual void mRefresh_Click() = 0;
   virtual void mAnwesenheit_Click() = 0;
   virtual void mBeenden_Click() = 0;
+  // "Anmelden ...": the OAuth2 sign-in in the browser, again or as someone else.
+  virtual void mAnmelden_Click() = 0;
   virtual void mEdit_Click() = 0;
   virtual void mNew_Click() = 0;
   virtual void mDelete_Click() = 0;

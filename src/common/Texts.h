@@ -18,6 +18,8 @@ inline constexpr char kMenuDaten[] = "&Daten";
 inline constexpr char kMenuRefresh[] = "&neu einlesen\tF5";
 inline constexpr char kMenuAnwesenheit[] = "&Anwesenheit\tStrg+A";
 inline constexpr char kMenuBeenden[] = "&Beenden";
+// Signs in to the OAuth2 provider again, or as someone else.
+inline constexpr char kMenuAnmelden[] = "An&melden ...";
 inline constexpr char kMenuMailboxes[] = "&Mailboxes";
 inline constexpr char kMenuEdit[] = "&Bearbeiten\tStrg+B";
 inline constexpr char kMenuNew[] = "&Hinzufügen\tStrg+N";
@@ -51,12 +53,31 @@ inline constexpr char kQuitPasswordTitle[] = "Beenden!";
 // --- The tray icon's tips ------------------------------------------------------------------
 inline constexpr char kIdleTip[] = "Postwacht bei Ankunft neuer Mails!";
 inline constexpr char kUnreachableTip[] = "Kann Server nicht erreichen!";
+inline constexpr char kSignInRequiredTip[] = "Anmeldung erforderlich";
 inline constexpr char kSecureFailedTip[] = "Sichere Verbindung zum Server fehlgeschlagen!";
 inline constexpr char kHostNotFoundTip[] = "Server nicht gefunden!";
 inline constexpr char kMalformedReplyTip[] = "Fehlerhafte Antwort vom Server!";
 // "<before><account><after>"
 inline constexpr char kNewMailTipBefore[] = "Neue Nachricht für ";
 inline constexpr char kNewMailTipAfter[] = "!";
+
+// --- The OAuth2 sign-in window and the page the browser shows afterwards --------------------
+inline constexpr char kSignInCaption[] = "Anmeldung";
+// "<before><provider><after>"
+inline constexpr char kSignInWaitingBefore[] = "Anmeldung bei ";
+inline constexpr char kSignInWaitingAfter[] = " im Browser ...";
+inline constexpr char kSignInNoToken[] = "Es ist noch niemand angemeldet.";
+inline constexpr char kSignInAccountBefore[] = "Angemeldet als ";
+inline constexpr char kSignInPasswordMode[] =
+    "Die Anmeldung ist auf Kennwort eingestellt (Einstellung Anmeldung im Schlüssel Server).";
+inline constexpr char kSignInPageTitle[] = "Postwacht";
+inline constexpr char kSignInPageDone[] =
+    "Die Anmeldung ist abgeschlossen. Sie können dieses Fenster jetzt schließen.";
+inline constexpr char kSignInPageFailed[] =
+    "Die Anmeldung ist fehlgeschlagen. Sie können dieses Fenster schließen; Postwacht meldet "
+    "den Grund.";
+// A mailbox the signed-in person cannot open: "<before><account><after>", once per mailbox.
+inline constexpr char kMailboxRefusedTitle[] = "Postfach nicht zugänglich";
 
 // --- fmNewMail, the new-message dialog ----------------------------------------------------
 inline constexpr char kNewMailCaption[] = "Neue Nachricht!";

@@ -5,6 +5,7 @@
 #include "imap/ImapErrors.h"
 #include "imap/ImapSession.h"
 #include "imap/ImapWire.h"
+#include "imap/Sasl.h"
 #include "common/Text.h"
 
 namespace pw {
@@ -145,6 +146,40 @@ void ImapClient::Retire(ImapSession& session) {
 
 void ImapClient::SignIn(const std::string& host, const std::string& user,
                         const std::string& password) {
+  Start(host, user, password, nullptr);
+}
+
+void ImapClient::SignInWithToken(const std::string& host, const std::string& user,
+                                 const std::string& accessToken) {
+  Start(host, user, {}, &accessToken);
+}
+
+// The mechanism the server offers, OAUTHBEARER first (the standard one).
+static imap::OAuthMechanism ChooseMechanism(const ImapSession& session) {
+  if (session.HasCapability("AUTH=OAUTHBEARER")) return imap::OAuthMechanism::OAuthBearer;
+  if (session.HasCapability("AUTH=XOAUTH2")) return imap::OAuthMechanism::XOAuth2;
+  throw imap::Error(kOAuthNoMechanism, ErrorDescription(kOAuthNoMechanism));
+}
+
+// AUTHENTICATE with the token; its NO is the token refused for this user name.
+void ImapClient::Authenticate(ImapSession& session, const std::string& host,
+                              const std::string& user, const std::string& token) {
+  const imap::OAuthMechanism mechanism = ChooseMechanism(session);
+  const std::string tag = session.QueueAuthenticate(
+      imap::MechanismName(mechanism), imap::InitialResponse(mechanism, user, token, host, port_),
+      imap::ErrorChallengeAnswer(mechanism));
+  session.Flush();
+  Completion c = session.Await(tag);
+  if (c.condition == Condition::No) {
+    throw imap::Error(kOAuthTokenRefused,
+                      ErrorDescription(kOAuthTokenRefused,
+                                       {imap::ServerText(user), imap::ServerText(c.text)}));
+  }
+  if (c.condition != Condition::Ok) throw CommandError("AUTHENTICATE", c);
+}
+
+void ImapClient::Start(const std::string& host, const std::string& user,
+                       const std::string& password, const std::string* token) {
   SignOut();
   ahead_.clear();
   if (imap::HasLineBreakOrNul(user) || imap::HasLineBreakOrNul(password)) {
@@ -164,7 +199,11 @@ void ImapClient::SignIn(const std::string& host, const std::string& user,
     // Open leaves the time limit of this call in force for the LOGIN as well.
     CallScope call(*this, *session);
     Open(*session, host);
-    if (session->State() == SessionState::NotAuthenticated) {
+    if (session->State() == SessionState::NotAuthenticated && token) {
+      // The mechanism is chosen from the capabilities, which STARTTLS made us forget.
+      if (security_.mode == imap::Security::StartTls) AskCapabilities(*session);
+      Authenticate(*session, host, user, *token);
+    } else if (session->State() == SessionState::NotAuthenticated) {
       const AppError disabled(imap::Error(
           kImapLoginDisabled, session->Secured() ? ErrorDescription(kImapLoginDisabled)
                                                  : std::string(kDescLoginDisabledPlain)));

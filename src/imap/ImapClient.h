@@ -43,6 +43,10 @@ class ImapClient : public ImapComponent {
   void SetSecurity(const std::string& sicherheit, const std::string& zertifikat) override;
   void SignIn(const std::string& host, const std::string& user,
               const std::string& password) override;
+  // The same with an OAuth2 access token: AUTHENTICATE OAUTHBEARER where the server offers it,
+  // else XOAUTH2, with the initial response in the command where SASL-IR allows.
+  void SignInWithToken(const std::string& host, const std::string& user,
+                       const std::string& accessToken) override;
   void PostSignIn() override;
   ImapMailbox& Mailbox(const std::string& name) override;
   // Sends LOGOUT and closes the connection without waiting for the reply. Raises nothing but
@@ -98,6 +102,10 @@ class ImapClient : public ImapComponent {
     std::string tag;
   };
 
+  void Start(const std::string& host, const std::string& user, const std::string& password,
+             const std::string* token);
+  void Authenticate(imap::ImapSession& session, const std::string& host, const std::string& user,
+                    const std::string& token);
   imap::ImapSession& SignedIn();
   imap::ImapSession& Call();
   std::string Issue(const std::string& mailbox, const Ahead* want);

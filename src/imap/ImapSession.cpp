@@ -4,6 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "common/Base64.h"
 #include "common/ImapComponent.h"
 #include "imap/ImapErrors.h"
 
@@ -46,6 +47,7 @@ void ImapSession::Close() {
   outgoing_.clear();
   untaggedSearch_.clear();
   awaitingContinuation_ = false;
+  authTag_.clear();
 }
 
 void ImapSession::SetTimeLimit(int timeoutMs) {
@@ -163,6 +165,31 @@ std::string ImapSession::QueueLogin(std::string_view user, std::string_view pass
   args.bytes += ' ';
   AppendString(args, password, literalPlus);
   return Queue(Command::Login, "LOGIN", std::move(args));
+}
+
+std::string ImapSession::QueueAuthenticate(std::string_view mechanism,
+                                          const std::string& initialResponse,
+                                          const std::string& errorAnswer) {
+  if (HasLineBreakOrNul(initialResponse) || HasLineBreakOrNul(errorAnswer) ||
+      HasLineBreakOrNul(mechanism)) {
+    throw Error(kImapUnsafeText, ErrorDescription(kImapUnsafeText));
+  }
+  if (!authTag_.empty()) throw std::logic_error("ImapSession: two AUTHENTICATE in flight");
+  WireCommand args;
+  args.bytes = " " + std::string(mechanism);
+  if (HasCapability("SASL-IR")) {
+    // RFC 4959: an empty initial response is sent as "=".
+    args.bytes += " " + (initialResponse.empty() ? std::string("=") : initialResponse);
+  } else {
+    args.bytes += "\r\n";
+    args.waits.push_back(args.bytes.size());
+    args.bytes += initialResponse;
+  }
+  std::string tag = Queue(Command::Authenticate, "AUTHENTICATE", std::move(args));
+  authTag_ = tag;
+  authErrorAnswer_ = errorAnswer;
+  authChallenged_ = false;
+  return tag;
 }
 
 std::string ImapSession::QueueSelect(std::string_view mailbox) {
@@ -351,7 +378,10 @@ void ImapSession::AddToSet(std::string& set, std::string&& more) {
 void ImapSession::Dispatch(Response&& response) {
   switch (response.kind) {
     case ResponseKind::Continuation:
-      if (!awaitingContinuation_) Fail(MalformedReply());
+      if (!awaitingContinuation_) {
+        OnAuthChallenge(response);
+        break;
+      }
       continued_ = true;
       break;
     case ResponseKind::Tagged:
@@ -361,6 +391,16 @@ void ImapSession::Dispatch(Response&& response) {
       OnUntagged(response);
       break;
   }
+}
+
+// A challenge after the initial response can only be the error report: answered once, so the
+// server completes the command; anything more is not a server we can talk to.
+void ImapSession::OnAuthChallenge(const Response& response) {
+  if (authTag_.empty() || authChallenged_ || pending_.at(authTag_).done) Fail(MalformedReply());
+  authChallenged_ = true;
+  std::optional<std::string> decoded = Base64Decode(response.text);
+  pending_.at(authTag_).completion.challenge = decoded ? *decoded : std::string();
+  Send(authErrorAnswer_ + "\r\n");
 }
 
 void ImapSession::OnTagged(const Response& response) {
@@ -377,6 +417,10 @@ void ImapSession::OnTagged(const Response& response) {
   }
   switch (p.command) {
     case Command::Login:
+      if (ok) SetState(SessionState::Authenticated);
+      break;
+    case Command::Authenticate:
+      authTag_.clear();
       if (ok) SetState(SessionState::Authenticated);
       break;
     case Command::Select:

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -36,6 +37,8 @@ struct Completion {
   Condition condition = Condition::None;
   std::string code;
   std::string text;
+  // AUTHENTICATE: the server's error challenge, decoded (a JSON text for OAUTHBEARER).
+  std::string challenge;
   // SEARCH: the matching numbers as a sequence set, compact as the server sent it with ESEARCH
   // ("1:40000,40002"), as a plain comma list without.
   std::string set;
@@ -71,6 +74,12 @@ class ImapSession {
   bool Secured() const { return secured_; }
 
   std::string QueueLogin(std::string_view user, std::string_view password);
+  // AUTHENTICATE with the initial response in the command (RFC 4959) when the server offers
+  // SASL-IR, else after its empty challenge. A further challenge is the server's error report
+  // (RFC 7628 3.2.2): it is answered with `errorAnswer` and its decoded text is kept for the
+  // Completion; the server then fails the command.
+  std::string QueueAuthenticate(std::string_view mechanism, const std::string& initialResponse,
+                                const std::string& errorAnswer);
   std::string QueueSelect(std::string_view mailbox);
   // With ESEARCH (RFC 4731) a search goes out as SEARCH RETURN (ALL) and its result carries its
   // tag, so any number may be in flight. Without, untagged SEARCH data carries no tag and only
@@ -107,7 +116,7 @@ class ImapSession {
   int RoundTrips() const { return roundTrips_; }
 
  private:
-  enum class Command { Login, Select, Search, Logout, Capability, StartTls };
+  enum class Command { Login, Authenticate, Select, Search, Logout, Capability, StartTls };
   struct Pending {
     Command command;
     std::string mailbox;
@@ -125,6 +134,7 @@ class ImapSession {
   void MakeRoom();
   void Dispatch(Response&& response);
   void OnTagged(const Response& response);
+  void OnAuthChallenge(const Response& response);
   void OnUntagged(Response& response);
   [[noreturn]] void OnConnectionClosed();
   [[noreturn]] void Fail(const AppError& error);
@@ -148,6 +158,9 @@ class ImapSession {
   std::vector<std::pair<std::string, WireCommand>> outgoing_;
   std::string untaggedSearch_;  // the tag of the one search without ESEARCH in flight, or ""
   bool awaitingContinuation_ = false;
+  std::string authTag_;          // the AUTHENTICATE in flight, or ""
+  std::string authErrorAnswer_;  // what answers its error challenge
+  bool authChallenged_ = false;
   bool continued_ = false;
   InputBuffer input_;
   std::size_t inputLen_ = 0;  // bytes of input_ received

@@ -43,6 +43,12 @@ void NotifyIcon::ShowServerFailed(const char* tip) {
   Modify();
 }
 
+void NotifyIcon::ShowSignInRequired() {
+  SetTip(data_, kSignInRequiredTip);
+  data_.hIcon = window_.StopPicture();
+  Modify();
+}
+
 void NotifyIcon::ShowServerReachable() {
   SetTip(data_, kIdleTip);
   data_.hIcon = window_.MainIcon();

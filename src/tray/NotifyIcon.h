@@ -29,6 +29,8 @@ class NotifyIcon {
   void ShowSecureConnectionFailed();
   // Another problem of the server that is reported once: the Stop picture with the tip given.
   void ShowServerFailed(const char* tip);
+  // OAuth2: nobody signed in, or the provider refused the sign-in; the Stop picture.
+  void ShowSignInRequired();
   void StartTrayBlink(const std::string& displayName);
   void StopTrayBlink();
   void ResetTrayTip();

@@ -13,12 +13,14 @@
 
 #include "common/AppError.h"
 #include "imap/ImapClient.h"
+#include "imap/Sasl.h"
 #include "platform/Tls.h"
 #include "platform/Transport.h"
 
 namespace {
 
 constexpr char kPassword[] = "Geheim-7q";
+constexpr char kToken[] = "eyJ0eXAi.T0tFTi03cQ.c2ln";
 constexpr std::string_view kWelcome = "<tls>";  // the stand-in engine's whole handshake
 constexpr const char* kModes[] = {"Keine", "STARTTLS", "SSL/TLS"};
 // The second name is not ASCII: it goes out as a literal, synchronizing without LITERAL+.
@@ -159,10 +161,14 @@ void CheckNumbers(const std::string& text) {
 }
 
 // One account as the check run treats it.
-void CheckAccount(pw::ImapClient& client, const char* user) {
+void CheckAccount(pw::ImapClient& client, const char* user, bool token) {
   try {
     client.SetTimeout(10000);
-    client.SignIn("imap.example.org", user, kPassword);
+    if (token) {
+      client.SignInWithToken("imap.example.org", user, kToken);
+    } else {
+      client.SignIn("imap.example.org", user, kPassword);
+    }
     client.PostSignIn();
     std::string recent = "?";
     std::string seen = "?";
@@ -193,11 +199,12 @@ void CheckAccount(pw::ImapClient& client, const char* user) {
 
 }  // namespace
 
-// Byte 0: the mode (bits 0-1), whether the stream ends in a close or in silence (bit 2) and the
-// certificate's verdict (bits 3-4); byte 1: how many pieces; the rest is what the server says.
+// Byte 0: the mode (bits 0-1), whether the stream ends in a close or in silence (bit 2), the
+// certificate's verdict (bits 3-4) and the sign-in with an OAuth2 token instead (bit 5); byte 1: how many pieces; the rest is what the server says.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
   int mode = (data[0] & 3) % 3;
+  const bool token = (data[0] & 32) != 0;
   auto verdict = static_cast<Verdict>(((data[0] >> 3) & 3) % 3);
   Server server;
   server.endCloses = (data[0] & 4) == 0;
@@ -218,10 +225,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     client.SetPort(mode == 2 ? 993 : 143);
     client.SetSecurity(kModes[mode], "");
     for (const char* user : kUsers) {
-      CheckAccount(client, user);
+      CheckAccount(client, user, token);
       if (server.open != 0) Fault("a connection is left open after SignOut");
       // A further account would only meet a server that says nothing, which the first met too.
       if (server.stream.empty()) break;
+    }
+  }
+  // The token travels base64-encoded inside the SASL response: that is what is looked for.
+  if (mode != 0 && token) {
+    for (const char* user : kUsers) {
+      for (auto m : {pw::imap::OAuthMechanism::OAuthBearer, pw::imap::OAuthMechanism::XOAuth2}) {
+        const std::string sasl =
+            pw::imap::InitialResponse(m, user, kToken, "imap.example.org", mode == 2 ? 993 : 143);
+        if (server.clearSent.find(sasl) != std::string::npos) Fault("the token went out in clear");
+      }
     }
   }
   if (mode != 0 && server.clearSent.find(kPassword) != std::string::npos) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,20 @@ class ScriptedImap : public ImapComponent, private ImapMailbox {
     signedIn = user;
     if (user == failUser) steps_ = 0;  // failAtStep counts from each sign-in
   }
+  // A token opens the mailboxes of `tokenUsers` for it; any other is refused.
+  void SignInWithToken(const std::string& host, const std::string& user,
+                       const std::string& token) override {
+    log.push_back("SignInWithToken " + host + " " + user + " " + token);
+    auto it = accounts.find(user);
+    if (it != accounts.end() && it->second.signInError) {
+      throw AppError(*it->second.signInError, "SignIn", it->second.errorDescription);
+    }
+    auto users = tokenUsers.find(token);
+    if (it == accounts.end() || users == tokenUsers.end() || !users->second.count(user)) {
+      throw AppError(kOAuthTokenRefused, "SignIn", "Token abgelehnt");
+    }
+    signedIn = user;
+  }
   void PostSignIn() override { Step("PostSignIn"); }
   ImapMailbox& Mailbox(const std::string& name) override {
     Step("Mailbox " + name);
@@ -68,6 +83,7 @@ class ScriptedImap : public ImapComponent, private ImapMailbox {
   }
 
   std::map<std::string, Account> accounts;  // by user name
+  std::map<std::string, std::set<std::string>> tokenUsers;  // by access token
   std::vector<std::string> log;
   std::optional<std::string> signedIn;
   std::int32_t timeout = 0;

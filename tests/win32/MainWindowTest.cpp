@@ -31,6 +31,7 @@ struct Recorder : MainWindowEvents {
   void mPopRestore_Click() override { menu.push_back(kCmdPopRestore); }
   void mAnwesenheitTray_Click() override { menu.push_back(kCmdAnwesenheitTray); }
   void mPopExit_Click() override { menu.push_back(kCmdPopExit); }
+  void mAnmelden_Click() override { menu.push_back(kCmdAnmelden); }
   void mRefreshTray_Click() override { menu.push_back(kCmdRefreshTray); }
   void Anzeige_NodeSelected(std::int32_t& index) override { selected.push_back(index); }
   void Anzeige_Click() override { ++clicks; }
@@ -110,8 +111,8 @@ TEST_F(MainWindowTest, HasTheCaptionFrameSizeAndNoTaskbarButton) {
 TEST_F(MainWindowTest, MenusCarryTheirCaptionsAndShortcuts) {
   HMENU bar = GetMenu(Hwnd());
   EXPECT_EQ((std::vector<std::wstring>{L"&Daten", L"&Mailboxes", L"&Hilfe"}), MenuTexts(bar));
-  EXPECT_EQ((std::vector<std::wstring>{L"&neu einlesen\tF5", L"&Anwesenheit\tStrg+A", L"-",
-                                       L"&Beenden"}),
+  EXPECT_EQ((std::vector<std::wstring>{L"&neu einlesen\tF5", L"&Anwesenheit\tStrg+A",
+                                       L"An&melden ...", L"-", L"&Beenden"}),
             MenuTexts(GetSubMenu(bar, 0)));
   EXPECT_EQ((std::vector<std::wstring>{L"&Bearbeiten\tStrg+B", L"-", Widen("&Hinzufügen\tStrg+N"),
                                        L"&Entfernen\tEntf"}),

@@ -13,6 +13,8 @@ namespace pw {
 class PosixTransport : public Transport {
  public:
   explicit PosixTransport(WaitPump pump = {}) : pump_(std::move(pump)) {}
+  // A connection already made (accepted by a listener); non-blocking, owned from now on.
+  PosixTransport(int connectedFd, WaitPump pump) : pump_(std::move(pump)), fd_(connectedFd) {}
   ~PosixTransport() override;
   PosixTransport(const PosixTransport&) = delete;
   PosixTransport& operator=(const PosixTransport&) = delete;

@@ -9,6 +9,7 @@ enum MenuCommand : int {
   kCmdRefresh = 101,       // mRefresh "&neu einlesen"
   kCmdAnwesenheit = 102,   // mAnwesenheit "&Anwesenheit"
   kCmdBeenden = 103,       // mBeenden "&Beenden"
+  kCmdAnmelden = 104,      // mAnmelden "An&melden ..." (OAuth2)
   kCmdEdit = 111,          // mEdit "&Bearbeiten"
   kCmdNew = 112,           // mNew "&Hinzufügen"
   kCmdDelete = 113,        // mDelete "&Entfernen"

@@ -42,6 +42,7 @@ HMENU BuildMainMenu() {
   AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup({
                                  {kMenuRefresh, kCmdRefresh},
                                  {kMenuAnwesenheit, kCmdAnwesenheit},
+                                 {kMenuAnmelden, kCmdAnmelden},
                                  {nullptr, kCmdRefresh},  // NILDatei
                                  {kMenuBeenden, kCmdBeenden},
                              })),
@@ -396,6 +397,9 @@ void MainWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
       break;
     case kCmdAbout:
       events_->mAbout_Click();
+      break;
+    case kCmdAnmelden:
+      events_->mAnmelden_Click();
       break;
     case kCmdPopRestore:
       events_->mPopRestore_Click();

@@ -143,6 +143,12 @@ SOCKET StartConnect(const std::string& address, int port, bool& inProgress, int&
 
 WinsockTransport::WinsockTransport(WaitPump pump) : pump_(std::move(pump)) {}
 
+WinsockTransport::WinsockTransport(SOCKET connected, WaitPump pump)
+    : pump_(std::move(pump)), socket_(connected) {
+  u_long nonBlocking = 1;
+  ioctlsocket(socket_, FIONBIO, &nonBlocking);
+}
+
 WinsockTransport::~WinsockTransport() {
   Close();
   if (event_ != WSA_INVALID_EVENT) WSACloseEvent(event_);

@@ -17,6 +17,8 @@ void StartWinsock();
 class WinsockTransport : public Transport {
  public:
   explicit WinsockTransport(WaitPump pump = {});
+  // A connection already made (accepted by a listener), owned from now on.
+  WinsockTransport(SOCKET connected, WaitPump pump);
   ~WinsockTransport() override;
   WinsockTransport(const WinsockTransport&) = delete;
   WinsockTransport& operator=(const WinsockTransport&) = delete;

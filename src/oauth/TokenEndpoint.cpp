@@ -1,0 +1,137 @@
+// Token requests and answers; the JSON is read with nlohmann-json.
+#include "oauth/TokenEndpoint.h"
+
+#include <nlohmann/json.hpp>
+
+#include "common/AppError.h"
+#include "common/Base64.h"
+#include "common/ErrorCatalog.h"
+#include "oauth/Authorization.h"
+#include "platform/Transport.h"
+
+namespace pw {
+namespace {
+
+using nlohmann::json;
+
+// Printable text from the provider, cut short: it goes into a message box.
+std::string ProviderText(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    out += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? ' ' : c;
+    if (out.size() >= 300) break;
+  }
+  return out;
+}
+
+std::string StringField(const json& j, const char* name) {
+  auto it = j.find(name);
+  return it != j.end() && it->is_string() ? it->get<std::string>() : std::string();
+}
+
+[[noreturn]] void Malformed(int status) {
+  throw AppError(kOAuthProviderError, "OAuth2",
+                 ErrorDescription(kOAuthProviderError,
+                                  FillIn(kDescProviderMalformed, {std::to_string(status)})));
+}
+
+// A token is sent as a bearer credential: RFC 6750's b64token, nothing a header or a SASL
+// string could be broken with.
+bool IsBearerToken(const std::string& t) {
+  if (t.empty() || t.size() > 16384) return false;
+  for (char c : t) {
+    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                    c == '-' || c == '.' || c == '_' || c == '~' || c == '+' || c == '/' ||
+                    c == '=';
+    if (!ok) return false;
+  }
+  return true;
+}
+
+// The name in an id_token, for the sign-in window only: it is not checked, nothing is
+// decided by it.
+std::string AccountOf(const std::string& idToken) {
+  const std::size_t a = idToken.find('.');
+  const std::size_t b = a == std::string::npos ? a : idToken.find('.', a + 1);
+  if (b == std::string::npos) return {};
+  std::string payload = idToken.substr(a + 1, b - a - 1);
+  for (char& c : payload) {
+    if (c == '-') c = '+';
+    if (c == '_') c = '/';
+  }
+  while (payload.size() % 4 != 0) payload += '=';
+  auto text = Base64Decode(payload);
+  if (!text) return {};
+  json claims = json::parse(*text, nullptr, false);
+  if (!claims.is_object()) return {};
+  for (const char* name : {"preferred_username", "upn", "email"}) {
+    std::string v = StringField(claims, name);
+    if (!v.empty()) return ProviderText(v);
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string CodeRequestBody(const OAuthConfig& config, const std::string& code,
+                            const std::string& redirectUri, const std::string& verifier) {
+  std::string body = "grant_type=authorization_code&code=" + FormEncode(code) +
+                     "&redirect_uri=" + FormEncode(redirectUri) +
+                     "&client_id=" + FormEncode(config.clientId) +
+                     "&code_verifier=" + FormEncode(verifier);
+  if (!config.scope.empty()) body += "&scope=" + FormEncode(config.scope);
+  return body;
+}
+
+std::string RefreshRequestBody(const OAuthConfig& config, const std::string& refreshToken) {
+  std::string body = "grant_type=refresh_token&refresh_token=" + FormEncode(refreshToken) +
+                     "&client_id=" + FormEncode(config.clientId);
+  if (!config.scope.empty()) body += "&scope=" + FormEncode(config.scope);
+  return body;
+}
+
+TokenGrant ParseTokenResponse(const HttpResponse& response) {
+  if (response.status == 502 || response.status == 503 || response.status == 504) {
+    throw NetError(kNetUnreachable);
+  }
+  const json j = json::parse(response.body, nullptr, false);
+  if (!j.is_object()) Malformed(response.status);
+  if (response.status != 200) {
+    const std::string error = StringField(j, "error");
+    if (error.empty()) Malformed(response.status);
+    std::string text = ProviderText(error);
+    const std::string description = StringField(j, "error_description");
+    if (!description.empty()) text += ": " + ProviderText(description);
+    if (error == "invalid_grant") {
+      throw AppError(kOAuthSignInRequired, "OAuth2", ErrorDescription(kOAuthSignInRequired, text));
+    }
+    throw AppError(kOAuthProviderError, "OAuth2", ErrorDescription(kOAuthProviderError, text));
+  }
+  TokenGrant grant;
+  grant.accessToken = StringField(j, "access_token");
+  grant.refreshToken = StringField(j, "refresh_token");
+  const std::string type = StringField(j, "token_type");
+  if (!IsBearerToken(grant.accessToken) ||
+      (!grant.refreshToken.empty() && grant.refreshToken.size() > 16384) ||
+      (!type.empty() && type != "Bearer" && type != "bearer")) {
+    Malformed(response.status);
+  }
+  // Microsoft has sent expires_in as a string at times; both forms are taken.
+  auto expires = j.find("expires_in");
+  if (expires != j.end()) {
+    if (expires->is_number_integer()) {
+      grant.expiresIn = expires->get<std::int64_t>();
+    } else if (expires->is_string()) {
+      try {
+        grant.expiresIn = std::stoll(expires->get<std::string>());
+      } catch (const std::exception&) {
+        grant.expiresIn = 0;
+      }
+    }
+    if (grant.expiresIn < 0) grant.expiresIn = 0;
+  }
+  grant.account = AccountOf(StringField(j, "id_token"));
+  return grant;
+}
+
+}  // namespace pw

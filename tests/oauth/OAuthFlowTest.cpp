@@ -1,0 +1,170 @@
+// The OAuth2 pieces without the network: settings, PKCE, the browser's redirect and the token
+// endpoint's answers.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "common/AppError.h"
+#include "oauth/Authorization.h"
+#include "oauth/OAuthConfig.h"
+#include "oauth/TokenEndpoint.h"
+#include "platform/Crypto.h"
+
+namespace pw {
+namespace {
+
+TEST(Pkce, S256OfTheRfcExampleAndFreshSecretsInTheUrlAlphabet) {
+  auto crypto = MakeSystemCrypto();
+  // RFC 7636, appendix B.
+  EXPECT_EQ(S256Challenge(*crypto, "dBjftJeZ4CVP-mB92K27uhbUJU1p1r_wW1gFWFOEjXk"),
+            "E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw-cM");
+  const PkcePair a = MakePkce(*crypto);
+  const PkcePair b = MakePkce(*crypto);
+  for (const std::string* s : {&a.verifier, &a.state}) {
+    EXPECT_EQ(s->size(), 43u);
+    EXPECT_EQ(
+        s->find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_"),
+        std::string::npos);
+  }
+  EXPECT_NE(a.verifier, b.verifier);
+  EXPECT_NE(a.state, b.state);
+  EXPECT_EQ(a.challenge, S256Challenge(*crypto, a.verifier));
+}
+
+std::function<std::string(const std::string&, const std::string&)> Settings(
+    std::map<std::string, std::string> values) {
+  return [values](const std::string& name, const std::string& fallback) {
+    auto it = values.find(name);
+    return it == values.end() ? fallback : it->second;
+  };
+}
+
+TEST(OAuthSettings, ProvidersDefaultsAndRefusals) {
+  EXPECT_FALSE(ReadOAuthConfig(Settings({})).enabled);
+  const OAuthConfig ms =
+      ReadOAuthConfig(Settings({{"Anmeldung", "OAuth2"}, {"OAuth2-Client-ID", "abc"}}));
+  EXPECT_EQ(ms.authorizeUrl,
+            "https://login.microsoftonline.com/organizations/oauth2/v2.0/authorize");
+  EXPECT_EQ(ms.tokenUrl, "https://login.microsoftonline.com/organizations/oauth2/v2.0/token");
+  EXPECT_EQ(ms.scope, "https://outlook.office.com/IMAP.AccessAsUser.All offline_access");
+  EXPECT_EQ(DefaultHost(Settings({{"Anmeldung", "OAuth2"}}), "x"), "outlook.office365.com");
+  EXPECT_EQ(DefaultSicherheit(Settings({{"Anmeldung", "OAuth2"}}), "Keine"), "SSL/TLS");
+  EXPECT_EQ(DefaultHost(Settings({}), "x"), "x");
+  const OAuthConfig own =
+      ReadOAuthConfig(Settings({{"Anmeldung", "OAuth2"},
+                                {"OAuth2-Anbieter", "Eigener"},
+                                {"OAuth2-Client-ID", "desk"},
+                                {"OAuth2-Autorisierung", "http://127.0.0.1:8080/a"},
+                                {"OAuth2-Token", "http://[::1]:8080/t"}}));
+  EXPECT_EQ(own.tokenUrl, "http://[::1]:8080/t");
+  EXPECT_NE(own.Fingerprint(), ms.Fingerprint());
+
+  const std::vector<std::map<std::string, std::string>> refused = {
+      {{"Anmeldung", "Zertifikat"}},
+      {{"Anmeldung", "OAuth2"}},  // no client id
+      {{"Anmeldung", "OAuth2"}, {"OAuth2-Client-ID", "abc"}, {"OAuth2-Mandant", "a/b?x"}},
+      {{"Anmeldung", "OAuth2"}, {"OAuth2-Client-ID", "abc"}, {"OAuth2-Anbieter", "Google"}},
+      {{"Anmeldung", "OAuth2"}, {"OAuth2-Client-ID", "abc"}, {"OAuth2-Anbieter", "Eigener"}},
+      {{"Anmeldung", "OAuth2"},
+       {"OAuth2-Client-ID", "abc"},
+       {"OAuth2-Token", "http://login.example.org/token"}},
+      {{"Anmeldung", "OAuth2"},
+       {"OAuth2-Client-ID", "abc"},
+       {"OAuth2-Token", "http://127.0.0.1.example.org/token"}},
+  };
+  for (const auto& values : refused) {
+    try {
+      ReadOAuthConfig(Settings(values));
+      ADD_FAILURE() << "accepted: " << values.begin()->second;
+    } catch (const AppError& e) {
+      EXPECT_EQ(e.Number(), kOAuthBadSetting);
+    }
+  }
+}
+
+TEST(Authorization, UrlCarriesPkceStateAndTheLoopbackRedirect) {
+  OAuthConfig c;
+  c.provider = kProviderEigener;
+  c.authorizeUrl = "https://id.example.org/authorize?tenant=1";
+  c.clientId = "desk app";
+  c.scope = "imap offline_access";
+  const PkcePair p{"v", "chal", "st"};
+  EXPECT_EQ(AuthorizationUrl(c, "http://127.0.0.1:50123/", p),
+            "https://id.example.org/authorize?tenant=1&response_type=code&client_id=desk%20app"
+            "&redirect_uri=http%3A%2F%2F127.0.0.1%3A50123%2F&scope=imap%20offline_access"
+            "&state=st&code_challenge=chal&code_challenge_method=S256");
+}
+
+TEST(Authorization, RedirectsAreTakenOnlyWithOurState) {
+  using K = Redirect::Kind;
+  struct Case {
+    const char* head;
+    K kind;
+    const char* value;
+  } cases[] = {
+      {"GET /?code=abc%2Fd+e&state=S1 HTTP/1.1\r\nHost: x\r\n\r\n", K::Code, "abc/d e"},
+      {"GET /?state=S1&code=c HTTP/1.1\r\n\r\n", K::Code, "c"},
+      {"GET /?code=c&state=S2 HTTP/1.1\r\n\r\n", K::Foreign, ""},
+      {"GET /?code=c HTTP/1.1\r\n\r\n", K::Foreign, ""},
+      {"GET /?code=c&state=S HTTP/1.1\r\n\r\n", K::Foreign, ""},
+      {"GET /?error=access_denied&error_description=Nein%0D%0A&state=S1 HTTP/1.1\r\n\r\n", K::Error,
+       "access_denied: Nein  "},
+      {"GET /?error=access_denied&state=S9 HTTP/1.1\r\n\r\n", K::Foreign, ""},
+      {"GET /favicon.ico HTTP/1.1\r\n\r\n", K::Unrelated, ""},
+      {"GET / HTTP/1.1\r\n\r\n", K::Unrelated, ""},
+      {"POST /?code=c&state=S1 HTTP/1.1\r\n\r\n", K::Unrelated, ""},
+      {"GET /other?code=c&state=S1 HTTP/1.1\r\n\r\n", K::Unrelated, ""},
+  };
+  for (const Case& c : cases) {
+    const Redirect r = ParseRedirect(c.head, "S1");
+    EXPECT_EQ(r.kind, c.kind) << c.head;
+    EXPECT_EQ(r.kind == K::Error ? r.error : r.code, r.kind == K::Foreign ? "" : c.value) << c.head;
+  }
+  EXPECT_NE(RedirectPage(true).find("Sie können dieses Fenster jetzt schließen"),
+            std::string::npos);
+}
+
+TEST(TokenEndpoint, AnswersOfTheProvider) {
+  const TokenGrant g = ParseTokenResponse(
+      {200,
+       R"({"access_token":"at-1","token_type":"Bearer","expires_in":"3599",)"
+       R"("refresh_token":"rt-2","id_token":"x.eyJwcmVmZXJyZWRfdXNlcm5hbWUiOiJlbXBmYW5nQGZpcm1hLmRlIn0.y"})"});
+  EXPECT_EQ(g.accessToken, "at-1");
+  EXPECT_EQ(g.refreshToken, "rt-2");
+  EXPECT_EQ(g.expiresIn, 3599);
+  EXPECT_EQ(g.account, "empfang@firma.de");
+
+  struct Case {
+    int status;
+    const char* body;
+    std::int32_t number;
+  } cases[] = {
+      {400, R"({"error":"invalid_grant","error_description":"AADSTS700082: expired"})",
+       kOAuthSignInRequired},
+      {400, R"({"error":"invalid_client"})", kOAuthProviderError},
+      {401, "<html>proxy</html>", kOAuthProviderError},
+      {200, "{}", kOAuthProviderError},
+      {200, R"({"access_token":"a b"})", kOAuthProviderError},
+      {200, R"({"access_token":"a","token_type":"mac"})", kOAuthProviderError},
+      {503, "", kNetUnreachable},
+  };
+  for (const Case& c : cases) {
+    try {
+      ParseTokenResponse({c.status, c.body});
+      ADD_FAILURE() << c.body;
+    } catch (const AppError& e) {
+      EXPECT_EQ(e.Number(), c.number) << c.body;
+      EXPECT_EQ(e.Description().find("rt-"), std::string::npos);
+    }
+  }
+  OAuthConfig config;
+  config.clientId = "id";
+  EXPECT_EQ(RefreshRequestBody(config, "r+t/="),
+            "grant_type=refresh_token&refresh_token=r%2Bt%2F%3D&client_id=id");
+}
+
+}  // namespace
+}  // namespace pw
