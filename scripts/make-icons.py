@@ -3,7 +3,7 @@
 a 16-colour image and as a 32-bit image with alpha (drawn four times finer and averaged, so that
 edges are smooth), so that the tray and the title bars stay sharp at 125 to 200 % scaling.
 
-Usage: make-icons.py [output directory]   (default: src/platform/win32/resources)
+Usage: make-icons.py [output directory]   (default: src/win32/resources)
 Only the Python standard library is used; the .ico files are committed, so building needs no Python.
 """
 import math

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Draws the new-message dialog's window icon, a mailbox with a raised red flag, as mailbox.ico.
 
-Usage: make-mailbox-icon.py [output directory]   (default: src/platform/win32/resources)
+Usage: make-mailbox-icon.py [output directory]   (default: src/win32/resources)
 Draws with the canvas and the .ico writer of make-icons.py: the same colours and sizes.
 """
 import importlib.util

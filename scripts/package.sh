@@ -16,7 +16,7 @@ out=$(cd "$out" && pwd)
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 cp "$exe" "$stage/postwacht.exe"
-cp "$root/src/platform/win32/resources/main.ico" "$stage/postwacht.ico"
+cp "$root/src/win32/resources/main.ico" "$stage/postwacht.ico"
 if [ -n "${PW_SIGN_PFX:-}" ]; then bash "$root/scripts/sign.sh" "$stage/postwacht.exe"; fi
 
 name=postwacht-$version-x64

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/substitute/FakeAboutView.h"
-#include "platform/substitute/FakeDialogs.h"
-#include "platform/substitute/FakeRegistry.h"
-#include "platform/substitute/FakeTimers.h"
-#include "platform/substitute/FakeWindowSystem.h"
+#include "substitute/FakeAboutView.h"
+#include "substitute/FakeDialogs.h"
+#include "substitute/FakeRegistry.h"
+#include "substitute/FakeTimers.h"
+#include "substitute/FakeWindowSystem.h"
 
 namespace pw {
 namespace {

@@ -6,7 +6,7 @@
 #include "accounts/AccountStore.h"
 #include "accounts/Passwort.h"
 #include "common/Windows1252.h"
-#include "platform/substitute/FakeRegistry.h"
+#include "substitute/FakeRegistry.h"
 
 namespace pw {
 namespace {

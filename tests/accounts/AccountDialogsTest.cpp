@@ -4,10 +4,10 @@
 #include "accounts/AccountStore.h"
 #include "accounts/Passwort.h"
 #include "common/Windows1252.h"
-#include "platform/substitute/FakeAccountDialogViews.h"
-#include "platform/substitute/FakeRegistry.h"
-#include "platform/substitute/FakeTimers.h"
-#include "platform/substitute/TraceRecorder.h"
+#include "substitute/FakeAccountDialogViews.h"
+#include "substitute/FakeRegistry.h"
+#include "substitute/FakeTimers.h"
+#include "substitute/TraceRecorder.h"
 #include "registry/SettingsStore.h"
 
 namespace pw {

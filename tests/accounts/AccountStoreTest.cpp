@@ -2,7 +2,7 @@
 
 #include "accounts/AccountStore.h"
 #include "common/AppError.h"
-#include "platform/substitute/FakeRegistry.h"
+#include "substitute/FakeRegistry.h"
 
 namespace pw {
 namespace {

@@ -6,7 +6,7 @@
 #include <set>
 
 #include "oauth/OAuthSession.h"
-#include "platform/substitute/FakeOAuthPlatform.h"
+#include "substitute/FakeOAuthPlatform.h"
 #include "support/MainWindowRig.h"
 
 namespace pw::test {

@@ -2,9 +2,9 @@
 #include "contract/ContractRegistry.h"
 
 #ifdef _WIN32
-#include "platform/win32/Win32Registry.h"
+#include "win32/Win32Registry.h"
 #else
-#include "platform/substitute/FakeRegistry.h"
+#include "substitute/FakeRegistry.h"
 #endif
 
 namespace pw {

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "platform/substitute/FakeRegistry.h"
+#include "substitute/FakeRegistry.h"
 
 namespace pw {
 namespace {

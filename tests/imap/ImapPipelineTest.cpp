@@ -11,7 +11,7 @@
 #include "imap/ImapErrors.h"
 #include "imap/ImapWire.h"
 #include "imap/ScriptedTransport.h"
-#include "platform/substitute/FakeRegistry.h"
+#include "substitute/FakeRegistry.h"
 
 namespace pw {
 namespace {

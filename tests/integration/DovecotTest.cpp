@@ -17,7 +17,7 @@
 #include "imap/ImapClient.h"
 #include "common/AppError.h"
 #include "platform/Transport.h"
-#include "platform/substitute/FakeRegistry.h"
+#include "substitute/FakeRegistry.h"
 #include "registry/SettingsStore.h"
 
 namespace pw {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #ifdef _WIN32
-#include "platform/win32/Win32.h"
+#include "win32/Win32.h"
 #endif
 
 namespace pw::test {

@@ -5,7 +5,7 @@
 #include <string>
 
 #ifdef _WIN32
-#include "platform/win32/Win32.h"
+#include "win32/Win32.h"
 #else
 #include <arpa/inet.h>
 #include <fcntl.h>

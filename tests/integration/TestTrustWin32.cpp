@@ -4,7 +4,7 @@
 #include <string>
 
 #include "TestTrust.h"
-#include "platform/win32/Win32.h"
+#include "win32/Win32.h"
 
 // After <windows.h>, which it needs.
 // clang-format off

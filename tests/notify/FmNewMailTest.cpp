@@ -1,7 +1,7 @@
 // fmNewMail: the name it keeps, OK, Öffnen with every flag combination, and the close box.
 #include <gtest/gtest.h>
 
-#include "platform/substitute/FakeNewMailView.h"
+#include "substitute/FakeNewMailView.h"
 #include "support/NewMailRig.h"
 
 namespace pw::test {

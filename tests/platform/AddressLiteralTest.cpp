@@ -1,7 +1,7 @@
 // The address literals the certificate rules read, against the system's own inet_pton: glibc's
 // natively, Winsock's under Wine.
 #ifdef _WIN32
-#include "platform/win32/Win32.h"
+#include "win32/Win32.h"
 #else
 #include <arpa/inet.h>
 #endif

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "platform/posix/OpenSslNames.h"
+#include "posix/OpenSslNames.h"
 #include "support/TestCertificates.h"
 
 namespace pw {

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "common/AppError.h"
-#include "platform/substitute/FakeRegistry.h"
+#include "substitute/FakeRegistry.h"
 #include "registry/clsRegistry.h"
 
 namespace pw {

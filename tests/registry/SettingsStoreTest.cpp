@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "common/AppError.h"
-#include "platform/substitute/FakeRegistry.h"
+#include "substitute/FakeRegistry.h"
 #include "registry/SettingsStore.h"
 
 namespace pw {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/CommandIds.h"
-#include "platform/win32/Strconv.h"
-#include "platform/win32/Win32Gui.h"
+#include "win32/CommandIds.h"
+#include "win32/Strconv.h"
+#include "win32/Win32Gui.h"
 
 namespace {
 

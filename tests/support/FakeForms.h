@@ -7,7 +7,7 @@
 
 #include "common/Forms.h"
 #include "common/Globals.h"
-#include "platform/substitute/EffectLog.h"
+#include "substitute/EffectLog.h"
 
 namespace pw::test {
 

@@ -7,12 +7,12 @@
 
 #include "accounts/AccountStore.h"
 #include "notify/NewMailDialogs.h"
-#include "platform/substitute/FakeEventLoop.h"
-#include "platform/substitute/FakeMainWindow.h"
-#include "platform/substitute/FakeRegistry.h"
-#include "platform/substitute/FakeTimers.h"
-#include "platform/substitute/FakeTrayShell.h"
-#include "platform/substitute/FakeWindowSystem.h"
+#include "substitute/FakeEventLoop.h"
+#include "substitute/FakeMainWindow.h"
+#include "substitute/FakeRegistry.h"
+#include "substitute/FakeTimers.h"
+#include "substitute/FakeTrayShell.h"
+#include "substitute/FakeWindowSystem.h"
 #include "registry/SettingsStore.h"
 
 namespace pw::test {

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "common/Windows1252.h"
-#include "platform/substitute/FakeEventLoop.h"
-#include "platform/substitute/FakeMainWindow.h"
-#include "platform/substitute/FakeTimers.h"
-#include "platform/substitute/FakeTrayShell.h"
+#include "substitute/FakeEventLoop.h"
+#include "substitute/FakeMainWindow.h"
+#include "substitute/FakeTimers.h"
+#include "substitute/FakeTrayShell.h"
 #include "tray/NotifyIcon.h"
 
 namespace pw {

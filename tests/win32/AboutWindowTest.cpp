@@ -5,16 +5,16 @@
 #include <string>
 
 #include "about/FrmAbout.h"
-#include "platform/substitute/FakeAboutView.h"
-#include "platform/substitute/FakeDialogs.h"
-#include "platform/substitute/FakeRegistry.h"
-#include "platform/substitute/FakeTimers.h"
-#include "platform/substitute/FakeWindowSystem.h"
-#include "platform/win32/AboutWindow.h"
-#include "platform/win32/CommandIds.h"
-#include "platform/win32/Strconv.h"
-#include "platform/win32/Win32VersionInfo.h"
-#include "platform/win32/WindowBase.h"
+#include "substitute/FakeAboutView.h"
+#include "substitute/FakeDialogs.h"
+#include "substitute/FakeRegistry.h"
+#include "substitute/FakeTimers.h"
+#include "substitute/FakeWindowSystem.h"
+#include "win32/AboutWindow.h"
+#include "win32/CommandIds.h"
+#include "win32/Strconv.h"
+#include "win32/Win32VersionInfo.h"
+#include "win32/WindowBase.h"
 #include "tests/win32/Win32TestSupport.h"
 
 namespace pw::win32 {

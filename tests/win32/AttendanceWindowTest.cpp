@@ -3,9 +3,9 @@
 
 #include <memory>
 
-#include "platform/win32/AttendanceWindow.h"
-#include "platform/win32/CommandIds.h"
-#include "platform/win32/Strconv.h"
+#include "win32/AttendanceWindow.h"
+#include "win32/CommandIds.h"
+#include "win32/Strconv.h"
 #include "win32/Win32TestSupport.h"
 
 namespace pw::win32 {

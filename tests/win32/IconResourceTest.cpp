@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/win32/Win32Gui.h"
-#include "platform/win32/resources/NewMailResources.h"
-#include "platform/win32/resources/resource.h"
+#include "win32/Win32Gui.h"
+#include "win32/resources/NewMailResources.h"
+#include "win32/resources/resource.h"
 #include "tests/win32/Win32TestSupport.h"
 
 namespace pw::win32 {

@@ -2,8 +2,8 @@
 // them, read where the user's own value is missing.
 #include <gtest/gtest.h>
 
-#include "platform/win32/Win32.h"
-#include "platform/win32/Win32Registry.h"
+#include "win32/Win32.h"
+#include "win32/Win32Registry.h"
 #include "registry/SettingsStore.h"
 
 namespace pw::win32 {

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "common/AppError.h"
-#include "platform/substitute/FakeNewMailView.h"
-#include "platform/win32/Strconv.h"
-#include "platform/win32/Win32Registry.h"
-#include "platform/win32/Win32WindowSystem.h"
+#include "substitute/FakeNewMailView.h"
+#include "win32/Strconv.h"
+#include "win32/Win32Registry.h"
+#include "win32/Win32WindowSystem.h"
 #include "support/NewMailRig.h"
 #include "win32/Win32TestSupport.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/MainWindow.h"
-#include "platform/win32/Strconv.h"
+#include "win32/MainWindow.h"
+#include "win32/Strconv.h"
 #include "win32/Win32TestSupport.h"
 
 namespace pw::win32 {

@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "platform/win32/CommandIds.h"
+#include "win32/CommandIds.h"
 #include "win32/Win32MainFormRig.h"
 
 namespace pw::win32 {

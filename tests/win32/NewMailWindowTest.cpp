@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/win32/NewMailWindow.h"
-#include "platform/win32/WindowBase.h"
+#include "win32/NewMailWindow.h"
+#include "win32/WindowBase.h"
 #include "support/NewMailRig.h"
 #include "win32/Win32TestSupport.h"
 

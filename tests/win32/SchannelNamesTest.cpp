@@ -2,7 +2,7 @@
 // addresses and the subject's common names, in their order.
 #include <gtest/gtest.h>
 
-#include "platform/win32/SchannelVerifier.h"
+#include "win32/SchannelVerifier.h"
 #include "support/TestCertificates.h"
 
 namespace pw::win32 {

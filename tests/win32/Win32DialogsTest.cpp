@@ -4,9 +4,9 @@
 #include <functional>
 #include <string>
 
-#include "platform/win32/Strconv.h"
-#include "platform/win32/Win32Dialogs.h"
-#include "platform/win32/Win32Timers.h"
+#include "win32/Strconv.h"
+#include "win32/Win32Dialogs.h"
+#include "win32/Win32Timers.h"
 #include "win32/Win32TestSupport.h"
 
 namespace pw::win32 {

@@ -1,8 +1,8 @@
 // DoEvents, WaitOne and the WM_QUIT hand-over of the message loop.
 #include <gtest/gtest.h>
 
-#include "platform/win32/Win32EventLoop.h"
-#include "platform/win32/Win32Timers.h"
+#include "win32/Win32EventLoop.h"
+#include "win32/Win32Timers.h"
 #include "win32/Win32TestSupport.h"
 
 namespace pw::win32 {

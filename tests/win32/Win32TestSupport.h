@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/win32/Win32Gui.h"
+#include "win32/Win32Gui.h"
 
 namespace pw::win32::test {
 

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "platform/win32/Win32Timers.h"
+#include "win32/Win32Timers.h"
 #include "win32/Win32TestSupport.h"
 
 namespace pw::win32 {

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "platform/win32/Win32TrayShell.h"
+#include "win32/Win32TrayShell.h"
 #include "win32/Win32TestSupport.h"
 #include "tray/TrayData.h"
 

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "common/AppError.h"
-#include "platform/win32/Strconv.h"
-#include "platform/win32/Win32WindowSystem.h"
+#include "win32/Strconv.h"
+#include "win32/Win32WindowSystem.h"
 #include "win32/Win32TestSupport.h"
 
 namespace pw::win32 {

@@ -1,8 +1,0 @@
-// The user-interface headers beside <windows.h>: common controls and the shell.
-#pragma once
-
-#include "platform/win32/Win32.h"
-
-#include <commctrl.h>
-#include <shellapi.h>
-#include <windowsx.h>
