@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 jobs=$(nproc)
 
-echo "== format check (fails only with PW_FORMAT_GATE=1)"
+echo "== format check"
 bash scripts/format-check.sh
 
 echo "== native build (debug, ASan/UBSan)"

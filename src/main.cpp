@@ -14,13 +14,14 @@
 #include "platform/Http.h"
 #include "platform/Loopback.h"
 #include "platform/Trace.h"
+#include "registry/SettingsStore.h"
 #include "win32/AboutWindow.h"
 #include "win32/AccountDialogWindows.h"
 #include "win32/AttendanceWindow.h"
 #include "win32/MainWindow.h"
 #include "win32/NewMailWindow.h"
-#include "win32/SingleInstance.h"
 #include "win32/SignInWindow.h"
+#include "win32/SingleInstance.h"
 #include "win32/Win32Browser.h"
 #include "win32/Win32Clock.h"
 #include "win32/Win32Dialogs.h"
@@ -34,7 +35,6 @@
 #include "win32/Win32TrayShell.h"
 #include "win32/Win32VersionInfo.h"
 #include "win32/Win32WindowSystem.h"
-#include "registry/SettingsStore.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   pw::SetTraceSink(&pw::win32::DebuggerTrace);
@@ -76,8 +76,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     std::unique_ptr<pw::Crypto> crypto = pw::MakeSystemCrypto();
     pw::win32::Win32Browser browser;
     pw::win32::SignInWindowFactory signInViews(instance, loop);
-    pw::OAuthSession oauth({settings, *http, *crypto, browser, [] { return pw::MakeLoopbackListener(); },
-                            signInViews, pump, {}},
+    pw::OAuthSession oauth({settings,
+                            *http,
+                            *crypto,
+                            browser,
+                            [] { return pw::MakeLoopbackListener(); },
+                            signInViews,
+                            pump,
+                            {}},
                            pw::kSettingsApp);
     pw::win32::AttendanceWindowFactory attendanceViews(instance, loop);
     pw::Globals globals;

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "common/Text.h"
-
 #include "platform/RegistryValue.h"
 
 namespace pw {

@@ -20,17 +20,13 @@ namespace {
 // Windows documents 255 characters as the longest key name.
 constexpr std::size_t kMaxKeyName = 255;
 
-[[noreturn]] void RaiseUnusableName(const char* source) {
-  throw AppError(kErrInvalidCall, source);
-}
+[[noreturn]] void RaiseUnusableName(const char* source) { throw AppError(kErrInvalidCall, source); }
 
 [[noreturn]] void RaiseTypeMismatch(const char* source) {
   throw AppError(kErrTypeMismatch, source);
 }
 
-[[noreturn]] void RaiseOverflow(const char* source) {
-  throw AppError(kErrOverflow, source);
-}
+[[noreturn]] void RaiseOverflow(const char* source) { throw AppError(kErrOverflow, source); }
 
 // Blanks and tabs around a number are ignored by the conversions.
 constexpr char kNumberBlanks[] = " \t";

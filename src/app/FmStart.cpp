@@ -40,7 +40,8 @@ float ParseTwips(const std::string& text) {
   }
   float value = 0;
   auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
-  if (t.empty() || ec != std::errc() || end != t.data() + t.size() || !std::isfinite(value)) return 0;
+  if (t.empty() || ec != std::errc() || end != t.data() + t.size() || !std::isfinite(value))
+    return 0;
   return value;
 }
 

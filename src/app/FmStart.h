@@ -164,13 +164,13 @@ class FmStart : public MainWindowEvents {
   bool unloaded_ = false;
 
   OAuthSession* oauth_ = nullptr;
-  bool oauthRun_ = false;        // this run signs in with tokens
-  std::string accessToken_;      // this run's, taken from oauth_ at its first account
-  bool tokenWorked_ = false;     // a mailbox of this run took the token
-  bool tokenRenewed_ = false;    // this run renewed the token once after a refusal
-  bool signInOffered_ = false;   // the browser sign-in came up by itself since the last success
-  bool signInActive_ = false;    // the browser sign-in is waiting
-  std::string lastReported_;     // the OAuth2 problem whose message was shown last
+  bool oauthRun_ = false;       // this run signs in with tokens
+  std::string accessToken_;     // this run's, taken from oauth_ at its first account
+  bool tokenWorked_ = false;    // a mailbox of this run took the token
+  bool tokenRenewed_ = false;   // this run renewed the token once after a refusal
+  bool signInOffered_ = false;  // the browser sign-in came up by itself since the last success
+  bool signInActive_ = false;   // the browser sign-in is waiting
+  std::string lastReported_;    // the OAuth2 problem whose message was shown last
   std::set<std::string> refusedReported_;  // mailboxes whose refusal was shown
 };
 

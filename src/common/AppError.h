@@ -12,7 +12,9 @@ namespace pw {
 class AppError : public std::runtime_error {
  public:
   AppError(std::int32_t number, std::string source, std::string description)
-      : std::runtime_error(description), number_(number), source_(std::move(source)),
+      : std::runtime_error(description),
+        number_(number),
+        source_(std::move(source)),
         description_(std::move(description)) {}
   // The error with the catalogue's text for its number.
   AppError(std::int32_t number, std::string source)

@@ -2,11 +2,11 @@
 
 #include <limits>
 
+#include "common/Text.h"
 #include "imap/ImapErrors.h"
 #include "imap/ImapSession.h"
 #include "imap/ImapWire.h"
 #include "imap/Sasl.h"
-#include "common/Text.h"
 
 namespace pw {
 namespace {
@@ -171,9 +171,9 @@ void ImapClient::Authenticate(ImapSession& session, const std::string& host,
   session.Flush();
   Completion c = session.Await(tag);
   if (c.condition == Condition::No) {
-    throw imap::Error(kOAuthTokenRefused,
-                      ErrorDescription(kOAuthTokenRefused,
-                                       {imap::ServerText(user), imap::ServerText(c.text)}));
+    throw imap::Error(
+        kOAuthTokenRefused,
+        ErrorDescription(kOAuthTokenRefused, {imap::ServerText(user), imap::ServerText(c.text)}));
   }
   if (c.condition != Condition::Ok) throw CommandError("AUTHENTICATE", c);
 }

@@ -168,8 +168,8 @@ std::string ImapSession::QueueLogin(std::string_view user, std::string_view pass
 }
 
 std::string ImapSession::QueueAuthenticate(std::string_view mechanism,
-                                          const std::string& initialResponse,
-                                          const std::string& errorAnswer) {
+                                           const std::string& initialResponse,
+                                           const std::string& errorAnswer) {
   if (HasLineBreakOrNul(initialResponse) || HasLineBreakOrNul(errorAnswer) ||
       HasLineBreakOrNul(mechanism)) {
     throw Error(kImapUnsafeText, ErrorDescription(kImapUnsafeText));

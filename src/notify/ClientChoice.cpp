@@ -3,8 +3,7 @@
 
 namespace pw {
 
-std::string ChooseMailClient(AccountStore& accounts, const std::string& account,
-                             Globals& globals) {
+std::string ChooseMailClient(AccountStore& accounts, const std::string& account, Globals& globals) {
   const bool outlook = FlagFromText(accounts.Read(account, kValueOutlook, ""));
   const bool terminal = FlagFromText(accounts.Read(account, kValueTerminal, ""));
   std::string connection = accounts.Read(account, kValueTerminalName, "");

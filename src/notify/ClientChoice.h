@@ -11,7 +11,6 @@ namespace pw {
 // Reads "Mail-Client-OL" and "Mail-Client-TE" as flags and sets UseOutlook from them (both
 // False: unchanged); answers "Mail-Client-TE-Name". A missing or non-Boolean flag raises
 // kErrTypeMismatch before UseOutlook is touched.
-std::string ChooseMailClient(AccountStore& accounts, const std::string& account,
-                             Globals& globals);
+std::string ChooseMailClient(AccountStore& accounts, const std::string& account, Globals& globals);
 
 }  // namespace pw

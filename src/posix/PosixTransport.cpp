@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "platform/Resolver.h"
-#include "posix/PosixResolver.h"
 #include "platform/SocketErrors.h"
+#include "posix/PosixResolver.h"
 
 namespace pw {
 namespace {

@@ -17,9 +17,7 @@ constexpr char kMachineDefaultsApp[] = "Mail Postwacht";
 constexpr char kMachineDefaultsSection[] = "Server";
 constexpr char kMachineDefaultsPath[] = "SOFTWARE\\Postwacht";
 
-[[noreturn]] void RaiseInvalid(const char* source) {
-  throw AppError(kErrInvalidCall, source);
-}
+[[noreturn]] void RaiseInvalid(const char* source) { throw AppError(kErrInvalidCall, source); }
 
 }  // namespace
 

@@ -21,9 +21,7 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 bool EndsWithSeparator(const std::string& path) { return !path.empty() && path.back() == '\\'; }
 
-[[noreturn]] void RaiseTypeMismatch() {
-  throw AppError(kErrTypeMismatch, "setValue");
-}
+[[noreturn]] void RaiseTypeMismatch() { throw AppError(kErrTypeMismatch, "setValue"); }
 
 // Blank-separated hexadecimal tokens, one byte each. A text of blanks only gives no bytes, so
 // that the empty text getValue gives for empty data writes back the same nothing.
@@ -64,8 +62,7 @@ std::int32_t ParseDword(const std::string& text) {
     value = value > (std::int64_t{1} << 32) ? value : value * 10 + (c - '0');
   }
   if (negative) value = -value;
-  if (value < INT32_MIN || value > INT32_MAX)
-    throw AppError(kErrOverflow, "setValue");
+  if (value < INT32_MIN || value > INT32_MAX) throw AppError(kErrOverflow, "setValue");
   return static_cast<std::int32_t>(value);
 }
 

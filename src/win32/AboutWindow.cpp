@@ -28,9 +28,7 @@ class AboutWindow : public DialogWindow, public AboutView {
     CreateDialogWindow(instance, loop, kClientWidth, kClientHeight);
   }
 
-  void SetCaption(const std::string& text) override {
-    SetWindowTextW(Hwnd(), Widen(text).c_str());
-  }
+  void SetCaption(const std::string& text) override { SetWindowTextW(Hwnd(), Widen(text).c_str()); }
   void SetTitle(const std::string& text) override { SetItemText(kIdAboutTitle, text); }
   void SetVersion(const std::string& text) override { SetItemText(kIdAboutVersion, text); }
   void Show() override { ShowAndActivate(); }

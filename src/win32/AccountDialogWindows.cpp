@@ -150,9 +150,7 @@ class AccountFieldsWindow : public DialogWindow, public ViewBase {
     return AddControl(L"EDIT", "", kEditStyle | style, id, left, top, width, kFieldHeight,
                       WS_EX_CLIENTEDGE);
   }
-  bool Checked(int id) const {
-    return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-  }
+  bool Checked(int id) const { return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
   // The two options are one group: code that turns one on turns the other off, as a click does.
   void SetOption(int id, int otherId, bool value) {
     SendMessageW(Item(id), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -164,8 +162,8 @@ std::string ComboItemText(HWND combo, LRESULT index) {
   const LRESULT n = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
   if (n == CB_ERR || n <= 0) return {};
   std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
-  const LRESULT got =
-      SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  const LRESULT got = SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                                   reinterpret_cast<LPARAM>(text.data()));
   text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
   return Narrow(text);
 }

@@ -23,9 +23,9 @@ constexpr int kMargin = 8;
 
 HWND Child(HWND parent, HINSTANCE instance, const wchar_t* className, const std::wstring& text,
            DWORD style, DWORD exStyle, int id) {
-  HWND child = CreateWindowExW(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0,
-                               0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               instance, nullptr);
+  HWND child =
+      CreateWindowExW(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
+                      parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
   if (!child) throw std::runtime_error("control not created");
   SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(MessageFont()), FALSE);
   return child;
@@ -167,9 +167,8 @@ std::string AttendanceWindow::Text(std::int32_t row) const {
     item.iSubItem = 1;
     item.pszText = buffer.data();
     item.cchTextMax = static_cast<int>(buffer.size());
-    auto length = static_cast<std::size_t>(
-        SendMessageW(list_, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
-                     reinterpret_cast<LPARAM>(&item)));
+    auto length = static_cast<std::size_t>(SendMessageW(
+        list_, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
     if (length + 1 < buffer.size()) {
       buffer.resize(length);
       return Narrow(buffer);

@@ -6,18 +6,18 @@ namespace pw::win32 {
 
 // Menu items of the main window and of the tray popup menu (WM_COMMAND ids).
 enum MenuCommand : int {
-  kCmdRefresh = 101,       // mRefresh "&neu einlesen"
-  kCmdAnwesenheit = 102,   // mAnwesenheit "&Anwesenheit"
-  kCmdBeenden = 103,       // mBeenden "&Beenden"
-  kCmdAnmelden = 104,      // mAnmelden "An&melden ..." (OAuth2)
-  kCmdEdit = 111,          // mEdit "&Bearbeiten"
-  kCmdNew = 112,           // mNew "&Hinzufügen"
-  kCmdDelete = 113,        // mDelete "&Entfernen"
-  kCmdAbout = 121,         // mAbout "&Hilfer über ..."
-  kCmdPopRestore = 131,    // mPopRestore "Anzeigen"
+  kCmdRefresh = 101,          // mRefresh "&neu einlesen"
+  kCmdAnwesenheit = 102,      // mAnwesenheit "&Anwesenheit"
+  kCmdBeenden = 103,          // mBeenden "&Beenden"
+  kCmdAnmelden = 104,         // mAnmelden "An&melden ..." (OAuth2)
+  kCmdEdit = 111,             // mEdit "&Bearbeiten"
+  kCmdNew = 112,              // mNew "&Hinzufügen"
+  kCmdDelete = 113,           // mDelete "&Entfernen"
+  kCmdAbout = 121,            // mAbout "&Hilfer über ..."
+  kCmdPopRestore = 131,       // mPopRestore "Anzeigen"
   kCmdAnwesenheitTray = 132,  // mAnwesenheitTray "Anwesenheit"
-  kCmdPopExit = 133,       // mPopExit "Beenden"
-  kCmdRefreshTray = 134,   // mRefreshTray "neu einlesen!"
+  kCmdPopExit = 133,          // mPopExit "Beenden"
+  kCmdRefreshTray = 134,      // mRefreshTray "neu einlesen!"
 };
 
 // The tray icon's uID and callback message as the record gives them to the shell.

@@ -4,8 +4,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "win32/CommandIds.h"
 #include "platform/Trace.h"
+#include "win32/CommandIds.h"
 #include "win32/Strconv.h"
 
 namespace pw::win32 {

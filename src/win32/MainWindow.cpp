@@ -29,7 +29,8 @@ HMENU Popup(std::initializer_list<MenuItem> items) {
     if (!item.caption) {
       AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     } else {
-      AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(item.command), Widen(item.caption).c_str());
+      AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(item.command),
+                  Widen(item.caption).c_str());
     }
   }
   return menu;
@@ -39,24 +40,27 @@ HMENU Popup(std::initializer_list<MenuItem> items) {
 // the tab is the display text only; the accelerator table below makes the keys work.
 HMENU BuildMainMenu() {
   HMENU bar = CreateMenu();
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup({
-                                 {kMenuRefresh, kCmdRefresh},
-                                 {kMenuAnwesenheit, kCmdAnwesenheit},
-                                 {kMenuAnmelden, kCmdAnmelden},
-                                 {nullptr, kCmdRefresh},  // NILDatei
-                                 {kMenuBeenden, kCmdBeenden},
-                             })),
+  AppendMenuW(bar, MF_POPUP,
+              reinterpret_cast<UINT_PTR>(Popup({
+                  {kMenuRefresh, kCmdRefresh},
+                  {kMenuAnwesenheit, kCmdAnwesenheit},
+                  {kMenuAnmelden, kCmdAnmelden},
+                  {nullptr, kCmdRefresh},  // NILDatei
+                  {kMenuBeenden, kCmdBeenden},
+              })),
               Widen(kMenuDaten).c_str());
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup({
-                                 {kMenuEdit, kCmdEdit},
-                                 {nullptr, kCmdEdit},  // NILMailboxex
-                                 {kMenuNew, kCmdNew},
-                                 {kMenuDelete, kCmdDelete},
-                             })),
+  AppendMenuW(bar, MF_POPUP,
+              reinterpret_cast<UINT_PTR>(Popup({
+                  {kMenuEdit, kCmdEdit},
+                  {nullptr, kCmdEdit},  // NILMailboxex
+                  {kMenuNew, kCmdNew},
+                  {kMenuDelete, kCmdDelete},
+              })),
               Widen(kMenuMailboxes).c_str());
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup({
-                                 {kMenuAbout, kCmdAbout},
-                             })),
+  AppendMenuW(bar, MF_POPUP,
+              reinterpret_cast<UINT_PTR>(Popup({
+                  {kMenuAbout, kCmdAbout},
+              })),
               Widen(kMenuHilfe).c_str());
   return bar;
 }
@@ -73,12 +77,9 @@ HMENU BuildTrayMenu() {
 
 HACCEL BuildAccelerators() {
   ACCEL keys[] = {
-      {FVIRTKEY, VK_F5, kCmdRefresh},
-      {FVIRTKEY | FCONTROL, 'A', kCmdAnwesenheit},
-      {FVIRTKEY | FCONTROL, 'B', kCmdEdit},
-      {FVIRTKEY | FCONTROL, 'N', kCmdNew},
-      {FVIRTKEY, VK_DELETE, kCmdDelete},
-      {FVIRTKEY, VK_F1, kCmdAbout},
+      {FVIRTKEY, VK_F5, kCmdRefresh},       {FVIRTKEY | FCONTROL, 'A', kCmdAnwesenheit},
+      {FVIRTKEY | FCONTROL, 'B', kCmdEdit}, {FVIRTKEY | FCONTROL, 'N', kCmdNew},
+      {FVIRTKEY, VK_DELETE, kCmdDelete},    {FVIRTKEY, VK_F1, kCmdAbout},
   };
   return CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys)));
 }
@@ -86,8 +87,8 @@ HACCEL BuildAccelerators() {
 HICON LoadSmallIcon(HINSTANCE instance, int id) {
   // At the small-icon size, or the shell shrinks the 32x32 image badly.
   return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON,
-                                       GetSystemMetrics(SM_CXSMICON),
-                                       GetSystemMetrics(SM_CYSMICON), 0));
+                                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                       0));
 }
 
 bool BelongsToThisProcess(HWND window) {
@@ -111,9 +112,9 @@ bool IsTrayCallback(WPARAM wParam, LPARAM lParam) {
 MainWindow::MainWindow(HINSTANCE instance, Win32EventLoop& loop)
     : instance_(instance), loop_(loop) {
   HICON classIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_MAIN));
-  HICON classIconSmall = static_cast<HICON>(
-      LoadImageW(instance, MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                 GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  HICON classIconSmall = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_MAIN),
+                                                       IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                       GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   RegisterClassOnce(instance, kMainWindowClass, classIcon, classIconSmall,
                     reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
 
@@ -257,13 +258,9 @@ void MainWindow::Close() {
 
 IconHandle MainWindow::MainIcon() const { return reinterpret_cast<IconHandle>(mainIcon_.Get()); }
 
-IconHandle MainWindow::IvisPicture() const {
-  return reinterpret_cast<IconHandle>(ivisIcon_.Get());
-}
+IconHandle MainWindow::IvisPicture() const { return reinterpret_cast<IconHandle>(ivisIcon_.Get()); }
 
-IconHandle MainWindow::StopPicture() const {
-  return reinterpret_cast<IconHandle>(stopIcon_.Get());
-}
+IconHandle MainWindow::StopPicture() const { return reinterpret_cast<IconHandle>(stopIcon_.Get()); }
 
 void MainWindow::Layout() {
   if (!tree_ || !status_) return;

@@ -86,8 +86,8 @@ NewMailWindow::NewMailWindow(HINSTANCE instance, Win32EventLoop& loop, HICON let
   // Creation order is the tab order: OK first, then Open.
   ok_ = AddControl(L"BUTTON", Widen(kButtonOk), WS_TABSTOP | BS_PUSHBUTTON, kOkId, 4680, 360, 1215,
                    375);
-  open_ = AddControl(L"BUTTON", Widen(kOpenCaption), WS_TABSTOP | BS_OWNERDRAW, kOpenId, 120,
-                     120, 975, 975);
+  open_ = AddControl(L"BUTTON", Widen(kOpenCaption), WS_TABSTOP | BS_OWNERDRAW, kOpenId, 120, 120,
+                     975, 975);
   HWND label = AddControl(L"STATIC", Widen(kNewMailLabel), SS_LEFTNOWORDWRAP | SS_NOPREFIX,
                           kLabelId, 1200, 460, 1350, 195);
   nameBox_ = AddControl(L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_ENDELLIPSIS,
@@ -98,8 +98,8 @@ NewMailWindow::NewMailWindow(HINSTANCE instance, Win32EventLoop& loop, HICON let
   const int labelWidth = std::max(Px(1350), static_cast<int>(labelText.cx));
   SetWindowPos(label, nullptr, 0, 0, labelWidth, std::max(Px(195), static_cast<int>(labelText.cy)),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  SetWindowPos(nameBox_, nullptr, std::max(Px(2640), Px(1200) + labelWidth + Px(90)), Px(465), 0,
-               0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(nameBox_, nullptr, std::max(Px(2640), Px(1200) + labelWidth + Px(90)), Px(465), 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
   HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -260,15 +260,15 @@ NewMailWindowFactory::NewMailWindowFactory(HINSTANCE instance, Win32EventLoop& l
     : instance_(instance), loop_(loop), letterIcon_(letterIcon) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
-  mailboxIcon_.Reset(static_cast<HICON>(
-      LoadImageW(instance, MAKEINTRESOURCEW(IDI_NEWMAIL_MAILBOX), IMAGE_ICON,
-                 GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
+  mailboxIcon_.Reset(
+      static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_NEWMAIL_MAILBOX), IMAGE_ICON,
+                                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
   mailboxSmallIcon_.Reset(static_cast<HICON>(
       LoadImageW(instance, MAKEINTRESOURCEW(IDI_NEWMAIL_MAILBOX), IMAGE_ICON,
                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
   NewMailWindow::RegisterClass(instance);
-  owner_.Reset(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                               instance, nullptr));
+  owner_.Reset(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
+                               nullptr));
 }
 
 NewMailWindowFactory::~NewMailWindowFactory() = default;

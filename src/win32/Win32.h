@@ -11,9 +11,11 @@
 #define _WIN32_WINNT 0x0601
 #endif
 // winsock2.h must come before windows.h, or the old winsock.h declarations clash with it.
+// clang-format off
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
+// clang-format on
 // PlaySound; WIN32_LEAN_AND_MEAN leaves it out of windows.h.
 #include <mmsystem.h>
 

@@ -76,7 +76,8 @@ INT_PTR CALLBACK PromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         auto* state = reinterpret_cast<PromptState*>(GetWindowLongPtrW(dialog, DWLP_USER));
         HWND edit = GetDlgItem(dialog, kPromptEditId);
         std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
-        text.resize(static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
+        text.resize(static_cast<std::size_t>(
+            GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
         if (state) state->answer = text;
         EndDialog(dialog, IDOK);
         return TRUE;
@@ -111,8 +112,8 @@ void Win32Dialogs::MsgBox(const std::string& text, const std::string& title) {
 }
 
 std::string Win32Dialogs::InputBox(const std::string& prompt, const std::string& title) {
-  DialogTemplate tmpl(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT |
-                          DS_CENTER | DS_SETFOREGROUND,
+  DialogTemplate tmpl(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_CENTER |
+                          DS_SETFOREGROUND,
                       240, 76, Widen(title));
   tmpl.AddItem(0x82, SS_LEFT | SS_NOPREFIX, 7, 7, 170, 42, kPromptTextId, Widen(prompt));
   tmpl.AddItem(0x81, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 7, 56, 226, 13, kPromptEditId, L"");

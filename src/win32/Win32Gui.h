@@ -1,8 +1,8 @@
 // The user-interface headers beside <windows.h>: common controls and the shell.
 #pragma once
 
-#include "win32/Win32.h"
-
 #include <commctrl.h>
 #include <shellapi.h>
 #include <windowsx.h>
+
+#include "win32/Win32.h"

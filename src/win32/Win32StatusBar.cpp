@@ -15,9 +15,9 @@ WPARAM Part(int panel) { return static_cast<WPARAM>(panel > 0 ? panel : 0); }
 }  // namespace
 
 Win32StatusBar::Win32StatusBar(HINSTANCE instance, HWND parent, int id) {
-  hwnd_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0,
-                          0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                          instance, nullptr);
+  hwnd_ =
+      CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                      parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
   if (!hwnd_) throw std::runtime_error("status bar not created");
   int rightEdges[] = {-1};
   SendMessageW(hwnd_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(rightEdges));

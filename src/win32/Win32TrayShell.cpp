@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "win32/Strconv.h"
 #include "tray/TrayData.h"
+#include "win32/Strconv.h"
 
 namespace pw::win32 {
 

@@ -14,9 +14,7 @@ constexpr int kPictureIds[] = {IDI_TREE_ACCOUNT, IDI_TREE_ACCOUNT_SELECTED, IDI_
                                IDI_TREE_TOTAL};
 
 // Picture numbers 1 to 4 are the image list's entries 0 to 3.
-int ImageIndex(int picture) {
-  return picture >= 1 && picture <= 4 ? picture - 1 : I_IMAGENONE;
-}
+int ImageIndex(int picture) { return picture >= 1 && picture <= 4 ? picture - 1 : I_IMAGENONE; }
 }  // namespace
 
 Win32TreeView::Win32TreeView(HINSTANCE instance, HWND parent, int id) {

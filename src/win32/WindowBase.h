@@ -26,8 +26,7 @@ class WindowBase {
                                 HICON smallIcon, HBRUSH background);
   // Creates the window with this object as its target; throws std::runtime_error on failure.
   void Create(HINSTANCE instance, const wchar_t* className, const wchar_t* caption, DWORD style,
-              DWORD exStyle, int x, int y, int width, int height, HWND parentOrOwner,
-              HMENU menu);
+              DWORD exStyle, int x, int y, int width, int height, HWND parentOrOwner, HMENU menu);
   // For a window of the system's dialog class, whose procedure is not ours: the window becomes
   // this object's, found again through its DWLP_USER (Attached). The dialog procedure hands the
   // window's WM_NCDESTROY to WindowGone.

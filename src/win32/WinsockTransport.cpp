@@ -8,9 +8,9 @@
 
 #include "platform/Resolver.h"
 #include "platform/SocketErrors.h"
-#include "win32/Win32Resolver.h"
 #include "win32/Strconv.h"
 #include "win32/Win32.h"
+#include "win32/Win32Resolver.h"
 
 namespace pw::win32 {
 namespace {

@@ -1,7 +1,6 @@
-#include "about/FrmAbout.h"
-
 #include <gtest/gtest.h>
 
+#include "about/FrmAbout.h"
 #include "substitute/FakeAboutView.h"
 #include "substitute/FakeDialogs.h"
 #include "substitute/FakeRegistry.h"
@@ -162,7 +161,8 @@ TEST_F(FrmAboutTest, TheMachineKeysAreOpenedForReadingOnly) {
 
 TEST_F(FrmAboutTest, GetKeyValueTakesAStringWithOrWithoutItsNul) {
   std::string value = "x";
-  registry.SeedValue(kHkeyLocalMachine, "Software\\T", "mit", kRegSz, "Gr\xFC\xDF" + std::string(1, '\0'));
+  registry.SeedValue(kHkeyLocalMachine, "Software\\T", "mit", kRegSz,
+                     "Gr\xFC\xDF" + std::string(1, '\0'));
   registry.SeedValue(kHkeyLocalMachine, "Software\\T", "ohne", kRegSz, "abc");
   EXPECT_TRUE(FrmAbout::GetKeyValue(registry, kHkeyLocalMachine, "Software\\T", "mit", value));
   EXPECT_EQ(value, "Grüß");

@@ -4,11 +4,11 @@
 #include "accounts/AccountStore.h"
 #include "accounts/Passwort.h"
 #include "common/Windows1252.h"
+#include "registry/SettingsStore.h"
 #include "substitute/FakeAccountDialogViews.h"
 #include "substitute/FakeRegistry.h"
 #include "substitute/FakeTimers.h"
 #include "substitute/TraceRecorder.h"
-#include "registry/SettingsStore.h"
 
 namespace pw {
 namespace {

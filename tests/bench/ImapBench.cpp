@@ -27,8 +27,8 @@
 #include <thread>
 #include <vector>
 
-#include "imap/ImapClient.h"
 #include "common/AppError.h"
+#include "imap/ImapClient.h"
 #include "platform/Tls.h"
 #include "platform/Transport.h"
 

@@ -200,7 +200,8 @@ void CheckAccount(pw::ImapClient& client, const char* user, bool token) {
 }  // namespace
 
 // Byte 0: the mode (bits 0-1), whether the stream ends in a close or in silence (bit 2), the
-// certificate's verdict (bits 3-4) and the sign-in with an OAuth2 token instead (bit 5); byte 1: how many pieces; the rest is what the server says.
+// certificate's verdict (bits 3-4) and the sign-in with an OAuth2 token instead (bit 5); byte 1:
+// how many pieces; the rest is what the server says.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
   int mode = (data[0] & 3) % 3;

@@ -370,8 +370,10 @@ TEST(ImapHostileServer, EveryModeEndsTheCallWithItsNumber) {
       {"count without its number", Call::Count, {"* EXISTS"}, kImapMalformedReply},
       {"EXISTS without end", Call::Count, std::vector<std::string>(100, "* 1 EXISTS"),
        kImapMalformedReply},
-      {"one search in many lines", Call::Search,
-       {"A2 OK selected", searchLine, searchLine, searchLine, searchLine}, kImapMalformedReply},
+      {"one search in many lines",
+       Call::Search,
+       {"A2 OK selected", searchLine, searchLine, searchLine, searchLine},
+       kImapMalformedReply},
       {"drops the connection after LOGIN", Call::Count, {"<closes>"}, kNetClosed},
       {"falls silent after LOGIN", Call::Count, {"<silent>"}, kNetTimedOut},
   };

@@ -12,13 +12,13 @@
 
 #include "TestEnv.h"
 #include "TestSockets.h"
-#include "common/ImapComponent.h"
 #include "app/NewMailSignal.h"
-#include "imap/ImapClient.h"
 #include "common/AppError.h"
+#include "common/ImapComponent.h"
+#include "imap/ImapClient.h"
 #include "platform/Transport.h"
-#include "substitute/FakeRegistry.h"
 #include "registry/SettingsStore.h"
+#include "substitute/FakeRegistry.h"
 
 namespace pw {
 namespace {

@@ -12,9 +12,9 @@
 #include "TestEnv.h"
 #include "TestPump.h"
 #include "TestSockets.h"
+#include "common/AppError.h"
 #include "common/ImapComponent.h"
 #include "imap/ImapClient.h"
-#include "common/AppError.h"
 #include "platform/Resolver.h"
 #include "platform/Transport.h"
 

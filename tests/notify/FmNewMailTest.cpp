@@ -79,8 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FlagCase{"Falsch", "Falsch", true, true}));
 
 TEST(FmNewMail, OpenWithAMissingOrNonBooleanFlagStartsNothingButCloses) {
-  for (auto [ol, te] : {std::pair{"", "Wahr"}, std::pair{"Wahr", ""},
-                        std::pair{"vielleicht", "Wahr"}}) {
+  for (auto [ol, te] :
+       {std::pair{"", "Wahr"}, std::pair{"Wahr", ""}, std::pair{"vielleicht", "Wahr"}}) {
     SCOPED_TRACE(std::string(ol) + "/" + te);
     Rig r;
     r.AddAccount("Anna", ol, te, "Anna-TS");
@@ -103,7 +103,10 @@ TEST(FmNewMail, WithoutTrayAlertsBothButtonsSendOnlyTheIdleTip) {
   r.Announce("Anna");
   for (int button = 0; button < 2; ++button) {
     const std::size_t before = r.shell.calls.size();
-    if (button == 0) r.View(0).ClickOK(); else r.View(0).ClickOpen();
+    if (button == 0)
+      r.View(0).ClickOK();
+    else
+      r.View(0).ClickOpen();
     ASSERT_EQ(r.shell.calls.size(), before + 1);
     EXPECT_EQ(ShownTip(r.shell.calls.back().data), kIdle);
   }

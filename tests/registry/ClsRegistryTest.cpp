@@ -4,8 +4,8 @@
 #include <functional>
 
 #include "common/AppError.h"
-#include "substitute/FakeRegistry.h"
 #include "registry/clsRegistry.h"
+#include "substitute/FakeRegistry.h"
 
 namespace pw {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "common/AppError.h"
-#include "substitute/FakeRegistry.h"
 #include "registry/SettingsStore.h"
+#include "substitute/FakeRegistry.h"
 
 namespace pw {
 namespace {

@@ -263,7 +263,8 @@ void PrintPopupMenu(HWND popup) {
 
 void Answer(const std::string& title, const std::string& text, DWORD timeoutMs) {
   HWND dialog = nullptr;
-  if (!WaitFor(timeoutMs, [&] { return (dialog = FindWindowW(L"#32770", Widen(title).c_str())); })) {
+  if (!WaitFor(timeoutMs,
+               [&] { return (dialog = FindWindowW(L"#32770", Widen(title).c_str())); })) {
     Fail("no prompt titled " + title);
   }
   Out("prompt", WindowText(GetDlgItem(dialog, 100)));
@@ -342,7 +343,8 @@ int wmain(int argc, wchar_t** argv) {
     Info();
   } else if (cmd == L"wait-visible") {
     bool want = Number(arg(2)) != 0;
-    if (!WaitFor(Number(arg(3)), [&] { return (IsWindowVisible(RequireMain()) != FALSE) == want; })) {
+    if (!WaitFor(Number(arg(3)),
+                 [&] { return (IsWindowVisible(RequireMain()) != FALSE) == want; })) {
       Fail(want ? "the window did not come up" : "the window did not go");
     }
   } else if (cmd == L"wait-gone") {

@@ -8,7 +8,9 @@ namespace pw {
 class FakeClock : public Clock {
  public:
   int SecondsSinceMidnight() override { return seconds_; }
-  void Set(int hours, int minutes, int seconds = 0) { seconds_ = hours * 3600 + minutes * 60 + seconds; }
+  void Set(int hours, int minutes, int seconds = 0) {
+    seconds_ = hours * 3600 + minutes * 60 + seconds;
+  }
   void SetSeconds(int seconds) { seconds_ = seconds; }
 
  private:

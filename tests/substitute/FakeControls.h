@@ -26,14 +26,19 @@ class FakeTree : public TreeControl {
   void AddNode(const std::string& text, int extra, int depth, int picture, int selectedPicture,
                int expandedPicture) override {
     if (failOnAdd) throw std::runtime_error("tree refused the node");
-    nodes.push_back({text, extra, depth, {picture, selectedPicture, expandedPicture}, {}, {}, false});
+    nodes.push_back(
+        {text, extra, depth, {picture, selectedPicture, expandedPicture}, {}, {}, false});
   }
   int NodeCount() const override { return static_cast<int>(nodes.size()); }
   std::string NodeText(int position) const override { return At(position).text; }
   int NodeDepth(int position) const override { return At(position).depth; }
-  void SetAccountTag(int position, const std::string& tag) override { At(position).accountTag = tag; }
+  void SetAccountTag(int position, const std::string& tag) override {
+    At(position).accountTag = tag;
+  }
   std::string AccountTag(int position) const override { return At(position).accountTag; }
-  void SetCountText(int position, const std::string& text) override { At(position).countText = text; }
+  void SetCountText(int position, const std::string& text) override {
+    At(position).countText = text;
+  }
   std::string CountText(int position) const override { return At(position).countText; }
   void SetExpanded(int position, bool expanded) override { At(position).expanded = expanded; }
   bool Expanded(int position) const override { return At(position).expanded; }

@@ -28,7 +28,9 @@ class FakeForms : public Forms {
   explicit FakeForms(Globals& globals) : globals_(globals) {}
 
   void ShowEdit() override { calls.push_back("ShowEdit"); }
-  void SetEditAnzeigeName(const std::string& name) override { calls.push_back("SetEditAnzeigeName " + name); }
+  void SetEditAnzeigeName(const std::string& name) override {
+    calls.push_back("SetEditAnzeigeName " + name);
+  }
   void ShowNew() override { calls.push_back("ShowNew"); }
   void ShowDelete() override { calls.push_back("ShowDelete"); }
   void ShowAbout() override { calls.push_back("ShowAbout"); }

@@ -6,6 +6,7 @@
 #include "accounts/AccountStore.h"
 #include "accounts/Passwort.h"
 #include "app/FmStart.h"
+#include "registry/SettingsStore.h"
 #include "substitute/FakeAttendanceView.h"
 #include "substitute/FakeClock.h"
 #include "substitute/FakeControls.h"
@@ -18,7 +19,6 @@
 #include "substitute/FakeTimers.h"
 #include "substitute/FakeTrayShell.h"
 #include "substitute/FakeWindowSystem.h"
-#include "registry/SettingsStore.h"
 #include "support/FakeForms.h"
 #include "support/ScriptedImap.h"
 

@@ -7,13 +7,13 @@
 
 #include "accounts/AccountStore.h"
 #include "notify/NewMailDialogs.h"
+#include "registry/SettingsStore.h"
 #include "substitute/FakeEventLoop.h"
 #include "substitute/FakeMainWindow.h"
 #include "substitute/FakeRegistry.h"
 #include "substitute/FakeTimers.h"
 #include "substitute/FakeTrayShell.h"
 #include "substitute/FakeWindowSystem.h"
-#include "registry/SettingsStore.h"
 
 namespace pw::test {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "common/ImapComponent.h"
 #include "common/AppError.h"
+#include "common/ImapComponent.h"
 
 namespace pw::test {
 
@@ -82,7 +82,7 @@ class ScriptedImap : public ImapComponent, private ImapMailbox {
     signedIn.reset();
   }
 
-  std::map<std::string, Account> accounts;  // by user name
+  std::map<std::string, Account> accounts;                  // by user name
   std::map<std::string, std::set<std::string>> tokenUsers;  // by access token
   std::vector<std::string> log;
   std::optional<std::string> signedIn;

@@ -10,12 +10,12 @@
 #include "substitute/FakeRegistry.h"
 #include "substitute/FakeTimers.h"
 #include "substitute/FakeWindowSystem.h"
+#include "tests/win32/Win32TestSupport.h"
 #include "win32/AboutWindow.h"
 #include "win32/CommandIds.h"
 #include "win32/Strconv.h"
 #include "win32/Win32VersionInfo.h"
 #include "win32/WindowBase.h"
-#include "tests/win32/Win32TestSupport.h"
 
 namespace pw::win32 {
 namespace {

@@ -12,13 +12,13 @@
 #include "accounts/AccountStore.h"
 #include "accounts/Passwort.h"
 #include "common/Windows1252.h"
+#include "registry/SettingsStore.h"
 #include "substitute/FakeTimers.h"
+#include "tests/win32/Win32TestSupport.h"
 #include "win32/AccountDialogWindows.h"
 #include "win32/CommandIds.h"
 #include "win32/Strconv.h"
 #include "win32/Win32Registry.h"
-#include "registry/SettingsStore.h"
-#include "tests/win32/Win32TestSupport.h"
 // After windows.h, which the headers above bring in.
 #include <oleacc.h>  // NOLINT(build/include_order)
 
@@ -252,12 +252,12 @@ TEST_F(AccountDialogWindowsTest, AnAccountAddedThroughTheWindowLandsInTheRegistr
 
   EXPECT_FALSE(IsWindow(dlg));
   EXPECT_TRUE(timer2_->Enabled());
-  const std::string key = "Wine Pr\xFC" "fung";
+  const std::string key =
+      "Wine Pr\xFC"
+      "fung";
   const std::pair<const char*, std::string> expected[] = {
-      {"NT-USER", std::string("m\xFCller")},
-      {"PW", Passwort::Speicherform("Geheim ä1")},
-      {"Mail-Client-OL", "Falsch"},
-      {"Mail-Client-TE", "Wahr"},
+      {"NT-USER", std::string("m\xFCller")}, {"PW", Passwort::Speicherform("Geheim ä1")},
+      {"Mail-Client-OL", "Falsch"},          {"Mail-Client-TE", "Wahr"},
       {"Mail-Client-TE-Name", "B\xFCro TE"},
   };
   for (const auto& [valueName, text] : expected) {
@@ -266,7 +266,9 @@ TEST_F(AccountDialogWindowsTest, AnAccountAddedThroughTheWindowLandsInTheRegistr
     EXPECT_EQ(raw.type, static_cast<DWORD>(REG_SZ)) << valueName;
     EXPECT_EQ(raw.bytes, text + '\0') << valueName;
   }
-  EXPECT_EQ(ReadRaw(key, "PW").bytes, std::string("Dfkfjn#\xE7" "2") + '\0');
+  EXPECT_EQ(ReadRaw(key, "PW").bytes, std::string("Dfkfjn#\xE7"
+                                                  "2") +
+                                          '\0');
   EXPECT_FALSE(ReadRaw(key, "Angezeigt").present);
 }
 
@@ -280,9 +282,8 @@ TEST_F(AccountDialogWindowsTest, EditLoadsAChosenNameAndEveryTypedLetter) {
   ASSERT_NE(dlg, nullptr);
   HWND combo = GetDlgItem(dlg, kIdAnzeigeName);
   EXPECT_EQ(Style(combo) & 3, CBS_DROPDOWN);
-  const LRESULT index =
-      SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                   reinterpret_cast<LPARAM>(L"Wine Zwei"));
+  const LRESULT index = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>(L"Wine Zwei"));
   ASSERT_NE(index, CB_ERR);
 
   // A choice from the list: the combo box reports it before its field shows the name.

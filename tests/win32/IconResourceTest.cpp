@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "tests/win32/Win32TestSupport.h"
 #include "win32/Win32Gui.h"
 #include "win32/resources/NewMailResources.h"
 #include "win32/resources/resource.h"
-#include "tests/win32/Win32TestSupport.h"
 
 namespace pw::win32 {
 namespace {

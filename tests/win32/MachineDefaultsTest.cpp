@@ -2,9 +2,9 @@
 // them, read where the user's own value is missing.
 #include <gtest/gtest.h>
 
+#include "registry/SettingsStore.h"
 #include "win32/Win32.h"
 #include "win32/Win32Registry.h"
-#include "registry/SettingsStore.h"
 
 namespace pw::win32 {
 namespace {

@@ -10,11 +10,11 @@
 
 #include "common/AppError.h"
 #include "substitute/FakeNewMailView.h"
+#include "support/NewMailRig.h"
 #include "win32/Strconv.h"
 #include "win32/Win32Registry.h"
-#include "win32/Win32WindowSystem.h"
-#include "support/NewMailRig.h"
 #include "win32/Win32TestSupport.h"
+#include "win32/Win32WindowSystem.h"
 
 namespace pw::win32 {
 namespace {

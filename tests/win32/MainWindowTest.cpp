@@ -138,9 +138,9 @@ TEST_F(MainWindowTest, TrayCallbacksAreToldApartFromMouseMoves) {
   SendMessageW(Hwnd(), WM_MOUSEMOVE, kTrayIconId, WM_LBUTTONUP);
   SendMessageW(Hwnd(), WM_MOUSEMOVE, kTrayIconId, WM_RBUTTONUP);
   SendMessageW(Hwnd(), WM_MOUSEMOVE, kTrayIconId, WM_MOUSEMOVE);
-  SendMessageW(Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(12, 30));           // a real move
+  SendMessageW(Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(12, 30));             // a real move
   SendMessageW(Hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(0x202, 4));  // a drag
-  SendMessageW(Hwnd(), WM_MOUSEMOVE, 0, WM_LBUTTONUP);                  // no icon id
+  SendMessageW(Hwnd(), WM_MOUSEMOVE, 0, WM_LBUTTONUP);                   // no icon id
   EXPECT_EQ((std::vector<int>{0x202, 0x205, 0x200}), events_.tray);
   EXPECT_FALSE(IsTrayCallback(MK_LBUTTON, MAKELPARAM(0x202, 1)));
   EXPECT_TRUE(IsTrayCallback(1, WM_LBUTTONDBLCLK));
@@ -150,7 +150,7 @@ TEST_F(MainWindowTest, ClosesAreReportedWithTheirUnloadModesAndNeverCloseByThems
   SendMessageW(Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);  // close box, system menu, Alt+F4
   SendMessageW(Hwnd(), WM_CLOSE, 0, 0);              // from outside: Task Manager, taskkill
   EXPECT_TRUE(SendMessageW(Hwnd(), WM_QUERYENDSESSION, 0, 0));
-  SendMessageW(Hwnd(), WM_ENDSESSION, FALSE, 0);     // the shutdown was called off
+  SendMessageW(Hwnd(), WM_ENDSESSION, FALSE, 0);  // the shutdown was called off
   SendMessageW(Hwnd(), WM_ENDSESSION, TRUE, 0);
   EXPECT_EQ((std::vector<int>{0, 3, 2}), events_.unloads);
   EXPECT_TRUE(IsWindow(Hwnd()));

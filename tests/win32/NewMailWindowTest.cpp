@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
-#include "win32/NewMailWindow.h"
-#include "win32/WindowBase.h"
 #include "support/NewMailRig.h"
+#include "win32/NewMailWindow.h"
 #include "win32/Win32TestSupport.h"
+#include "win32/WindowBase.h"
 
 namespace pw::win32 {
 namespace {

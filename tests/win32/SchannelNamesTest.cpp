@@ -2,8 +2,8 @@
 // addresses and the subject's common names, in their order.
 #include <gtest/gtest.h>
 
-#include "win32/SchannelVerifier.h"
 #include "support/TestCertificates.h"
+#include "win32/SchannelVerifier.h"
 
 namespace pw::win32 {
 namespace {

@@ -8,13 +8,13 @@
 
 #include "accounts/AccountStore.h"
 #include "accounts/Passwort.h"
-#include "win32/Strconv.h"
-#include "win32/Win32Registry.h"
-#include "win32/Win32TrayShell.h"
-#include "win32/Win32WindowSystem.h"
 #include "registry/SettingsStore.h"
 #include "tray/TrayData.h"
+#include "win32/Strconv.h"
+#include "win32/Win32Registry.h"
 #include "win32/Win32TestSupport.h"
+#include "win32/Win32TrayShell.h"
+#include "win32/Win32WindowSystem.h"
 
 namespace pw::win32 {
 namespace {

@@ -6,8 +6,8 @@
 
 #include "win32/Strconv.h"
 #include "win32/Win32Dialogs.h"
-#include "win32/Win32Timers.h"
 #include "win32/Win32TestSupport.h"
+#include "win32/Win32Timers.h"
 
 namespace pw::win32 {
 namespace {
@@ -15,8 +15,7 @@ namespace {
 // Runs the answer once the dialog with the title has come up.
 class Answerer {
  public:
-  Answerer(Win32TimerFactory& timers, const std::wstring& title,
-           std::function<void(HWND)> answer)
+  Answerer(Win32TimerFactory& timers, const std::wstring& title, std::function<void(HWND)> answer)
       : timer_(timers.CreateTimer([this, title, answer] {
           HWND dialog = FindWindowW(L"#32770", title.c_str());
           if (!dialog || done_) return;

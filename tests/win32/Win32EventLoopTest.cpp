@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "win32/Win32EventLoop.h"
-#include "win32/Win32Timers.h"
 #include "win32/Win32TestSupport.h"
+#include "win32/Win32Timers.h"
 
 namespace pw::win32 {
 namespace {

@@ -7,6 +7,7 @@
 #include "accounts/AccountStore.h"
 #include "accounts/Passwort.h"
 #include "app/FmStart.h"
+#include "registry/SettingsStore.h"
 #include "substitute/FakeClock.h"
 #include "substitute/FakeDialogs.h"
 #include "substitute/FakeEnvironment.h"
@@ -14,13 +15,12 @@
 #include "substitute/FakeSystemSound.h"
 #include "substitute/FakeTimers.h"
 #include "substitute/FakeWindowSystem.h"
-#include "win32/AttendanceWindow.h"
-#include "win32/MainWindow.h"
-#include "win32/Win32TrayShell.h"
-#include "registry/SettingsStore.h"
 #include "support/ScriptedImap.h"
 #include "tray/TrayData.h"
+#include "win32/AttendanceWindow.h"
+#include "win32/MainWindow.h"
 #include "win32/Win32TestSupport.h"
+#include "win32/Win32TrayShell.h"
 
 namespace pw::win32::test {
 

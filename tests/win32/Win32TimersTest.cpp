@@ -3,8 +3,8 @@
 
 #include <memory>
 
-#include "win32/Win32Timers.h"
 #include "win32/Win32TestSupport.h"
+#include "win32/Win32Timers.h"
 
 namespace pw::win32 {
 namespace {
@@ -30,12 +30,12 @@ TEST(Win32Timers, CountsLikeAFormTimer) {
     w->timer->SetEnabled(enabled);
     return w;
   };
-  auto keep = make(600, true);       // enabled again while enabled: the count goes on
-  auto restart = make(600, true);    // disabled and enabled: the count starts again
-  auto reinterval = make(600, true); // interval set while enabled: the count starts again
-  auto stopped = make(600, true);    // disabled before it is due
-  auto zero = make(0, true);         // interval 0 never fires
-  auto idle = make(600, false);      // never enabled
+  auto keep = make(600, true);        // enabled again while enabled: the count goes on
+  auto restart = make(600, true);     // disabled and enabled: the count starts again
+  auto reinterval = make(600, true);  // interval set while enabled: the count starts again
+  auto stopped = make(600, true);     // disabled before it is due
+  auto zero = make(0, true);          // interval 0 never fires
+  auto idle = make(600, false);       // never enabled
   EXPECT_FALSE(idle->timer->Enabled());
   EXPECT_EQ(600u, idle->timer->Interval());
 

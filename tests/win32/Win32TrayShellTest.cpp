@@ -3,9 +3,9 @@
 
 #include <cstring>
 
-#include "win32/Win32TrayShell.h"
-#include "win32/Win32TestSupport.h"
 #include "tray/TrayData.h"
+#include "win32/Win32TestSupport.h"
+#include "win32/Win32TrayShell.h"
 
 namespace pw::win32 {
 namespace {
@@ -45,8 +45,8 @@ TEST(Win32TrayShell, CopiesEveryFieldAndTheTipBytesIntoTheFirstRecordForm) {
 
 TEST(Win32TrayShell, IconIsAddedModifiedAndRemoved) {
   PW_REQUIRE_DISPLAY();
-  HWND owner = CreateWindowExW(0, L"STATIC", L"tray owner", WS_POPUP, 0, 0, 1, 1, nullptr,
-                               nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND owner = CreateWindowExW(0, L"STATIC", L"tray owner", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(nullptr, owner);
   Win32TrayShell shell;
   TrayData data = Record(owner, "Postwacht bei Ankunft neuer Mails!");

@@ -3,17 +3,17 @@
 
 #include "common/AppError.h"
 #include "win32/Strconv.h"
-#include "win32/Win32WindowSystem.h"
 #include "win32/Win32TestSupport.h"
+#include "win32/Win32WindowSystem.h"
 
 namespace pw::win32 {
 namespace {
 
 TEST(Win32WindowSystem, FindsAndReadsWindowsByTheirAnsiTitles) {
   PW_REQUIRE_DISPLAY();
-  HWND window = CreateWindowExW(0, L"STATIC", Widen("Posteingang - Microsoft Outlook Jürgen").c_str(),
-                                WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, GetModuleHandleW(nullptr),
-                                nullptr);
+  HWND window =
+      CreateWindowExW(0, L"STATIC", Widen("Posteingang - Microsoft Outlook Jürgen").c_str(),
+                      WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(nullptr, window);
   Win32WindowSystem windows;
   auto handle = reinterpret_cast<WindowHandle>(window);

@@ -11,11 +11,13 @@
 
 #include "about/FrmAbout.h"
 #include "accounts/AccountDialogs.h"
+#include "registry/SettingsStore.h"
 #include "substitute/FakeAboutView.h"
 #include "substitute/FakeDialogs.h"
 #include "substitute/FakeRegistry.h"
 #include "substitute/FakeTimers.h"
 #include "substitute/FakeWindowSystem.h"
+#include "support/NewMailRig.h"
 #include "win32/AboutWindow.h"
 #include "win32/AccountDialogWindows.h"
 #include "win32/AttendanceWindow.h"
@@ -24,10 +26,8 @@
 #include "win32/NewMailWindow.h"
 #include "win32/Strconv.h"
 #include "win32/Win32Registry.h"
-#include "win32/WindowBase.h"
-#include "registry/SettingsStore.h"
-#include "support/NewMailRig.h"
 #include "win32/Win32TestSupport.h"
+#include "win32/WindowBase.h"
 
 namespace pw::win32 {
 namespace {

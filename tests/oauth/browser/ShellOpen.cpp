@@ -1,7 +1,8 @@
 // Opens a URL the way the program starts the default browser, ShellExecuteW with "open", and
 // prints what ShellExecuteW returned. Exit status 0 when the start succeeded (a value above 32).
 // Usage: shell_open.exe <url>
-// clang-format off: shellapi.h needs the types of windows.h.
+// shellapi.h needs the types of windows.h.
+// clang-format off
 #include <windows.h>
 #include <shellapi.h>
 // clang-format on

@@ -8,8 +8,8 @@ namespace {
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                    nullptr, 0, nullptr, nullptr);
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                    0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
                       nullptr, nullptr);
@@ -27,8 +27,8 @@ int wmain() {
   startup.cb = sizeof startup;
   GetStartupInfoW(&startup);
   const int style = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
-  const std::string record = Utf8(self) + "\n" + Utf8(GetCommandLineW()) + "\n" +
-                             std::to_string(style) + "\n";
+  const std::string record =
+      Utf8(self) + "\n" + Utf8(GetCommandLineW()) + "\n" + std::to_string(style) + "\n";
   // Written under another name and then renamed, so that the test never reads half a record.
   const std::wstring partial = std::wstring(log) + L".part";
   HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
