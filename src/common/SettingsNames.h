@@ -22,6 +22,9 @@ inline constexpr char kValuePort[] = "Port";
 inline constexpr char kValueSecurity[] = "Sicherheit";
 inline constexpr char kValueCertificate[] = "Zertifikat-SHA256";
 inline constexpr char kValueTerminalServer[] = "TerminalServer";
+// Below HKEY_LOCAL_MACHINE: the machine-wide defaults of the "Server" section, written by a
+// per-machine install and read where the user's own value is missing.
+inline constexpr char kMachineDefaultsPath[] = "SOFTWARE\\Postwacht";
 // What the inbox looked like at the last run, one value per account.
 inline constexpr char kSectionInbox[] = "Eingang";
 

@@ -3,6 +3,7 @@
 
 #include "common/AppError.h"
 #include "common/ErrorCatalog.h"
+#include "common/SettingsNames.h"
 #include "common/Text.h"
 #include "platform/RegistryValue.h"
 #include "registry/RegistryTree.h"
@@ -12,10 +13,6 @@ namespace pw {
 namespace {
 
 constexpr char kSettingsPath[] = "Software\\VB and VBA Program Settings\\";
-// Machine-wide defaults for the user's "Server" section, written by a per-machine install.
-constexpr char kMachineDefaultsApp[] = "Mail Postwacht";
-constexpr char kMachineDefaultsSection[] = "Server";
-constexpr char kMachineDefaultsPath[] = "SOFTWARE\\Postwacht";
 
 [[noreturn]] void RaiseInvalid(const char* source) { throw AppError(kErrInvalidCall, source); }
 
@@ -71,8 +68,7 @@ std::string SettingsStore::Get(const std::string& appName, const std::string& se
   }
   // The server settings an administrator rolled out for the whole machine stand in for every
   // value of the user's own section that is missing; the user's own value always wins.
-  if (EqualsNoCase(appName, kMachineDefaultsApp) &&
-      EqualsNoCase(section, kMachineDefaultsSection)) {
+  if (EqualsNoCase(appName, kSettingsApp) && EqualsNoCase(section, kSectionServer)) {
     if (auto machine = Read(kHkeyLocalMachine, kMachineDefaultsPath, section, key, bytes)) {
       return *machine;
     }
