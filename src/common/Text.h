@@ -62,4 +62,17 @@ inline void AppendHexByte(std::string& out, unsigned char b) {
   out += kHex[b & 15];
 }
 
+// A bearer token as RFC 6750's b64token allows it: nothing an HTTP header or a SASL string could
+// be broken with.
+inline bool IsBearerToken(std::string_view t) {
+  if (t.empty()) return false;
+  for (char c : t) {
+    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                    c == '-' || c == '.' || c == '_' || c == '~' || c == '+' || c == '/' ||
+                    c == '=';
+    if (!ok) return false;
+  }
+  return true;
+}
+
 }  // namespace pw

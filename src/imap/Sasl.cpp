@@ -2,21 +2,11 @@
 #include "imap/Sasl.h"
 
 #include "common/Base64.h"
+#include "common/Text.h"
 #include "imap/ImapErrors.h"
 
 namespace pw::imap {
 namespace {
-
-bool IsBearerToken(std::string_view t) {
-  if (t.empty()) return false;
-  for (char c : t) {
-    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                    c == '-' || c == '.' || c == '_' || c == '~' || c == '+' || c == '/' ||
-                    c == '=';
-    if (!ok) return false;
-  }
-  return true;
-}
 
 bool HasControl(std::string_view s) {
   for (unsigned char c : s) {

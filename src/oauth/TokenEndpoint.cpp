@@ -6,6 +6,7 @@
 #include "common/AppError.h"
 #include "common/Base64.h"
 #include "common/ErrorCatalog.h"
+#include "common/Text.h"
 #include "oauth/Authorization.h"
 #include "platform/Transport.h"
 
@@ -35,18 +36,8 @@ std::string StringField(const json& j, const char* name) {
                                   FillIn(kDescProviderMalformed, {std::to_string(status)})));
 }
 
-// A token is sent as a bearer credential: RFC 6750's b64token, nothing a header or a SASL
-// string could be broken with.
-bool IsBearerToken(const std::string& t) {
-  if (t.empty() || t.size() > 16384) return false;
-  for (char c : t) {
-    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                    c == '-' || c == '.' || c == '_' || c == '~' || c == '+' || c == '/' ||
-                    c == '=';
-    if (!ok) return false;
-  }
-  return true;
-}
+// A token is sent as a bearer credential, and none is longer than this.
+constexpr std::size_t kMaxTokenLength = 16384;
 
 // The name in an id_token, for the sign-in window only: it is not checked, nothing is
 // decided by it.
@@ -111,8 +102,8 @@ TokenGrant ParseTokenResponse(const HttpResponse& response) {
   grant.accessToken = StringField(j, "access_token");
   grant.refreshToken = StringField(j, "refresh_token");
   const std::string type = StringField(j, "token_type");
-  if (!IsBearerToken(grant.accessToken) ||
-      (!grant.refreshToken.empty() && grant.refreshToken.size() > 16384) ||
+  if (!IsBearerToken(grant.accessToken) || grant.accessToken.size() > kMaxTokenLength ||
+      grant.refreshToken.size() > kMaxTokenLength ||
       (!type.empty() && type != "Bearer" && type != "bearer")) {
     Malformed(response.status);
   }
