@@ -22,9 +22,17 @@ inline constexpr char kValuePort[] = "Port";
 inline constexpr char kValueSecurity[] = "Sicherheit";
 inline constexpr char kValueCertificate[] = "Zertifikat-SHA256";
 inline constexpr char kValueTerminalServer[] = "TerminalServer";
+// How many mailboxes a check run works on at once ("1": one after another).
+inline constexpr char kValueConcurrent[] = "Gleichzeitig";
+// "Nein": the desk sees neither senders nor subjects of new mail, and none are fetched.
+inline constexpr char kValueShowSender[] = "Absender anzeigen";
 // Below HKEY_LOCAL_MACHINE: the machine-wide defaults of the "Server" section, written by a
 // per-machine install and read where the user's own value is missing.
 inline constexpr char kMachineDefaultsPath[] = "SOFTWARE\\Postwacht";
+// Below HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER: the policies an administrator sets, with the
+// same key and value names below it as the user's settings ("Server", "Timer"); they win over
+// everything else and the program never writes them.
+inline constexpr char kPoliciesPath[] = "SOFTWARE\\Policies\\Postwacht";
 // What the inbox looked like at the last run, one value per account.
 inline constexpr char kSectionInbox[] = "Eingang";
 
