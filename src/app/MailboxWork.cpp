@@ -89,10 +89,10 @@ MailboxResult RunMailboxJob(ImapComponent& imap, const MailboxJob& job) {
 }
 
 ThreadWorkers::ThreadWorkers(ComponentFactory factory, std::function<void()> forgetAddresses,
-                             int capacity)
-    : factory_(std::move(factory)), forget_(std::move(forgetAddresses)), capacity_(1) {
-  SetCapacity(capacity);
-}
+                             WakerFactory wakers)
+    : factory_(std::move(factory)),
+      forget_(std::move(forgetAddresses)),
+      wakers_(std::move(wakers)) {}
 
 ThreadWorkers::~ThreadWorkers() {
   {
@@ -102,11 +102,15 @@ ThreadWorkers::~ThreadWorkers() {
   }
   jobReady_.notify_all();
   for (auto& w : workers_) {
+    std::function<void()> wake;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      wake = w->wake;
+    }
+    if (wake) wake();
     if (w->thread.joinable()) w->thread.join();
   }
 }
-
-void ThreadWorkers::SetCapacity(int capacity) { capacity_ = std::clamp(capacity, 1, kMaxWorkers); }
 
 void ThreadWorkers::Start(MailboxJob job) {
   {
@@ -135,11 +139,23 @@ std::optional<MailboxResult> ThreadWorkers::Finished(int waitMs) {
 }
 
 void ThreadWorkers::Abort(std::uint64_t run) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  abortedUpTo_ = std::max(abortedUpTo_, run);
+  std::vector<std::function<void()>> wake;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    abortedUpTo_ = std::max(abortedUpTo_, run);
+    for (auto& w : workers_) {
+      if (w->wake && w->run != 0 && w->run <= run) wake.push_back(w->wake);
+    }
+  }
+  for (auto& f : wake) f();
 }
 
 void ThreadWorkers::Work(Worker& worker) {
+  if (wakers_) {
+    std::function<void()> wake = wakers_();
+    std::lock_guard<std::mutex> lock(mutex_);
+    worker.wake = std::move(wake);
+  }
   // The component's waits ask this pump at least every kPumpEveryMs: an aborted run ends them.
   std::unique_ptr<ImapComponent> imap = factory_([this, &worker] {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -176,6 +192,7 @@ void ThreadWorkers::Work(Worker& worker) {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       results_.push_back(std::move(result));
+      worker.run = 0;
       ++idle_;
     }
     resultReady_.notify_all();

@@ -102,14 +102,17 @@ class ThreadWorkers : public MailboxWorkers {
  public:
   static constexpr int kMaxWorkers = 16;
   using ComponentFactory = std::function<std::unique_ptr<ImapComponent>(WaitPump pump)>;
+  // Called on each worker's thread as it starts; answers how to wake that thread from another
+  // one, for waits that ask their pump only when woken (the Windows edge's).
+  using WakerFactory = std::function<std::function<void()>()>;
 
-  ThreadWorkers(ComponentFactory factory, std::function<void()> forgetAddresses, int capacity);
+  ThreadWorkers(ComponentFactory factory, std::function<void()> forgetAddresses,
+                WakerFactory wakers = {});
   ~ThreadWorkers() override;
   ThreadWorkers(const ThreadWorkers&) = delete;
   ThreadWorkers& operator=(const ThreadWorkers&) = delete;
 
-  int Capacity() const override { return capacity_; }
-  void SetCapacity(int capacity);
+  int Capacity() const override { return kMaxWorkers; }
   void Start(MailboxJob job) override;
   std::optional<MailboxResult> Finished(int waitMs) override;
   void Abort(std::uint64_t run) override;
@@ -121,12 +124,13 @@ class ThreadWorkers : public MailboxWorkers {
   struct Worker {
     std::thread thread;
     std::uint64_t run = 0;  // the run of the job in hand, under mutex_
+    std::function<void()> wake;
   };
   void Work(Worker& worker);
 
   ComponentFactory factory_;
   std::function<void()> forget_;
-  int capacity_;
+  WakerFactory wakers_;
   std::mutex mutex_;
   std::condition_variable jobReady_;
   std::condition_variable resultReady_;
