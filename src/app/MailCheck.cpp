@@ -76,7 +76,8 @@ void FmStart::mRefresh_Click() {
 }
 
 int FmStart::ConcurrentSetting() {
-  const std::string_view text = Trim(ServerSetting(kValueConcurrent, ""));
+  const std::string stored = ServerSetting(kValueConcurrent, "");
+  const std::string_view text = Trim(stored);
   long value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (text.empty() || end != text.data() + text.size() ||
