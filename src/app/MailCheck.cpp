@@ -40,13 +40,6 @@ class AwaitGuard {
   bool outer_;
 };
 
-// A failure of the IMAP component (its numbers, the connection's and the secured connection's),
-// as opposed to one of the tree, the dialogs or the settings.
-bool ComponentFailure(int n) {
-  return n == kNetTimedOut || n == kNetRefused || n == kImapErrorLoginRefused ||
-         n == kImapErrorSilent || (n >= kNetHostNotFound && n < kNetHostNotFound + 100);
-}
-
 constexpr int kDefaultConcurrent = 6;
 constexpr int kMostConcurrent = 16;
 // The longest wait a server may ask for before the next sign-in.

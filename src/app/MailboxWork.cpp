@@ -9,16 +9,11 @@
 #include "imap/ImapErrors.h"
 
 namespace pw {
-namespace {
 
-// A failure of the IMAP component (its numbers, the connection's and the secured connection's),
-// as opposed to one of the tree, the dialogs or the settings.
 bool ComponentFailure(int n) {
   return n == kNetTimedOut || n == kNetRefused || n == kImapErrorLoginRefused ||
          n == kImapErrorSilent || (n >= kNetHostNotFound && n < kNetHostNotFound + 100);
 }
-
-}  // namespace
 
 AppError InternalSignInError(const std::exception* e) {
   std::string text(ErrorText(kImapErrorInternal));

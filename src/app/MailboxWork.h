@@ -59,6 +59,9 @@ MailboxResult RunMailboxJob(ImapComponent& imap, const MailboxJob& job);
 // Its sign-in alone: the error it raised, any exception numbered as kImapErrorInternal.
 std::optional<AppError> SignInMailbox(ImapComponent& imap, const MailboxJob& job);
 AppError InternalSignInError(const std::exception* e);
+// A failure of the IMAP component (its numbers, the connection's and the secured connection's),
+// as opposed to one of the tree, the dialogs or the settings.
+bool ComponentFailure(int n);
 
 class MailboxWorkers {
  public:
