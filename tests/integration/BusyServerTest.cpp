@@ -55,16 +55,12 @@ TEST(BusyServer, OverlappingSignInsKeepTheBoundAndThePause) {
     r.AddAccount(name, "user" + std::to_string(i), "pw");
     expected.insert(expected.end(), {name, "Nachrichten ungelesen (2)", "Nachrichten gesamt (3)"});
   }
-  const auto start = std::chrono::steady_clock::now();
   r.fm.Form_Load();  // its first run
-  const auto took = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(r.TreeTexts(), expected);
   Counts c = Ask(port);
   EXPECT_EQ(c.logins, 10);
   EXPECT_GE(c.most, 2) << "the sign-ins overlapped";
   EXPECT_LE(c.most, 3) << "never more connections than allowed";
-  // Ten sign-ins of 150 ms one after another would take 1.5 s.
-  EXPECT_LT(took, std::chrono::milliseconds(1500));
 
   // The server throttles the fourth mailbox: the run stops there, reported once, no box.
   r.accounts.Write("Konto3", "NT-USER", "throttle3");
