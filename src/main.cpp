@@ -1,11 +1,13 @@
 // Entry point of postwacht.exe: creates the platform objects and the main window fmStart, loads
 // it and runs the message loop until the form has unloaded.
+#include <functional>
 #include <memory>
 
 #include "about/FrmAbout.h"
 #include "accounts/AccountDialogs.h"
 #include "app/AppForms.h"
 #include "app/FmStart.h"
+#include "app/MailboxWork.h"
 #include "common/AppError.h"
 #include "imap/ImapClientFactory.h"
 #include "notify/NewMailDialogs.h"
@@ -28,6 +30,7 @@
 #include "win32/Win32Environment.h"
 #include "win32/Win32EventLoop.h"
 #include "win32/Win32Gui.h"
+#include "win32/Win32NetworkState.h"
 #include "win32/Win32Registry.h"
 #include "win32/Win32SystemSound.h"
 #include "win32/Win32Timers.h"
@@ -87,6 +90,29 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                            pw::kSettingsApp);
     pw::win32::AttendanceWindowFactory attendanceViews(instance, loop);
     pw::Globals globals;
+    // The check run's workers: each its own connection, all sharing the run's one lookup of the
+    // server's name. Their waits do not serve the window; the run's own wait does.
+    auto addresses = std::make_shared<pw::SharedAddresses>();
+    // Winsock's waits ask the pump only when a message wakes them: the workers' threads are
+    // woken by a thread message, which their pump takes off the queue again.
+    pw::ThreadWorkers workers(
+        [addresses](pw::WaitPump abortCheck) {
+          pw::WaitPump workerPump = [abortCheck = std::move(abortCheck)] {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            }
+            return abortCheck();
+          };
+          return pw::MakeImapClient(std::move(workerPump), addresses);
+        },
+        [addresses] { addresses->Forget(); },
+        [] {
+          MSG message;
+          PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // gives the thread its queue
+          const DWORD thread = GetCurrentThreadId();
+          return std::function<void()>([thread] { PostThreadMessageW(thread, WM_NULL, 0, 0); });
+        });
+    pw::win32::Win32NetworkState network;
 
     pw::FmStart form({settings, environment, clock, timers, loop, dialogs, tray, windows, window,
                       window.Anzeige(), window.StatusBar(), *imap, attendanceViews, sound},
@@ -103,6 +129,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     pw::AppForms forms(accountDialogs, about, newMail);
     form.AttachForms(forms);
     form.AttachOAuth(oauth);
+    form.AttachWorkers(workers);
+    form.AttachNetwork(network);
+    network.Watch(window.Hwnd());
 
     window.Attach(&form);
     form.Form_Load();

@@ -74,13 +74,18 @@ FmStart::FmStart(MainWindowServices services, Globals& globals)
           s_.timers, [this] { TimerVis_Timer(); }, 500, false)),
       timerIvis_(MakeTimer(
           s_.timers, [this] { TimerIvis_Timer(); }, 500, false)),
+      timerResume_(MakeTimer(
+          s_.timers, [this] { TimerResume_Timer(); }, 1000, false)),
+      timerBackoff_(MakeTimer(
+          s_.timers, [this] { TimerBackoff_Timer(); }, 1000, false)),
       tray_(s_.tray, s_.window, s_.loop, *timerVis_, *timerIvis_),
       anwesend_(std::make_unique<FmAnwesend>(s_.attendanceViews, s_.settings, globals_, s_.loop,
                                              *timer2_)),
       accounts_(s_.settings),
       launcher_(s_.windows, s_.settings, globals_),
       states_(s_.window, s_.tray, s_.dialogs, s_.Imap1, *anwesend_, *timer1_, *timer2_),
-      tree_(s_.Anzeige, globals_, accounts_, launcher_, tray_, *timer2_, *timer3_) {}
+      tree_(s_.Anzeige, globals_, accounts_, launcher_, tray_, *timer2_, *timer3_),
+      inlineWorkers_(s_.Imap1) {}
 
 FmStart::~FmStart() = default;
 
@@ -106,9 +111,12 @@ void FmStart::Form_Load() {
   globals_.ImapServerName = ServerSetting(kValueHost, DefaultHost(read, "localhost"));
   const std::string security = ServerSetting(kValueSecurity, DefaultSicherheit(read, "Keine"));
   const int defaultPort = imap::DefaultPort(security);
-  s_.Imap1.SetPort(static_cast<int>(
-      ParseWhole(ServerSetting(kValuePort, std::to_string(defaultPort)), 1, 65535, defaultPort)));
-  s_.Imap1.SetSecurity(security, ServerSetting(kValueCertificate, ""));
+  port_ = static_cast<int>(
+      ParseWhole(ServerSetting(kValuePort, std::to_string(defaultPort)), 1, 65535, defaultPort));
+  security_ = security;
+  certificate_ = ServerSetting(kValueCertificate, "");
+  s_.Imap1.SetPort(port_);
+  s_.Imap1.SetSecurity(security_, certificate_);
   // 2. An unload during a yield (Windows shutdown, say) ends the start-up there.
   s_.loop.DoEvents();
   if (unloaded_) return;
@@ -162,7 +170,11 @@ void FmStart::Form_Unload() {
   unloaded_ = true;
 }
 
-void FmStart::Timer1_Timer() { mRefresh_Click(); }
+void FmStart::Timer1_Timer() {
+  // After a resume the run waits for the network: a tick now would only find it down.
+  if (resumePending_) return;
+  mRefresh_Click();
+}
 
 void FmStart::Timer2_Timer() {
   s_.window.SetState(WindowState::Minimized);

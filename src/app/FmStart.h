@@ -3,11 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
 
 #include "accounts/AccountStore.h"
+#include "app/MailboxWork.h"
 #include "attendance/FmAnwesend.h"
 #include "common/AppError.h"
 #include "common/Forms.h"
@@ -25,6 +27,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Environment.h"
 #include "platform/EventLoop.h"
+#include "platform/NetworkState.h"
 #include "platform/SystemSound.h"
 #include "platform/Timer.h"
 #include "platform/TrayShell.h"
@@ -66,6 +69,11 @@ class FmStart : public MainWindowEvents {
 
   // The OAuth2 tokens; without them "Anmeldung" = "OAuth2" is reported as a bad setting.
   void AttachOAuth(OAuthSession& session) { oauth_ = &session; }
+  // The workers that sign mailboxes in at once; without them the run does one after another
+  // on Imap1.
+  void AttachWorkers(MailboxWorkers& workers) { workers_ = &workers; }
+  // Whether the network is up; without it, it always is.
+  void AttachNetwork(NetworkState& network) { network_ = &network; }
 
   // Start-up and shutdown.
   void Form_Load();
@@ -85,6 +93,13 @@ class FmStart : public MainWindowEvents {
   void Timer3_Timer();
   void TimerIvis_Timer() { tray_.TimerIvis_Timer(); }
   void TimerVis_Timer() { tray_.TimerVis_Timer(); }
+  void TimerResume_Timer();
+  void TimerBackoff_Timer();
+
+  // The PC woke from sleep, or its network addresses changed: once the network is up, a run
+  // comes at once (while Timer1 runs), and no run before reports the server out of reach.
+  void SystemResumed() override;
+  void NetworkChanged() override;
 
   // Window states, the tray callback and close protection (tray/WindowStates).
   void Form_Resize() override { states_.Form_Resize(); }
@@ -93,6 +108,7 @@ class FmStart : public MainWindowEvents {
   void RestoreMainWindow() { states_.RestoreMainWindow(); }
   void Form_QueryUnload(bool& cancel, int unloadMode) {
     states_.Form_QueryUnload(cancel, unloadMode);
+    AbortWaitingSignIns();
   }
   // Runs the close protection and, when it lets the close go ahead, the unload.
   // Answers whether the window was unloaded.
@@ -124,6 +140,8 @@ class FmStart : public MainWindowEvents {
   Timer& Timer3() { return *timer3_; }
   Timer& TimerVis() { return *timerVis_; }
   Timer& TimerIvis() { return *timerIvis_; }
+  Timer& TimerResume() { return *timerResume_; }
+  Timer& TimerBackoff() { return *timerBackoff_; }
   NotifyIcon& Tray() { return tray_; }
   FmAnwesend& fmAnwesend() { return *anwesend_; }
   MailProgrammAufruf& Launcher() { return launcher_; }
@@ -132,7 +150,43 @@ class FmStart : public MainWindowEvents {
   bool Unloaded() const { return unloaded_; }
 
  private:
+  // One check run's mailboxes: started in row order, shown in row order.
+  struct CheckRun {
+    std::uint64_t id = 0;
+    std::int32_t rows = 0;
+    int limit = 1;           // the most sign-ins in progress at once
+    std::int32_t next = 0;   // the next row to start
+    std::int32_t shown = 0;  // the rows before it are shown or passed over
+    int inProgress = 0;
+    bool stopStarting = false;  // the server asked for patience, or the run ends
+    std::map<std::int32_t, MailboxJob> started;
+    std::map<std::int32_t, MailboxResult> finished;
+    bool soundPlayed = false;  // the new-mail sound comes once per run
+    int k = -1;                // the account nodes in the tree so far
+    bool failedAfterSignIn = false;
+    std::string status;
+  };
+  // What showing a mailbox leaves the run to do.
+  enum class Shown { Next, Stop, End };
+
   void RunCheck();
+  void RunCheck(CheckRun& run);
+  MailboxWorkers& Workers() { return workers_ ? *workers_ : inlineWorkers_; }
+  int ConcurrentSetting();
+  bool StartSignIns(CheckRun& run);
+  MailboxJob PrepareSignIn(const std::string& name);
+  void Accept(CheckRun& run, MailboxResult result);
+  bool AwaitResult(CheckRun& run);
+  bool SignInAgain(CheckRun& run, MailboxJob& job, MailboxResult& result);
+  Shown ShowMailbox(CheckRun& run, MailboxJob& job, MailboxResult& result);
+  Shown ShowMailboxResult(CheckRun& run, const MailboxJob& job, const MailboxResult& result);
+  void ShowStatus(CheckRun& run, const std::string& text);
+  bool AfterSignIn(const std::string& name);
+  void NoteServerBusy(const AppError& error);
+  void AbortWaitingSignIns();
+  bool NetworkUp();
+  void StartResumeWait();
+  bool AttendancePending() const;
   bool InWindow(int centreSeconds) const;
   void ReportSignInError(const std::string& name, const AppError& error);
   // A value of the "Server" key, the one reader for all of them.
@@ -140,6 +194,7 @@ class FmStart : public MainWindowEvents {
   // OAuth2: the settings taken anew for this run; false with "Kennwort".
   bool ConfigureOAuth();
   void SignInWithToken(const std::string& user);
+  void RenewToken();
   bool ObtainToken();
   bool RunSignIn();
   void ShowSignInRequired();
@@ -147,7 +202,8 @@ class FmStart : public MainWindowEvents {
 
   MainWindowServices s_;
   Globals& globals_;
-  std::unique_ptr<Timer> timer1_, timer2_, timer3_, timerVis_, timerIvis_;
+  std::unique_ptr<Timer> timer1_, timer2_, timer3_, timerVis_, timerIvis_, timerResume_,
+      timerBackoff_;
   NotifyIcon tray_;
   std::unique_ptr<FmAnwesend> anwesend_;
   AccountStore accounts_;
@@ -155,7 +211,26 @@ class FmStart : public MainWindowEvents {
   WindowStates states_;
   TreeEvents tree_;
   Forms* forms_ = nullptr;
+  InlineWorkers inlineWorkers_;
+  MailboxWorkers* workers_ = nullptr;
+  NetworkState* network_ = nullptr;
   bool runInProgress_ = false;
+  std::uint64_t runId_ = 0;
+  bool awaiting_ = false;    // the run waits for a worker's result, serving the window
+  bool runAborted_ = false;  // the close box ended that wait
+  // The server's limits: the sign-ins at once for the next runs (0: the setting's), and no
+  // sign-in until the wait the server asked for is over.
+  int concurrentNow_ = 0;
+  bool serverBusyThisRun_ = false;
+  bool busyHold_ = false;
+  // After a resume: the network's seconds waited so far, and whether a run is due.
+  int resumeTicks_ = 0;
+  bool resumePending_ = false;
+  bool networkWasUp_ = true;
+  // The connection's settings of the start-up, handed to the workers.
+  int port_ = 143;
+  std::string security_;
+  std::string certificate_;
   // A sign-in of this run found the server unreachable or its secure connection failing.
   bool serverDown_ = false;
   // The failure reported once that came after a sign-in in the last run (0: none). A later

@@ -1,7 +1,7 @@
 // fmStart.Login: signs one account in and reports what goes wrong, with the office-day windows.
 #include <cstdlib>
 #include <exception>
-#include <new>
+#include <optional>
 
 #include "app/FmStart.h"
 #include "common/AppError.h"
@@ -20,9 +20,10 @@ constexpr int kReportAfternoon = 13 * 3600 + 15 * 60;
 constexpr int kTolerance = 15 * 60;
 
 // The server cannot be reached at all: the unreachable state, no message box.
+// A server that asks for patience counts as one out of reach: reported once, no box.
 bool Unreachable(int n) {
   return n == kNetTimedOut || n == kNetRefused || n == kNetUnreachable || n == kNetClosed ||
-         n == kNetNameUnavailable;
+         n == kNetNameUnavailable || n == kImapServerBusy;
 }
 
 // A failure of the server or of the settings, not of one account: reported once, its message
@@ -38,19 +39,6 @@ const char* ReportedOnceTip(int n) {
   return kSecureFailedTip;
 }
 
-// Any other exception from inside the component, numbered so that the sign-in can show it.
-AppError InternalError(const std::exception* e) {
-  std::string text(ErrorText(kImapErrorInternal));
-  if (dynamic_cast<const std::bad_alloc*>(e)) {
-    text += kDescOutOfMemory;
-  } else if (e) {
-    text += ": " + imap::ServerText(e->what());
-  } else {
-    text += ".";
-  }
-  return AppError(kImapErrorInternal, "Imap1", text);
-}
-
 }  // namespace
 
 bool FmStart::InWindow(int centreSeconds) const {
@@ -59,22 +47,21 @@ bool FmStart::InWindow(int centreSeconds) const {
 
 bool FmStart::Login(const std::string& name) {
   s_.Imap1.SetTimeout(10000);
-  std::string user = accounts_.Read(name, kValueUser, "");
-  std::string password = accounts_.ReadPassword(name);
+  const MailboxJob job = PrepareSignIn(name);
 
   try {
     try {
       if (oauthRun_) {
-        SignInWithToken(user);
-      } else {
-        s_.Imap1.SignIn(globals_.ImapServerName, user, password);
+        SignInWithToken(job.user);
+      } else if (std::optional<AppError> error = SignInMailbox(s_.Imap1, job)) {
+        throw *error;
       }
     } catch (const AppError&) {
       throw;
     } catch (const std::exception& e) {
-      throw InternalError(&e);
+      throw InternalSignInError(&e);
     } catch (...) {
-      throw InternalError(nullptr);
+      throw InternalSignInError(nullptr);
     }
   } catch (const AppError& error) {
     // SignOut from the close box ended the call: the run ends, as at any untrapped error.
@@ -84,7 +71,12 @@ bool FmStart::Login(const std::string& name) {
   }
 
   s_.Imap1.PostSignIn();
+  return AfterSignIn(name);
+}
 
+// What follows a sign-in that worked, on the window's thread: the attendance list in the
+// morning and the evening, and the reports that no longer hold.
+bool FmStart::AfterSignIn(const std::string& name) {
   if (InWindow(kAttendanceMorning) || InWindow(kAttendanceEvening)) {
     if (!globals_.AttendanceAsked) anwesend_->ShowModal();
     globals_.AttendanceAsked = true;

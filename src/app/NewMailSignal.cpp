@@ -36,7 +36,18 @@ void NewMailSignal::Announce(ImapMailbox& inbox) {
 }
 
 bool NewMailSignal::Decide(const std::string& recent, ImapMailbox& inbox) {
+  const bool fresh = Evaluate(recent, inbox);
+  Remember();
+  return fresh;
+}
+
+void NewMailSignal::Remember() {
+  if (now_) memory_.Write(account_, *now_);
+}
+
+bool NewMailSignal::Evaluate(const std::string& recent, ImapMailbox& inbox) {
   bool fresh = !recent.empty();
+  now_.reset();
   const InboxMark now{inbox.UidValidity(), inbox.UidNext()};
   if (now.uidValidity == 0 || now.uidNext == 0) return fresh;
   if (!fresh && last_ && last_->uidValidity == now.uidValidity && now.uidNext > last_->uidNext) {
@@ -44,7 +55,7 @@ bool NewMailSignal::Decide(const std::string& recent, ImapMailbox& inbox) {
     inbox.UidSearch(UidCriteria(), uids);
     fresh = AnyInRange(uids, last_->uidNext, now.uidNext);
   }
-  memory_.Write(account_, now);
+  now_ = now;
   return fresh;
 }
 

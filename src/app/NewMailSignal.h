@@ -23,6 +23,10 @@ class NewMailSignal {
   void Announce(ImapMailbox& inbox);
   // After the searches: whether the account has new mail; remembers the mailbox's mark.
   bool Decide(const std::string& recent, ImapMailbox& inbox);
+  // Decide in two halves, for a check whose network part runs on a worker: Evaluate asks the
+  // mailbox only, Remember writes the mark on the window's thread.
+  bool Evaluate(const std::string& recent, ImapMailbox& inbox);
+  void Remember();
 
  private:
   std::string UidCriteria() const;
@@ -30,6 +34,7 @@ class NewMailSignal {
   InboxMemory memory_;
   std::string account_;
   std::optional<InboxMark> last_;
+  std::optional<InboxMark> now_;
 };
 
 }  // namespace pw

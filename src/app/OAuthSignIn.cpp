@@ -51,22 +51,26 @@ void FmStart::SignInWithToken(const std::string& user) {
     // The first refusal of a run, before any mailbox took the token: it may have been revoked
     // early, so it is renewed once and tried again before the mailbox is blamed.
     if (e.Number() != kOAuthTokenRefused || tokenWorked_ || tokenRenewed_) throw;
-    tokenRenewed_ = true;
-    try {
-      accessToken_ = oauth_->RenewAccessToken();
-    } catch (const AppError& renewal) {
-      // The refresh token was refused too (revoked, consent withdrawn): the browser sign-in
-      // comes up once, in this run; cancelled, the refusal ends the run as "Anmeldung
-      // erforderlich".
-      if (renewal.Number() != kOAuthSignInRequired || signInOffered_) throw;
-      signInOffered_ = true;
-      if (!RunSignIn() || unloaded_) throw;
-      accessToken_ = oauth_->AccessToken();
-    }
+    RenewToken();
     s_.Imap1.SignInWithToken(globals_.ImapServerName, user, accessToken_);
   }
   tokenWorked_ = true;
   lastReported_.clear();
+}
+
+void FmStart::RenewToken() {
+  tokenRenewed_ = true;
+  try {
+    accessToken_ = oauth_->RenewAccessToken();
+  } catch (const AppError& renewal) {
+    // The refresh token was refused too (revoked, consent withdrawn): the browser sign-in
+    // comes up once, in this run; cancelled, the refusal ends the run as "Anmeldung
+    // erforderlich".
+    if (renewal.Number() != kOAuthSignInRequired || signInOffered_) throw;
+    signInOffered_ = true;
+    if (!RunSignIn() || unloaded_) throw;
+    accessToken_ = oauth_->AccessToken();
+  }
 }
 
 bool FmStart::ObtainToken() {

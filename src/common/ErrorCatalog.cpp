@@ -38,6 +38,7 @@ constexpr ErrorEntry kEntries[] = {
 
     PW_ERROR(kImapErrorLoginRefused, "Der Server hat Benutzername oder Passwort abgelehnt: {}"),
     PW_ERROR(kImapErrorSilent, "Der Server hat die Sitzung abgelehnt: {}"),
+    PW_ERROR(kImapServerBusy, "Der Server bittet, später wiederzukommen: {}"),
     PW_ERROR(kImapMalformedReply, "Der Server hat eine ungültige Antwort gesendet."),
     PW_ERROR(kImapCommandFailed, "Der Server hat den Befehl {} abgelehnt: {}"),
     PW_ERROR(kImapCommandRejected, "Der Server hat den Befehl {} zurückgewiesen: {}"),

@@ -54,6 +54,9 @@ inline constexpr std::int32_t kImapUnsafeText = 12113;  // CR, LF or NUL in user
 inline constexpr std::int32_t kImapNotSignedIn = 12114;
 inline constexpr std::int32_t kImapLoginDisabled = 12115;  // the server allows no plain login
 inline constexpr std::int32_t kImapBadArgument = 12116;    // unusable port, mailbox name or key
+// The server asks for patience (RFC 5530 UNAVAILABLE, LIMIT, INUSE, a BYE at the greeting, a
+// throttled request): no new sign-in for a while, reported as the server out of reach.
+inline constexpr std::int32_t kImapServerBusy = 12117;
 // A failure inside the component that is none of its numbered errors.
 inline constexpr std::int32_t kImapErrorInternal = 12190;
 
@@ -95,7 +98,7 @@ inline constexpr std::int32_t kOAuthProtectFailed = 12307;   // the token could 
 
 // Descriptions for one particular case of a number, which the raising code gives instead of the
 // number's own text; "{}" as there.
-inline constexpr char kDescLoginDeferred[] =  // kImapErrorSilent, NO [UNAVAILABLE] to LOGIN
+inline constexpr char kDescLoginDeferred[] =  // kImapServerBusy, NO [UNAVAILABLE] to LOGIN
     "Der Server hat die Anmeldung vorübergehend abgelehnt: {}";
 inline constexpr char kDescPrivacyRequired[] =  // kImapLoginDisabled, NO [PRIVACYREQUIRED]
     "Der Server verlangt eine verschlüsselte Verbindung: {}";

@@ -70,6 +70,10 @@ class MainWindowEvents {
   virtual void Anzeige_NodeSelected(std::int32_t& index) = 0;
   virtual void Anzeige_Click() = 0;
   virtual void Anzeige_DblClick() = 0;
+  // The PC resumed from sleep (WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC); the network's
+  // addresses changed.
+  virtual void SystemResumed() {}
+  virtual void NetworkChanged() {}
   // Explorer broadcast "TaskbarCreated": a new taskbar knows no icons.
   virtual void TaskbarCreated() = 0;
 };

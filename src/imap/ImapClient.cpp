@@ -7,6 +7,7 @@
 #include "imap/ImapSession.h"
 #include "imap/ImapWire.h"
 #include "imap/Sasl.h"
+#include "imap/ServerBusy.h"
 
 namespace pw {
 namespace {
@@ -29,12 +30,12 @@ AppError CommandError(const std::string& command, const Completion& c) {
 }
 
 // NO to LOGIN: a wrong user name or password unless the response code tells of a passing
-// condition of the server (RFC 5530).
+// condition of the server (RFC 5530) or the text of a throttled request (Exchange Online).
 AppError LoginError(const Completion& c) {
   std::string text = imap::ServerText(c.text);
   if (c.condition == Condition::No) {
-    if (c.code == "UNAVAILABLE" || c.code == "LIMIT" || c.code == "INUSE") {
-      return imap::Error(kImapErrorSilent, FillIn(kDescLoginDeferred, {text}));
+    if (imap::AsksForPatience(c.code, c.text)) {
+      return imap::Error(kImapServerBusy, FillIn(kDescLoginDeferred, {text}));
     }
     if (c.code == "PRIVACYREQUIRED") {
       return imap::Error(kImapLoginDisabled, FillIn(kDescPrivacyRequired, {text}));
@@ -170,6 +171,9 @@ void ImapClient::Authenticate(ImapSession& session, const std::string& host,
       imap::ErrorChallengeAnswer(mechanism));
   session.Flush();
   Completion c = session.Await(tag);
+  if (c.condition == Condition::No && imap::AsksForPatience(c.code, c.text)) {
+    throw imap::Error(kImapServerBusy, FillIn(kDescLoginDeferred, {imap::ServerText(c.text)}));
+  }
   if (c.condition == Condition::No) {
     throw imap::Error(
         kOAuthTokenRefused,

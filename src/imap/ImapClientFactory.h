@@ -7,6 +7,7 @@
 
 #include "common/ImapComponent.h"
 #include "imap/ImapClient.h"
+#include "imap/SharedAddresses.h"
 #include "platform/Resolver.h"
 #include "platform/Tls.h"
 #include "platform/Transport.h"
@@ -19,6 +20,18 @@ inline std::unique_ptr<ImapComponent> MakeImapClient(WaitPump pump = {}) {
       [pump] { return MakeSocketTransport(pump); }, imap::ParserLimits{},
       [](const std::string& host) { return MakeTlsEngine(host); });
   client->SetResolver(MakeSystemResolver(pump));
+  return client;
+}
+
+// A connection of the check run's workers: it looks the server up through addresses shared
+// with the others.
+inline std::unique_ptr<ImapComponent> MakeImapClient(WaitPump pump,
+                                                     std::shared_ptr<SharedAddresses> shared) {
+  auto client = std::make_unique<ImapClient>(
+      [pump] { return MakeSocketTransport(pump); }, imap::ParserLimits{},
+      [](const std::string& host) { return MakeTlsEngine(host); });
+  client->SetResolver(
+      std::make_unique<SharedResolver>(std::move(shared), MakeSystemResolver(pump)));
   return client;
 }
 

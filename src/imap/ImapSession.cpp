@@ -134,7 +134,8 @@ void ImapSession::ReadGreeting() {
       SetState(SessionState::Authenticated);
       break;
     case Condition::Bye:
-      Fail(Error(kImapErrorSilent, ErrorDescription(kImapErrorSilent, ServerText(greeting.text))));
+      // A server that turns the connection away at once is full or throttling.
+      Fail(Error(kImapServerBusy, ErrorDescription(kImapServerBusy, ServerText(greeting.text))));
     default:
       Fail(MalformedReply());
   }
@@ -355,7 +356,7 @@ void ImapSession::OnConnectionClosed() {
   bool beforeLogin = state_ == SessionState::Greeting || state_ == SessionState::NotAuthenticated;
   Close();
   if (bye_ && beforeLogin) {
-    throw Error(kImapErrorSilent, ErrorDescription(kImapErrorSilent, ServerText(byeText_)));
+    throw Error(kImapServerBusy, ErrorDescription(kImapServerBusy, ServerText(byeText_)));
   }
   if (bye_) {
     throw Error(kNetClosed, FillIn(kDescServerBye, {ServerText(byeText_)}));

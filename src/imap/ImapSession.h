@@ -61,7 +61,7 @@ class ImapSession {
 
   // Connects and reads the greeting, both within timeoutMs; the deadline stays in force for
   // what follows until the next SetTimeLimit. A server that turns the session away with BYE
-  // raises 12011.
+  // raises kImapServerBusy.
   void Open(const std::string& host, int port, int timeoutMs);
   // The same with TLS from the first byte: the handshake and the certificate's judgement come
   // between the connect and the greeting, all within timeoutMs.

@@ -7,6 +7,7 @@
 #include "common/Texts.h"
 #include "common/UnloadMode.h"
 #include "win32/Strconv.h"
+#include "win32/Win32NetworkState.h"
 #include "win32/resources/resource.h"
 
 namespace pw::win32 {
@@ -305,6 +306,13 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_QUERYENDSESSION:
       return TRUE;  // the program never holds up a shutdown
+    case WM_POWERBROADCAST:
+      // Sent after every resume, with or without a user at the PC.
+      if (wParam == PBT_APMRESUMEAUTOMATIC && events_) events_->SystemResumed();
+      return TRUE;
+    case kNetworkChangedMessage:
+      if (events_) events_->NetworkChanged();
+      return 0;
     case WM_ENDSESSION:
       // Also with ENDSESSION_CLOSEAPP in lParam: the Restart Manager closing the program for an
       // update ends it as a shutdown does; RegisterApplicationRestart brings it back afterwards.

@@ -152,8 +152,10 @@ TEST_F(ImapTranscript, LoginRefusalsAndTheirNumbers) {
       {"A1 NO [AUTHENTICATIONFAILED] Authentication failed.", kImapErrorLoginRefused},
       {"A1 NO Login failed", kImapErrorLoginRefused},
       {"A1 NO [EXPIRED] Password expired", kImapErrorLoginRefused},
-      {"A1 NO [LIMIT] Maximum number of connections from user+IP exceeded", kImapErrorSilent},
-      {"A1 NO [UNAVAILABLE] Temporary authentication failure", kImapErrorSilent},
+      {"A1 NO [LIMIT] Maximum number of connections from user+IP exceeded", kImapServerBusy},
+      {"A1 NO [UNAVAILABLE] Temporary authentication failure", kImapServerBusy},
+      {"A1 NO [INUSE] Mailbox in use", kImapServerBusy},
+      {"A1 NO Request is throttled. Suggested Backoff Time: 2000 milliseconds", kImapServerBusy},
       {"A1 NO [PRIVACYREQUIRED] Use TLS", kImapLoginDisabled},
       {"A1 BAD Error in IMAP command", kImapCommandRejected},
   };
@@ -175,11 +177,11 @@ TEST_F(ImapTranscript, LoginRefusalsAndTheirNumbers) {
   }
 }
 
-TEST_F(ImapTranscript, ServerTurningTheSessionAwayIsSilent) {
+TEST_F(ImapTranscript, ServerTurningTheSessionAwayAsksForPatience) {
   server.Server("* BYE Too many connections, try again later").ServerCloses();
-  EXPECT_EQ(SignInError("anna", "geheim"), kImapErrorSilent);
+  EXPECT_EQ(SignInError("anna", "geheim"), kImapServerBusy);
   EXPECT_EQ(description,
-            "Der Server hat die Sitzung abgelehnt: Too many connections, try again later");
+            "Der Server bittet, später wiederzukommen: Too many connections, try again later");
 
   ScriptedTransport later;
   ImapClient second([&] { return later.Handle(); });
@@ -191,7 +193,7 @@ TEST_F(ImapTranscript, ServerTurningTheSessionAwayIsSilent) {
     second.SignIn("imap.example.org", "anna", "geheim");
     ADD_FAILURE() << "no error";
   } catch (const AppError& e) {
-    EXPECT_EQ(e.Number(), kImapErrorSilent);
+    EXPECT_EQ(e.Number(), kImapServerBusy);
   }
 }
 
