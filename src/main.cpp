@@ -94,7 +94,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // The other windows: account dialogs, About box and the new-message dialogs.
     HICON programIcon = reinterpret_cast<HICON>(window.MainIcon());
     pw::win32::AccountDialogWindowFactory accountViews(instance, loop);
-    pw::AccountDialogs accountDialogs(accountViews, settings, form.Timer2());
+    pw::AccountDialogs accountDialogs(accountViews, settings, form.Timer2(), crypto.get());
     pw::win32::Win32VersionInfo version;
     pw::win32::AboutWindowFactory aboutViews(instance, loop, programIcon);
     pw::FrmAbout about(aboutViews, {registry, windows, dialogs, version}, form.Timer2());
@@ -103,6 +103,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     pw::AppForms forms(accountDialogs, about, newMail);
     form.AttachForms(forms);
     form.AttachOAuth(oauth);
+    form.AttachCrypto(*crypto);
 
     window.Attach(&form);
     form.Form_Load();

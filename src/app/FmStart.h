@@ -66,6 +66,8 @@ class FmStart : public MainWindowEvents {
 
   // The OAuth2 tokens; without them "Anmeldung" = "OAuth2" is reported as a bad setting.
   void AttachOAuth(OAuthSession& session) { oauth_ = &session; }
+  // The protection of the passwords (DPAPI); without it they are read and kept scrambled.
+  void AttachCrypto(Crypto& crypto) { accounts_.UseCrypto(&crypto); }
 
   // Start-up and shutdown.
   void Form_Load();

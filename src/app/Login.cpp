@@ -60,13 +60,14 @@ bool FmStart::InWindow(int centreSeconds) const {
 bool FmStart::Login(const std::string& name) {
   s_.Imap1.SetTimeout(10000);
   std::string user = accounts_.Read(name, kValueUser, "");
-  std::string password = accounts_.ReadPassword(name);
+  std::string password;
 
   try {
     try {
       if (oauthRun_) {
         SignInWithToken(user);
       } else {
+        password = accounts_.PasswordForSignIn(name);
         s_.Imap1.SignIn(globals_.ImapServerName, user, password);
       }
     } catch (const AppError&) {
@@ -84,6 +85,7 @@ bool FmStart::Login(const std::string& name) {
   }
 
   s_.Imap1.PostSignIn();
+  if (!oauthRun_) accounts_.SignedIn(name, password);
 
   if (InWindow(kAttendanceMorning) || InWindow(kAttendanceEvening)) {
     if (!globals_.AttendanceAsked) anwesend_->ShowModal();

@@ -39,6 +39,8 @@ inline constexpr char kSectionInbox[] = "Eingang";
 // The values of an account's section.
 inline constexpr char kValueUser[] = "NT-USER";
 inline constexpr char kValuePassword[] = "PW";
+// The password protected for the Windows user (DPAPI), Base64; written instead of "PW".
+inline constexpr char kValueProtectedPassword[] = "PW-DPAPI";
 inline constexpr char kValueOutlook[] = "Mail-Client-OL";
 inline constexpr char kValueTerminal[] = "Mail-Client-TE";
 inline constexpr char kValueTerminalName[] = "Mail-Client-TE-Name";
