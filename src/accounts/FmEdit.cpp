@@ -10,7 +10,7 @@
 namespace pw {
 
 FmEdit::FmEdit(AccountDialogViewFactory& views, SettingsStore& settings, Timer& mainTimer2,
-             Crypto* crypto)
+               Crypto* crypto)
     : accounts_(settings, crypto), mainTimer2_(mainTimer2), view_(views, *this) {}
 
 FmEdit::~FmEdit() = default;

@@ -13,7 +13,7 @@ namespace pw {
 class FmEdit : public FmEditEvents {
  public:
   FmEdit(AccountDialogViewFactory& views, SettingsStore& settings, Timer& mainTimer2,
-        Crypto* crypto = nullptr);
+         Crypto* crypto = nullptr);
   ~FmEdit() override;
 
   bool Loaded() const { return view_.Loaded(); }

@@ -10,7 +10,7 @@
 namespace pw {
 
 struct StoredPassword {
-  std::string password;  // empty when there is none or it cannot be read
+  std::string password;      // empty when there is none or it cannot be read
   bool isProtected = false;  // read from "PW-DPAPI"
   bool unreadable = false;   // "PW-DPAPI" is there but not ours (another user or machine)
 };
@@ -19,7 +19,8 @@ struct StoredPassword {
 // the account store accepts. Without a crypto (the native build's tools) only "PW" is used.
 class ProtectedPassword {
  public:
-  ProtectedPassword(SettingsStore& settings, Crypto* crypto) : settings_(settings), crypto_(crypto) {}
+  ProtectedPassword(SettingsStore& settings, Crypto* crypto)
+      : settings_(settings), crypto_(crypto) {}
 
   // "PW-DPAPI" when it is there, else the unscrambled "PW".
   StoredPassword Read(const std::string& name);

@@ -63,9 +63,9 @@ std::string SettingsStore::Get(const std::string& appName, const std::string& se
                                const std::string& key, const std::string& defaultValue,
                                bool bytes) {
   if (appName.empty() || section.empty()) return defaultValue;
-  const bool serverOrTimer = EqualsNoCase(appName, kSettingsApp) &&
-                             (EqualsNoCase(section, kSectionServer) ||
-                              EqualsNoCase(section, kSectionTimer));
+  const bool serverOrTimer =
+      EqualsNoCase(appName, kSettingsApp) &&
+      (EqualsNoCase(section, kSectionServer) || EqualsNoCase(section, kSectionTimer));
   // An administrator's policy wins over everything, the machine's over the user's; the program
   // only ever writes below the user's own key, so a policy cannot be changed from inside it.
   // Bytes the program fixes itself (the stored token) are no policy's business.

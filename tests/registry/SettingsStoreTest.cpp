@@ -100,17 +100,17 @@ TEST_F(SettingsStoreTest, PoliciesThenTheUsersValueThenTheMachineDefaults) {
     const char* value;
     const char* expected;
   } cases[] = {
-      {"Server", "Anmeldung", "OAuth2"},           // the machine's policy wins over the user's
-      {"server", "absender anzeigen", "Nein"},     // the user's policy over the user's value
-      {"Server", "Gleichzeitig", "2"},             // a policy of the wrong type is none
-      {"TIMER", "Timer1", "120000"},               // the interval has its policy too
-      {"Pos", "Left", "10"},                       // other sections have no policies
-      {"Server", "Port", "143"},                   // the user's value over the machine default
-      {"server", "Sicherheit", ""},                // an empty value of the user's is a value
-      {"Server", "Host", "mail.buero.example"},    // a value of the wrong type is none
-      {"SERVER", "neu-oauth", "ja"},               // any value name of the section
-      {"Server", "Zertifikat-SHA256", "-"},        // in none: the default
-      {"Timer", "Timer2", "-"},                    // other sections have no machine defaults
+      {"Server", "Anmeldung", "OAuth2"},         // the machine's policy wins over the user's
+      {"server", "absender anzeigen", "Nein"},   // the user's policy over the user's value
+      {"Server", "Gleichzeitig", "2"},           // a policy of the wrong type is none
+      {"TIMER", "Timer1", "120000"},             // the interval has its policy too
+      {"Pos", "Left", "10"},                     // other sections have no policies
+      {"Server", "Port", "143"},                 // the user's value over the machine default
+      {"server", "Sicherheit", ""},              // an empty value of the user's is a value
+      {"Server", "Host", "mail.buero.example"},  // a value of the wrong type is none
+      {"SERVER", "neu-oauth", "ja"},             // any value name of the section
+      {"Server", "Zertifikat-SHA256", "-"},      // in none: the default
+      {"Timer", "Timer2", "-"},                  // other sections have no machine defaults
   };
   for (const auto& c : cases) {
     EXPECT_EQ(settings.GetSetting("Mail Postwacht", c.section, c.value, "-"), c.expected)
@@ -118,7 +118,8 @@ TEST_F(SettingsStoreTest, PoliciesThenTheUsersValueThenTheMachineDefaults) {
   }
   EXPECT_EQ(settings.GetSetting("Andere App", "Server", "Host", "-"), "-");
   EXPECT_EQ(settings.GetSetting("Andere App", "Server", "Anmeldung", "-"), "-");
-  EXPECT_EQ(hive.ValueData(kHkeyCurrentUser, kApp + "\\Server", "Absender anzeigen"), std::string("Ja", 3));
+  EXPECT_EQ(hive.ValueData(kHkeyCurrentUser, kApp + "\\Server", "Absender anzeigen"),
+            std::string("Ja", 3));
 }
 
 }  // namespace
