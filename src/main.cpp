@@ -33,6 +33,7 @@
 #include "win32/Win32Timers.h"
 #include "win32/Win32Trace.h"
 #include "win32/Win32TrayShell.h"
+#include "win32/Win32UserAttention.h"
 #include "win32/Win32VersionInfo.h"
 #include "win32/Win32WindowSystem.h"
 
@@ -65,6 +66,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     pw::win32::Win32TrayShell tray;
     pw::win32::Win32WindowSystem windows;
     pw::win32::Win32SystemSound sound;
+    pw::win32::Win32UserAttention attention;
     // The network waits serve the message loop: the window answers while a server is silent.
     const pw::WaitPump pump = [&loop] {
       loop.DoEvents();
@@ -104,6 +106,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     form.AttachForms(forms);
     form.AttachOAuth(oauth);
     form.AttachCrypto(*crypto);
+    form.AttachAttention(attention);
 
     window.Attach(&form);
     form.Form_Load();

@@ -17,6 +17,7 @@
 #include "common/SettingsNames.h"
 #include "common/Texts.h"
 #include "notify/MailProgrammAufruf.h"
+#include "notify/QuietAnnouncement.h"
 #include "notify/TreeEvents.h"
 #include "oauth/OAuthConfig.h"
 #include "oauth/OAuthSession.h"
@@ -68,6 +69,10 @@ class FmStart : public MainWindowEvents {
   void AttachOAuth(OAuthSession& session) { oauth_ = &session; }
   // The protection of the passwords (DPAPI); without it they are read and kept scrambled.
   void AttachCrypto(Crypto& crypto) { accounts_.UseCrypto(&crypto); }
+  // Whether the user must not be disturbed; without it new mail is always announced as usual.
+  void AttachAttention(UserAttention& attention) { quiet_.Attach(attention); }
+  // The answer for the announcement in progress: no balloon while it is quiet.
+  bool AnnouncingQuietly() const { return quiet_.Quiet(); }
 
   // Start-up and shutdown.
   void Form_Load();
@@ -156,6 +161,7 @@ class FmStart : public MainWindowEvents {
   MailProgrammAufruf launcher_;
   WindowStates states_;
   TreeEvents tree_;
+  QuietAnnouncement quiet_;
   Forms* forms_ = nullptr;
   bool runInProgress_ = false;
   // A sign-in of this run found the server unreachable or its secure connection failing.

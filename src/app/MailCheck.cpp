@@ -107,9 +107,10 @@ void FmStart::RunCheck() {
         if (newMail.Decide(recent, s_.Imap1.Mailbox("INBOX"))) {
           s_.loop.DoEvents();
           if (unloaded_) return;
+          const bool quiet = quiet_.Ask();  // a presentation: no sound, the dialog behind
           if (globals_.TrayAlertsEnabled) {
             tray_.StartTrayBlink(account);
-            if (!soundPlayed) s_.sound.PlayNewMail();
+            if (!soundPlayed && !quiet) s_.sound.PlayNewMail();
             soundPlayed = true;
           }
           if (forms_) {
@@ -117,8 +118,7 @@ void FmStart::RunCheck() {
             // loading reads CurrentAccount, which a yield cannot have changed: no other run can
             // start while this one is in progress.
             NewMailDialog& dialog = forms_->CreateNewMail();
-            dialog.Show();
-            dialog.SetFocus();
+            quiet_.Show(dialog);
           }
         }
         seenCount = FelderZaehlen(seen);
