@@ -26,6 +26,9 @@ inline constexpr char kValueTerminalServer[] = "TerminalServer";
 inline constexpr char kValueConcurrent[] = "Gleichzeitig";
 // "Nein": the desk sees neither senders nor subjects of new mail, and none are fetched.
 inline constexpr char kValueShowSender[] = "Absender anzeigen";
+// The two values of such switches ("Absender anzeigen" defaults to "Ja").
+inline constexpr char kSwitchYes[] = "Ja";
+inline constexpr char kSwitchNo[] = "Nein";
 // Below HKEY_LOCAL_MACHINE: the machine-wide defaults of the "Server" section, written by a
 // per-machine install and read where the user's own value is missing.
 inline constexpr char kMachineDefaultsPath[] = "SOFTWARE\\Postwacht";
