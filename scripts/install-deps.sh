@@ -4,14 +4,16 @@
 # MS Sans Serif, and Marlett for the title-bar buttons) and fonts-liberation (the metric twins of
 # Arial, Times New Roman and Courier New). x11vnc lets a user watch the demo on a private Xvfb;
 # locales brings the locale sources the test under another ANSI code page compiles. wixl and
-# msitools build the MSI, zip the portable package, osslsigncode signs both (and its test checks).
+# msitools build the MSI (and read its ProductCode back for the winget manifest), zip the portable
+# package, osslsigncode signs both (and its test checks); python3-yaml reads the winget manifest in
+# its test.
 set -euo pipefail
 packages=(
   cmake make g++ googletest libgtest-dev clang clang-format libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 fonts-wine fonts-liberation xvfb xdotool x11-utils x11vnc imagemagick
   dovecot-imapd dovecot-auth-lua openssl libssl-dev python3 locales libcurl4-openssl-dev
-  nlohmann-json3-dev wixl msitools zip unzip osslsigncode
+  nlohmann-json3-dev wixl msitools zip unzip osslsigncode python3-yaml
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows packages from a built postwacht.exe: postwacht-<version>-x64.msi (wixl, from
-# packaging/postwacht.wxs) and the portable postwacht-<version>-x64.zip (the exe and LIESMICH.txt).
+# packaging/postwacht.wxs), the portable postwacht-<version>-x64.zip (the exe and LIESMICH.txt)
+# and the winget manifest for the MSI in winget/ (from packaging/winget/).
 # With PW_SIGN_PFX set the exe is signed before it goes into both, and the MSI after it is built
 # (scripts/sign.sh); without, both stay unsigned.
 # Usage: package.sh <postwacht.exe> <version a.b.c> <output directory>
@@ -10,7 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 fail() { echo "package: $*" >&2; exit 1; }
 [[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "version '$version' is not major.minor.revision"
 [ -f "$exe" ] || fail "no $exe"
-for tool in wixl msibuild zip; do command -v $tool >/dev/null || fail "$tool is missing (scripts/install-deps.sh)"; done
+for tool in wixl msibuild msiinfo sha256sum zip; do command -v $tool >/dev/null || fail "$tool is missing (scripts/install-deps.sh)"; done
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 stage=$(mktemp -d)
@@ -48,11 +49,32 @@ query "UPDATE Property SET Value='WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;AU
 
 if [ -n "${PW_SIGN_PFX:-}" ]; then bash "$root/scripts/sign.sh" "$stage/$name.msi"; fi
 
+# The winget manifest (the three-file form) for the MSI as it leaves the house, signed or not:
+# its ProductCode and UpgradeCode read back from the built package. PW_RELEASE_URL is the folder
+# the MSI is published in.
+property() {
+  msiinfo export "$stage/$name.msi" Property | tr -d '\r' | awk -F'\t' -v p="$1" '$1 == p { print $2 }'
+}
+product_code=$(property ProductCode)
+upgrade_code=$(property UpgradeCode)
+[[ $product_code =~ ^\{[0-9A-F-]{36}\}$ ]] || fail "no ProductCode in $name.msi ('$product_code')"
+sha=$(sha256sum "$stage/$name.msi" | cut -d' ' -f1 | tr a-f A-F)
+url=${PW_RELEASE_URL:-https://download.postwacht.example/$version}/$name.msi
+mkdir -p "$stage/winget"
+for template in "$root"/packaging/winget/*.yaml.in; do
+  sed -e "s|@VERSION@|$version|g" -e "s|@PRODUCTCODE@|$product_code|g" \
+      -e "s|@UPGRADECODE@|$upgrade_code|g" -e "s|@SHA256@|$sha|g" -e "s|@URL@|$url|g" \
+      "$template" >"$stage/winget/$(basename "$template" .in)"
+done
+
 # The text beside the exe in the zip, with Windows line ends for Notepad.
 sed 's/$/\r/' "$root/packaging/LIESMICH.txt" >"$stage/LIESMICH.txt"
 rm -f "$stage/$name.zip"
 (cd "$stage" && zip -q -X "$name.zip" postwacht.exe LIESMICH.txt)
 
 mv -f "$stage/$name.msi" "$stage/$name.zip" "$out/"
+rm -rf "$out/winget"
+mv "$stage/winget" "$out/winget"
 echo "$out/$name.msi"
 echo "$out/$name.zip"
+echo "$out/winget"

@@ -36,6 +36,7 @@
 #include "win32/Win32Timers.h"
 #include "win32/Win32Trace.h"
 #include "win32/Win32TrayShell.h"
+#include "win32/Win32UserAttention.h"
 #include "win32/Win32VersionInfo.h"
 #include "win32/Win32WindowSystem.h"
 
@@ -68,6 +69,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     pw::win32::Win32TrayShell tray;
     pw::win32::Win32WindowSystem windows;
     pw::win32::Win32SystemSound sound;
+    pw::win32::Win32UserAttention attention;
     // The network waits serve the message loop: the window answers while a server is silent.
     const pw::WaitPump pump = [&loop] {
       loop.DoEvents();
@@ -120,7 +122,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // The other windows: account dialogs, About box and the new-message dialogs.
     HICON programIcon = reinterpret_cast<HICON>(window.MainIcon());
     pw::win32::AccountDialogWindowFactory accountViews(instance, loop);
-    pw::AccountDialogs accountDialogs(accountViews, settings, form.Timer2());
+    pw::AccountDialogs accountDialogs(accountViews, settings, form.Timer2(), crypto.get());
     pw::win32::Win32VersionInfo version;
     pw::win32::AboutWindowFactory aboutViews(instance, loop, programIcon);
     pw::FrmAbout about(aboutViews, {registry, windows, dialogs, version}, form.Timer2());
@@ -132,6 +134,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     form.AttachWorkers(workers);
     form.AttachNetwork(network);
     network.Watch(window.Hwnd());
+    form.AttachCrypto(*crypto);
+    form.AttachAttention(attention);
 
     window.Attach(&form);
     form.Form_Load();

@@ -4,9 +4,9 @@
 namespace pw {
 
 AccountDialogs::AccountDialogs(AccountDialogViewFactory& views, SettingsStore& settings,
-                               Timer& mainTimer2)
-    : new_(views, settings, mainTimer2),
-      edit_(views, settings, mainTimer2),
+                               Timer& mainTimer2, Crypto* crypto)
+    : new_(views, settings, mainTimer2, crypto),
+      edit_(views, settings, mainTimer2, crypto),
       delete_(views, settings, mainTimer2) {}
 
 }  // namespace pw

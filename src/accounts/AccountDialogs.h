@@ -14,8 +14,10 @@ namespace pw {
 
 class AccountDialogs {
  public:
-  // mainTimer2 is fmStart's Timer2, which each dialog's closing step switches on.
-  AccountDialogs(AccountDialogViewFactory& views, SettingsStore& settings, Timer& mainTimer2);
+  // mainTimer2 is fmStart's Timer2, which each dialog's closing step switches on; the crypto
+  // protects the passwords the dialogs store.
+  AccountDialogs(AccountDialogViewFactory& views, SettingsStore& settings, Timer& mainTimer2,
+                 Crypto* crypto = nullptr);
 
   // Each loads its dialog when it is not loaded and shows it modeless; a dialog that is open
   // already comes to the front as it is.

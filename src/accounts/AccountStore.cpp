@@ -9,9 +9,11 @@
 
 #include "accounts/InboxMemory.h"
 #include "accounts/Passwort.h"
+#include "accounts/ProtectedPassword.h"
 #include "common/AppError.h"
 #include "common/ErrorCatalog.h"
 #include "common/Text.h"
+#include "common/Texts.h"
 #include "registry/clsRegistry.h"
 
 namespace pw {
@@ -135,13 +137,25 @@ void AccountStore::Write(const std::string& name, const std::string& valueName,
 
 std::string AccountStore::ReadPassword(const std::string& name) {
   if (!IsUsableName(name)) return {};
-  return Passwort::AusSpeicherform(
-      settings_.GetSettingBytes(kAccountsApp, name, kValuePassword, ""));
+  return ProtectedPassword(settings_, crypto_).Read(name).password;
 }
 
 void AccountStore::WritePassword(const std::string& name, const std::string& password) {
   if (!IsUsableName(name)) RaiseUnusableName("SaveSetting");
-  settings_.SaveSettingBytes(kAccountsApp, name, kValuePassword, Passwort::Speicherform(password));
+  ProtectedPassword(settings_, crypto_).Write(name, password);
+}
+
+std::string AccountStore::PasswordForSignIn(const std::string& name) {
+  if (!IsUsableName(name)) return {};
+  StoredPassword stored = ProtectedPassword(settings_, crypto_).Read(name);
+  if (stored.unreadable) {
+    throw AppError(kImapErrorLoginRefused, kValueProtectedPassword, kUnreadablePassword);
+  }
+  return std::move(stored.password);
+}
+
+void AccountStore::SignedIn(const std::string& name, const std::string& password) {
+  if (IsUsableName(name)) ProtectedPassword(settings_, crypto_).Convert(name, password);
 }
 
 void AccountStore::Remove(const std::string& name) {

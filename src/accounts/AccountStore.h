@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/SettingsNames.h"
+#include "platform/Crypto.h"
 #include "registry/SettingsStore.h"
 
 namespace pw {
@@ -15,7 +16,10 @@ inline constexpr char kAccountsKeyPath[] =
 
 class AccountStore {
  public:
-  explicit AccountStore(SettingsStore& settings) : settings_(settings) {}
+  // The crypto protects the passwords (DPAPI); without one they are stored scrambled.
+  explicit AccountStore(SettingsStore& settings, Crypto* crypto = nullptr)
+      : settings_(settings), crypto_(crypto) {}
+  void UseCrypto(Crypto* crypto) { crypto_ = crypto; }
 
   // The value, or the default for an absent account or value.
   std::string Read(const std::string& name, const std::string& valueName,
@@ -23,10 +27,16 @@ class AccountStore {
   // Writes one value, creating the account's key; raises AppError on failure, and for a
   // display name that is empty or holds "\".
   void Write(const std::string& name, const std::string& valueName, const std::string& text);
-  // The password under "PW", stored scrambled (Passwort), empty when there is none; writing
-  // raises as Write does.
+  // The password, protected under "PW-DPAPI" or scrambled under "PW" (ProtectedPassword),
+  // empty when there is none or it cannot be read; writing stores it protected and raises as
+  // Write does.
   std::string ReadPassword(const std::string& name);
   void WritePassword(const std::string& name, const std::string& password);
+  // The password to sign in with; a protected one that cannot be read raises
+  // kImapErrorLoginRefused, as the server's refusal of a wrong one does.
+  std::string PasswordForSignIn(const std::string& name);
+  // After a successful sign-in: a scrambled password is stored protected instead.
+  void SignedIn(const std::string& name, const std::string& password);
   // Deletes the account's key with its values; raises AppError when it does not exist.
   void Remove(const std::string& name);
   // The display names in the registry's enumeration order, through clsRegistry; raises
@@ -38,6 +48,7 @@ class AccountStore {
 
  private:
   SettingsStore& settings_;
+  Crypto* crypto_;
 };
 
 // "Wahr" / "Falsch".

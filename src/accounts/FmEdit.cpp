@@ -9,8 +9,9 @@
 
 namespace pw {
 
-FmEdit::FmEdit(AccountDialogViewFactory& views, SettingsStore& settings, Timer& mainTimer2)
-    : accounts_(settings), mainTimer2_(mainTimer2), view_(views, *this) {}
+FmEdit::FmEdit(AccountDialogViewFactory& views, SettingsStore& settings, Timer& mainTimer2,
+               Crypto* crypto)
+    : accounts_(settings, crypto), mainTimer2_(mainTimer2), view_(views, *this) {}
 
 FmEdit::~FmEdit() = default;
 

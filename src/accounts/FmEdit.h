@@ -12,7 +12,8 @@ namespace pw {
 
 class FmEdit : public FmEditEvents {
  public:
-  FmEdit(AccountDialogViewFactory& views, SettingsStore& settings, Timer& mainTimer2);
+  FmEdit(AccountDialogViewFactory& views, SettingsStore& settings, Timer& mainTimer2,
+         Crypto* crypto = nullptr);
   ~FmEdit() override;
 
   bool Loaded() const { return view_.Loaded(); }

@@ -5,8 +5,9 @@
 
 namespace pw {
 
-FmNew::FmNew(AccountDialogViewFactory& views, SettingsStore& settings, Timer& mainTimer2)
-    : accounts_(settings), mainTimer2_(mainTimer2), view_(views, *this) {}
+FmNew::FmNew(AccountDialogViewFactory& views, SettingsStore& settings, Timer& mainTimer2,
+             Crypto* crypto)
+    : accounts_(settings, crypto), mainTimer2_(mainTimer2), view_(views, *this) {}
 
 FmNew::~FmNew() = default;
 

@@ -10,7 +10,8 @@ namespace pw {
 
 class FmNew : public FmNewEvents {
  public:
-  FmNew(AccountDialogViewFactory& views, SettingsStore& settings, Timer& mainTimer2);
+  FmNew(AccountDialogViewFactory& views, SettingsStore& settings, Timer& mainTimer2,
+        Crypto* crypto = nullptr);
   ~FmNew() override;
 
   bool Loaded() const { return view_.Loaded(); }

@@ -19,6 +19,7 @@
 #include "common/SettingsNames.h"
 #include "common/Texts.h"
 #include "notify/MailProgrammAufruf.h"
+#include "notify/QuietAnnouncement.h"
 #include "notify/TreeEvents.h"
 #include "oauth/OAuthConfig.h"
 #include "oauth/OAuthSession.h"
@@ -74,6 +75,12 @@ class FmStart : public MainWindowEvents {
   void AttachWorkers(MailboxWorkers& workers) { workers_ = &workers; }
   // Whether the network is up; without it, it always is.
   void AttachNetwork(NetworkState& network) { network_ = &network; }
+  // The protection of the passwords (DPAPI); without it they are read and kept scrambled.
+  void AttachCrypto(Crypto& crypto) { accounts_.UseCrypto(&crypto); }
+  // Whether the user must not be disturbed; without it new mail is always announced as usual.
+  void AttachAttention(UserAttention& attention) { quiet_.Attach(attention); }
+  // The answer for the announcement in progress: no balloon while it is quiet.
+  bool AnnouncingQuietly() const { return quiet_.Quiet(); }
 
   // Start-up and shutdown.
   void Form_Load();
@@ -210,6 +217,7 @@ class FmStart : public MainWindowEvents {
   MailProgrammAufruf launcher_;
   WindowStates states_;
   TreeEvents tree_;
+  QuietAnnouncement quiet_;
   Forms* forms_ = nullptr;
   InlineWorkers inlineWorkers_;
   MailboxWorkers* workers_ = nullptr;

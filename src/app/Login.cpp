@@ -71,6 +71,7 @@ bool FmStart::Login(const std::string& name) {
   }
 
   s_.Imap1.PostSignIn();
+  if (!job.token) accounts_.SignedIn(name, job.secret);
   return AfterSignIn(name);
 }
 

@@ -142,7 +142,12 @@ MailboxJob FmStart::PrepareSignIn(const std::string& name) {
     job.token = true;
     job.secret = accessToken_;
   } else {
-    job.secret = accounts_.ReadPassword(name);
+    try {
+      job.secret = accounts_.PasswordForSignIn(name);
+    } catch (const AppError& e) {
+      // A protected password that cannot be read counts as a wrong one, without asking.
+      job.refused = e;
+    }
   }
   job.port = port_;
   job.security = security_;
@@ -329,6 +334,7 @@ FmStart::Shown FmStart::ShowMailbox(CheckRun& run, MailboxJob& job, MailboxResul
     tokenWorked_ = true;
     lastReported_.clear();
   }
+  if (!job.token) accounts_.SignedIn(account, job.secret);
   if (!AfterSignIn(account)) return Shown::End;
   if (result.otherFailure) return Shown::End;
   if (result.afterError) {
@@ -357,9 +363,10 @@ FmStart::Shown FmStart::ShowMailboxResult(CheckRun& run, const MailboxJob& job,
   if (result.fresh) {
     s_.loop.DoEvents();
     if (unloaded_) return Shown::End;
+    const bool quiet = quiet_.Ask();  // a presentation: no sound, the dialog behind
     if (globals_.TrayAlertsEnabled) {
       tray_.StartTrayBlink(account);
-      if (!run.soundPlayed) s_.sound.PlayNewMail();
+      if (!run.soundPlayed && !quiet) s_.sound.PlayNewMail();
       run.soundPlayed = true;
     }
     if (forms_) {
@@ -367,8 +374,7 @@ FmStart::Shown FmStart::ShowMailboxResult(CheckRun& run, const MailboxJob& job,
       // reads CurrentAccount, which a yield cannot have changed: no other run can start while
       // this one is in progress.
       NewMailDialog& dialog = forms_->CreateNewMail();
-      dialog.Show();
-      dialog.SetFocus();
+      quiet_.Show(dialog);
     }
   }
   const std::int32_t seenCount = FelderZaehlen(result.seen);

@@ -28,6 +28,7 @@ AppError InternalSignInError(const std::exception* e) {
 }
 
 std::optional<AppError> SignInMailbox(ImapComponent& imap, const MailboxJob& job) {
+  if (job.refused) return job.refused;
   try {
     if (job.token) {
       imap.SignInWithToken(job.host, job.user, job.secret);

@@ -35,6 +35,8 @@ struct MailboxJob {
   std::string security;
   std::string certificate;
   std::int32_t timeoutMs = 10000;
+  // The sign-in's failure known before the server is asked (a password that cannot be read).
+  std::optional<AppError> refused;
   std::shared_ptr<NewMailSignal> newMail;  // its remembered mark; only Announce and Evaluate
 };
 

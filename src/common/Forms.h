@@ -11,6 +11,8 @@ class NewMailDialog {
   virtual ~NewMailDialog() = default;
   virtual void Show() = 0;
   virtual void SetFocus() = 0;
+  // Shown below the window in front, without taking the focus (the user must not be disturbed).
+  virtual void ShowWithoutActivating() = 0;
 };
 
 class Forms {

@@ -26,6 +26,9 @@ inline constexpr char kValueTerminalServer[] = "TerminalServer";
 inline constexpr char kValueConcurrent[] = "Gleichzeitig";
 // "Nein": the desk sees neither senders nor subjects of new mail, and none are fetched.
 inline constexpr char kValueShowSender[] = "Absender anzeigen";
+// The two values of such switches ("Absender anzeigen" defaults to "Ja").
+inline constexpr char kSwitchYes[] = "Ja";
+inline constexpr char kSwitchNo[] = "Nein";
 // Below HKEY_LOCAL_MACHINE: the machine-wide defaults of the "Server" section, written by a
 // per-machine install and read where the user's own value is missing.
 inline constexpr char kMachineDefaultsPath[] = "SOFTWARE\\Postwacht";
@@ -39,6 +42,8 @@ inline constexpr char kSectionInbox[] = "Eingang";
 // The values of an account's section.
 inline constexpr char kValueUser[] = "NT-USER";
 inline constexpr char kValuePassword[] = "PW";
+// The password protected for the Windows user (DPAPI), Base64; written instead of "PW".
+inline constexpr char kValueProtectedPassword[] = "PW-DPAPI";
 inline constexpr char kValueOutlook[] = "Mail-Client-OL";
 inline constexpr char kValueTerminal[] = "Mail-Client-TE";
 inline constexpr char kValueTerminalName[] = "Mail-Client-TE-Name";

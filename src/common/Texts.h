@@ -44,6 +44,10 @@ inline constexpr char kTreeToolTip[] =
 inline constexpr char kWrongPasswordBefore[] = "Passwort oder Benutzernahme von ";
 inline constexpr char kWrongPasswordAfter[] = " falsch!";
 inline constexpr char kWrongPasswordTitle[] = "Falscher Eintrag! Bitte um Änderung!!";
+// Why a protected password counts as wrong: DPAPI opens it only for the user who stored it.
+inline constexpr char kUnreadablePassword[] =
+    "Das gespeicherte Passwort lässt sich unter diesem Windows-Benutzer auf diesem Rechner nicht "
+    "entschlüsseln.";
 inline constexpr char kErrorNumberPrefix[] = "Error#";
 inline constexpr char kUnexpectedErrorTitle[] = "Mailpostwacht unerwarteter Fehler!";
 // The prompt when the window is closed outside the tray's Beenden.

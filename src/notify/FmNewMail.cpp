@@ -31,6 +31,11 @@ void FmNewMail::Show() {
   view_->Show();
 }
 
+void FmNewMail::ShowWithoutActivating() {
+  Load();
+  view_->ShowWithoutActivating();
+}
+
 void FmNewMail::SetFocus() {
   if (view_) view_->SetFocus();
 }

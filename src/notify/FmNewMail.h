@@ -28,6 +28,7 @@ class FmNewMail : public NewMailDialog, public NewMailEvents {
   // Loads the window on the first show.
   void Show() override;
   void SetFocus() override;
+  void ShowWithoutActivating() override;
   // Unloads the window without running a handler (the close box ends here too).
   void Unload();
   bool Loaded() const { return view_.Loaded(); }

@@ -16,6 +16,8 @@ class NewMailView {
   // Shows the window modeless.
   virtual void Show() = 0;
   virtual void SetFocus() = 0;
+  // Shows it modeless below the window in front, neither activated nor focused.
+  virtual void ShowWithoutActivating() = 0;
   // Destroys the window; the form drops the view right after.
   virtual void Close() = 0;
 };

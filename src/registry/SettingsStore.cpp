@@ -63,12 +63,23 @@ std::string SettingsStore::Get(const std::string& appName, const std::string& se
                                const std::string& key, const std::string& defaultValue,
                                bool bytes) {
   if (appName.empty() || section.empty()) return defaultValue;
+  const bool serverOrTimer =
+      EqualsNoCase(appName, kSettingsApp) &&
+      (EqualsNoCase(section, kSectionServer) || EqualsNoCase(section, kSectionTimer));
+  // An administrator's policy wins over everything, the machine's over the user's; the program
+  // only ever writes below the user's own key, so a policy cannot be changed from inside it.
+  // Bytes the program fixes itself (the stored token) are no policy's business.
+  if (serverOrTimer && !bytes) {
+    for (HKey root : {kHkeyLocalMachine, kHkeyCurrentUser}) {
+      if (auto policy = Read(root, kPoliciesPath, section, key, bytes)) return *policy;
+    }
+  }
   if (auto mine = Read(kHkeyCurrentUser, kSettingsPath + appName, section, key, bytes)) {
     return *mine;
   }
   // The server settings an administrator rolled out for the whole machine stand in for every
   // value of the user's own section that is missing; the user's own value always wins.
-  if (EqualsNoCase(appName, kSettingsApp) && EqualsNoCase(section, kSectionServer)) {
+  if (serverOrTimer && EqualsNoCase(section, kSectionServer)) {
     if (auto machine = Read(kHkeyLocalMachine, kMachineDefaultsPath, section, key, bytes)) {
       return *machine;
     }

@@ -14,9 +14,10 @@ class SettingsStore {
  public:
   explicit SettingsStore(RegistryApi& api) : api_(api) {}
 
-  // The value, or the default for an absent key or value. A value missing from the user's
-  // "Mail Postwacht\Server" is taken from the machine's HKLM\SOFTWARE\Postwacht\Server when
-  // that holds it.
+  // The value, or the default for an absent key or value. For "Mail Postwacht"'s "Server" and
+  // "Timer" a policy comes first: HKLM\SOFTWARE\Policies\Postwacht\<section>, then the same
+  // below HKCU, then the user's own value; a value still missing from "Server" is taken from
+  // the machine's defaults, HKLM\SOFTWARE\Postwacht\Server.
   std::string GetSetting(const std::string& appName, const std::string& section,
                          const std::string& key, const std::string& defaultValue);
   // Creates missing keys and writes a REG_SZ value; raises AppError on failure.

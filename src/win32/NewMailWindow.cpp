@@ -38,6 +38,7 @@ class NewMailWindow : public NewMailView, public WindowBase {
   void SetNameBoxCaption(const std::string& text) override;
   void Show() override { ShowWindow(Hwnd(), SW_SHOWNORMAL); }
   void SetFocus() override;
+  void ShowWithoutActivating() override;
   void Close() override { Destroy(); }
 
  protected:
@@ -133,6 +134,16 @@ void NewMailWindow::SetNameBoxCaption(const std::string& text) {
   SetWindowPos(nameBox_, nullptr, 0, 0, std::min(static_cast<int>(size.cx), room),
                std::max(Px(195), static_cast<int>(size.cy)),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Below the window in front (the slides, the full-screen program), not in front of it: it is
+// there when the presentation ends, and no key typed meanwhile reaches it.
+void NewMailWindow::ShowWithoutActivating() {
+  HWND front = GetForegroundWindow();
+  ShowWindow(Hwnd(), SW_SHOWNOACTIVATE);
+  if (front && front != Hwnd()) {
+    SetWindowPos(Hwnd(), front, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
 }
 
 void NewMailWindow::SetFocus() {

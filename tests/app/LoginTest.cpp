@@ -3,6 +3,8 @@
 #include <new>
 #include <stdexcept>
 
+#include "common/Base64.h"
+#include "substitute/FakeOAuthPlatform.h"
 #include "support/MainWindowRig.h"
 #include "tray/TrayData.h"
 
@@ -58,6 +60,61 @@ TEST(Login, AccountWithoutPasswordSignsInWithAnEmptyOne) {
   EXPECT_TRUE(r.fm.Login("Leer"));
   ASSERT_GE(r.imap.log.size(), 2u);
   EXPECT_EQ(r.imap.log[1], "SignIn imap.office leer ");
+}
+
+// A rolled-out scrambled "PW" signs in once and is then stored protected; the next start signs
+// in from the protected value alone. One that cannot be decrypted counts as a wrong password
+// and stays as it is.
+TEST(Login, ARolledOutPasswordIsProtectedAfterItsSignInAndAForeignOneCountsAsWrong) {
+  auto hive = std::make_shared<FakeRegistry>();
+  FakeCrypto crypto;
+  const std::string anna = "Software\\VB and VBA Program Settings\\Mail Postwacht\\Benutzer\\Anna";
+  const std::string bernd =
+      "Software\\VB and VBA Program Settings\\Mail Postwacht\\Benutzer\\Bernd";
+  const std::string foreign = Base64Encode("fremder Blob");
+  {
+    MainWindowRig first(hive);
+    first.fm.AttachCrypto(crypto);
+    first.globals.ImapServerName = "imap.office";
+    first.clock.Set(10, 0);
+    first.AddAccount("Anna", "anna", "geheim");
+    EXPECT_TRUE(first.fm.Login("Anna"));
+  }
+  EXPECT_FALSE(hive->ValueData(kHkeyCurrentUser, anna, "PW"));
+  const auto stored = hive->ValueData(kHkeyCurrentUser, anna, "PW-DPAPI");
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->find("geheim"), std::string::npos);
+
+  MainWindowRig next(hive);
+  next.fm.AttachCrypto(crypto);
+  next.globals.ImapServerName = "imap.office";
+  next.globals.AttendanceAsked = true;
+  next.imap.accounts["anna"].password = "geheim";
+  EXPECT_TRUE(next.fm.Login("Anna"));
+  EXPECT_NE(std::find(next.imap.log.begin(), next.imap.log.end(), "SignIn imap.office anna geheim"),
+            next.imap.log.end());
+  EXPECT_EQ(hive->ValueData(kHkeyCurrentUser, anna, "PW-DPAPI"), stored);
+
+  // Bernd's protected password was stored by another Windows user: in the report window the
+  // edit dialog and the box come up as for a refused password, and the server is not asked.
+  next.AddAccount("Bernd", "bernd", "passwort");
+  next.accounts.Write("Bernd", "PW-DPAPI", foreign);
+  next.clock.Set(7, 45);
+  next.imap.log.clear();
+  EXPECT_FALSE(next.fm.Login("Bernd"));
+  ASSERT_EQ(next.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(next.dialogs.boxes[0].text, "Passwort oder Benutzernahme von Bernd falsch!");
+  EXPECT_EQ(next.forms.calls, (std::vector<std::string>{"ShowEdit", "SetEditAnzeigeName Bernd"}));
+  for (const auto& line : next.imap.log) EXPECT_EQ(line.find("SignIn"), std::string::npos) << line;
+  // The edit dialog shows it empty; OK without a new one keeps it, a typed one replaces it.
+  AccountStore dialogStore(next.settings, &crypto);
+  EXPECT_EQ(dialogStore.ReadPassword("Bernd"), "");
+  dialogStore.WritePassword("Bernd", "");
+  EXPECT_EQ(hive->ValueData(kHkeyCurrentUser, bernd, "PW-DPAPI"), foreign + '\0');
+  EXPECT_TRUE(hive->ValueData(kHkeyCurrentUser, bernd, "PW"));
+  dialogStore.WritePassword("Bernd", "neu");
+  EXPECT_EQ(dialogStore.ReadPassword("Bernd"), "neu");
+  EXPECT_FALSE(hive->ValueData(kHkeyCurrentUser, bernd, "PW"));
 }
 
 TEST(Login, WrongPasswordAtTenIsSilent) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "substitute/FakeUserAttention.h"
 #include "support/MainWindowRig.h"
 #include "tray/TrayData.h"
 
@@ -53,6 +54,44 @@ TEST(MailCheck, EffectsComeInTheirOrder) {
                    "yield", "tray modify: Neue Nachricht für Anna!", "TimerIvis on",
                    "new-mail dialog shown: Anna", "status: Suchlauf gestartet ... Bernd",
                    "status: Suchlauf beendet ...", "default pointer"}));
+}
+
+// While the user must not be disturbed, new mail blinks and sets the tip as usual, but plays no
+// sound and its dialog comes up behind, without the focus.
+TEST(MailCheck, QuietStatesAnnounceWithoutSoundAndTheDialogBehind) {
+  const Texts usual{"user state asked: as usual", "tray modify: Neue Nachricht für Anna!",
+                    "TimerIvis on", "sound: new mail", "new-mail dialog shown: Anna"};
+  const Texts quiet{"user state asked: quiet", "tray modify: Neue Nachricht für Anna!",
+                    "TimerIvis on", "new-mail dialog shown behind: Anna"};
+  const struct {
+    UserState state;
+    const Texts& expected;
+  } cases[] = {
+      {UserState::kAvailable, usual},    {UserState::kNotPresent, usual},
+      {UserState::kBusy, quiet},         {UserState::kFullScreen, quiet},
+      {UserState::kPresentation, quiet}, {UserState::kQuietTime, quiet},
+      {UserState::kFocusAssist, quiet},
+  };
+  for (const auto& c : cases) {
+    CheckRig r;
+    FakeUserAttention attention;
+    attention.state = c.state;
+    attention.log = &r.effects;
+    r.sound.log = &r.effects;
+    r.fm.AttachAttention(attention);
+    r.AddAccount("Anna", "anna", "pw", 3, "", "2");
+    r.fm.mRefresh_Click();
+    auto& e = r.effects.entries;
+    const auto from = std::find_if(e.begin(), e.end(), [](const std::string& s) {
+      return s.rfind("user state asked", 0) == 0;
+    });
+    const auto to = std::find_if(
+        from, e.end(), [](const std::string& s) { return s.rfind("new-mail dialog", 0) == 0; });
+    EXPECT_EQ(Texts(from, to == e.end() ? to : to + 1), c.expected) << static_cast<int>(c.state);
+    ASSERT_EQ(r.forms.newMail.size(), 1u);
+    EXPECT_EQ(r.forms.newMail[0]->focused, c.expected == usual ? 1 : 0);
+    EXPECT_EQ(r.fm.AnnouncingQuietly(), c.expected == quiet);
+  }
 }
 
 TEST(MailCheck, SecondAccountFailingGivesSixNodesCollapsed) {

@@ -68,10 +68,11 @@ TEST_F(SettingsStoreTest, AFailingSaveRaises) {
   EXPECT_THROW(settings.SaveSetting("Mail Postwacht", "", "Left", "1"), AppError);
 }
 
-// A per-machine install leaves the server under HKLM; each user's own value still wins, value by
-// value, and nothing but the server section looks there.
-TEST_F(SettingsStoreTest, MachineDefaultsFillOnlyWhatTheUsersServerSectionLacks) {
+// The order of "Server" and "Timer": the machine's policy, the user's policy, the user's own
+// value, the machine's default (the server only); value by value, and only for this program.
+TEST_F(SettingsStoreTest, PoliciesThenTheUsersValueThenTheMachineDefaults) {
   const std::string machine = "SOFTWARE\\Postwacht\\Server";
+  const std::string policy = "SOFTWARE\\Policies\\Postwacht";
   hive.SeedValue(kHkeyLocalMachine, machine, "Host", kRegSz, "mail.buero.example");
   hive.SeedValue(kHkeyLocalMachine, machine, "Port", kRegSz, "993");
   hive.SeedValue(kHkeyLocalMachine, machine, "Neu-OAuth", kRegSz, "ja");
@@ -82,23 +83,43 @@ TEST_F(SettingsStoreTest, MachineDefaultsFillOnlyWhatTheUsersServerSectionLacks)
   hive.SeedValue(kHkeyCurrentUser, kApp + "\\Server", "Port", kRegSz, "143");
   hive.SeedValue(kHkeyCurrentUser, kApp + "\\Server", "Sicherheit", kRegSz, "");
   hive.SeedValue(kHkeyCurrentUser, kApp + "\\Server", "Host", kRegDword, "\x10\0\0\0");
+  hive.SeedValue(kHkeyCurrentUser, kApp + "\\Server", "Anmeldung", kRegSz, "Kennwort");
+  hive.SeedValue(kHkeyCurrentUser, kApp + "\\Server", "Gleichzeitig", kRegSz, "2");
+  hive.SeedValue(kHkeyCurrentUser, kApp + "\\Timer", "Timer1", kRegSz, "30000");
+  hive.SeedValue(kHkeyCurrentUser, kApp + "\\Pos", "Left", kRegSz, "10");
+  hive.SeedValue(kHkeyLocalMachine, policy + "\\Server", "Anmeldung", kRegSz, "OAuth2");
+  hive.SeedValue(kHkeyCurrentUser, policy + "\\Server", "Anmeldung", kRegSz, "Kennwort");
+  hive.SeedValue(kHkeyCurrentUser, policy + "\\Server", "Absender anzeigen", kRegSz, "Nein");
+  hive.SeedValue(kHkeyLocalMachine, policy + "\\Server", "Gleichzeitig", kRegDword, "\4\0\0\0");
+  hive.SeedValue(kHkeyCurrentUser, policy + "\\Timer", "Timer1", kRegSz, "120000");
+  hive.SeedValue(kHkeyLocalMachine, policy + "\\Pos", "Left", kRegSz, "99");
+  // The program's own writes go to the user's key and change nothing of a policy.
+  settings.SaveSetting("Mail Postwacht", "Server", "Absender anzeigen", "Ja");
   const struct {
     const char* section;
     const char* value;
     const char* expected;
   } cases[] = {
-      {"Server", "Port", "143"},                 // the user's value wins
+      {"Server", "Anmeldung", "OAuth2"},         // the machine's policy wins over the user's
+      {"server", "absender anzeigen", "Nein"},   // the user's policy over the user's value
+      {"Server", "Gleichzeitig", "2"},           // a policy of the wrong type is none
+      {"TIMER", "Timer1", "120000"},             // the interval has its policy too
+      {"Pos", "Left", "10"},                     // other sections have no policies
+      {"Server", "Port", "143"},                 // the user's value over the machine default
       {"server", "Sicherheit", ""},              // an empty value of the user's is a value
       {"Server", "Host", "mail.buero.example"},  // a value of the wrong type is none
       {"SERVER", "neu-oauth", "ja"},             // any value name of the section
-      {"Server", "Zertifikat-SHA256", "-"},      // in neither: the default
-      {"Timer", "Timer1", "-"},                  // other sections have no machine defaults
+      {"Server", "Zertifikat-SHA256", "-"},      // in none: the default
+      {"Timer", "Timer2", "-"},                  // other sections have no machine defaults
   };
   for (const auto& c : cases) {
     EXPECT_EQ(settings.GetSetting("Mail Postwacht", c.section, c.value, "-"), c.expected)
         << c.section << "\\" << c.value;
   }
   EXPECT_EQ(settings.GetSetting("Andere App", "Server", "Host", "-"), "-");
+  EXPECT_EQ(settings.GetSetting("Andere App", "Server", "Anmeldung", "-"), "-");
+  EXPECT_EQ(hive.ValueData(kHkeyCurrentUser, kApp + "\\Server", "Absender anzeigen"),
+            std::string("Ja", 3));
 }
 
 }  // namespace

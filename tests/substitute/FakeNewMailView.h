@@ -23,6 +23,11 @@ class FakeNewMailView : public NewMailView {
     ++shows;
   }
   void SetFocus() override { ++focused; }
+  void ShowWithoutActivating() override {
+    visible = true;
+    ++shows;
+    ++shownBehind;
+  }
   void Close() override {
     visible = false;
     closed = true;
@@ -40,6 +45,7 @@ class FakeNewMailView : public NewMailView {
   bool closed = false;
   int shows = 0;
   int focused = 0;
+  int shownBehind = 0;
 
  private:
   NewMailEvents& events_;

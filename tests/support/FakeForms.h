@@ -23,6 +23,10 @@ class FakeForms : public Forms {
       Note(log, "new-mail dialog shown: " + accountName);
     }
     void SetFocus() override { ++focused; }
+    void ShowWithoutActivating() override {
+      ++shows;
+      Note(log, "new-mail dialog shown behind: " + accountName);
+    }
   };
 
   explicit FakeForms(Globals& globals) : globals_(globals) {}

@@ -161,6 +161,33 @@ TEST(NewMailWindow, CloseBoxUnloadsWithoutAHandler) {
   EXPECT_EQ(r.Tip(), "Neue Nachricht für Anna!");
 }
 
+// While the user must not be disturbed: shown, but neither activated nor focused.
+TEST(NewMailWindow, AQuietDialogComesUpBelowTheWindowInFrontWithoutTheFocus) {
+  PW_REQUIRE_DISPLAY();
+  Rig r;
+  HWND front = CreateWindowExW(0, L"STATIC", L"Folien", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300,
+                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_TRUE(front);
+  SetForegroundWindow(front);
+  r.messageLoop.DoEvents();
+  ASSERT_EQ(GetForegroundWindow(), front);
+  const std::vector<HWND> before = Rig::DialogWindows();
+  r.globals.CurrentAccount = "Anna";
+  r.dialogs.Create().ShowWithoutActivating();
+  r.messageLoop.DoEvents();
+  HWND dialog = nullptr;
+  for (HWND w : Rig::DialogWindows()) {
+    if (std::find(before.begin(), before.end(), w) == before.end()) dialog = w;
+  }
+  ASSERT_TRUE(dialog);
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  EXPECT_EQ(GetForegroundWindow(), front);
+  EXPECT_NE(GetFocus(), GetDlgItem(dialog, IDCANCEL));
+  // That it lies below the window in front only a real Windows shows: Wine's X11 driver raises
+  // a window it maps without a window manager.
+  DestroyWindow(front);
+}
+
 TEST(NewMailWindow, DialogsCascadeFromTheNewestStillOpenAndStayOnTheWorkArea) {
   PW_REQUIRE_DISPLAY();
   Rig r;
