@@ -4,22 +4,13 @@
 #include <sys/socket.h>
 
 #include <cerrno>
-#include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
-#include <optional>
-#include <thread>
 
 #include "platform/SocketErrors.h"
+#include "platform/ThreadedResolver.h"
 
 namespace pw {
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// The longest the pump waits while a lookup is under way.
-constexpr auto kSlice = std::chrono::milliseconds(20);
 
 LookupCondition ConditionOf(int rc) {
   switch (rc) {
@@ -38,15 +29,6 @@ LookupCondition ConditionOf(int rc) {
       return LookupCondition::Other;
   }
 }
-
-// What the lookup thread hands to the waiting caller; either may be gone first.
-struct Lookup {
-  std::mutex mutex;
-  std::condition_variable done;
-  bool finished = false;
-  std::vector<std::string> addresses;
-  std::optional<AppError> error;
-};
 
 }  // namespace
 
@@ -72,41 +54,10 @@ std::vector<std::string> LookUpBlocking(const std::string& host) {
   return InterleaveFamilies(addresses);
 }
 
-std::vector<std::string> PosixResolver::Resolve(const std::string& host, int timeoutMs) {
-  auto lookup = std::make_shared<Lookup>();
-  std::thread([lookup, host] {
-    std::vector<std::string> addresses;
-    std::optional<AppError> error;
-    try {
-      addresses = LookUpBlocking(host);
-    } catch (const AppError& e) {
-      error = e;
-    }
-    std::lock_guard<std::mutex> lock(lookup->mutex);
-    lookup->addresses = std::move(addresses);
-    lookup->error = std::move(error);
-    lookup->finished = true;
-    lookup->done.notify_all();
-  }).detach();
-
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  for (;;) {
-    {
-      std::unique_lock<std::mutex> lock(lookup->mutex);
-      const Clock::time_point until = pump_ ? std::min(deadline, Clock::now() + kSlice) : deadline;
-      if (lookup->done.wait_until(lock, until, [&] { return lookup->finished; })) {
-        if (lookup->error) throw *lookup->error;
-        return std::move(lookup->addresses);
-      }
-    }
-    // Given up here; the thread finishes on its own and drops its share of the lookup.
-    if (Clock::now() >= deadline) throw LookupError(LookupCondition::Temporary, host, 0);
-    if (pump_ && !pump_()) throw NetError(kNetAborted);
-  }
-}
-
 std::unique_ptr<Resolver> MakeSystemResolver(WaitPump pump) {
-  return std::make_unique<PosixResolver>(std::move(pump));
+  // The caller's pump is served between waits this short.
+  return std::make_unique<ThreadedResolver>(std::move(pump), &LookUpBlocking, &MakeThreadSignal,
+                                            20);
 }
 
 }  // namespace pw

@@ -1,5 +1,5 @@
-// The resolver over getaddrinfo: the lookup runs on a thread of its own, the caller waits for it
-// in short slices and serves its pump between them.
+// The lookup over getaddrinfo, which the system resolver (platform/ThreadedResolver.h) runs on a
+// thread of its own.
 #pragma once
 
 #include <string>
@@ -12,14 +12,5 @@ namespace pw {
 // Looks host up on the calling thread and answers its numeric addresses in the order to try
 // them; raises LookupError's numbers.
 std::vector<std::string> LookUpBlocking(const std::string& host);
-
-class PosixResolver : public Resolver {
- public:
-  explicit PosixResolver(WaitPump pump = {}) : pump_(std::move(pump)) {}
-  std::vector<std::string> Resolve(const std::string& host, int timeoutMs) override;
-
- private:
-  WaitPump pump_;
-};
 
 }  // namespace pw

@@ -1,20 +1,15 @@
 #include "win32/Win32Resolver.h"
 
-#include <chrono>
 #include <memory>
-#include <mutex>
-#include <optional>
-#include <thread>
 
 #include "platform/SocketErrors.h"
+#include "platform/ThreadedResolver.h"
 #include "win32/Strconv.h"
 #include "win32/Win32.h"
 #include "win32/WinsockTransport.h"
 
 namespace pw::win32 {
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 LookupCondition ConditionOf(int rc) {
   switch (rc) {
@@ -32,20 +27,38 @@ LookupCondition ConditionOf(int rc) {
   }
 }
 
-// What the lookup thread hands to the waiting caller; either may be gone first. The event is
-// closed by whichever lets go of the lookup last.
-struct Lookup {
-  Lookup() : done(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-  ~Lookup() {
-    if (done) CloseHandle(done);
+// The lookup's completion as an event, so that the caller can sleep on it and on its message
+// queue at once.
+class EventSignal : public LookupSignal {
+ public:
+  explicit EventSignal(bool pumping)
+      : done_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), pumping_(pumping) {
+    if (!done_) throw SocketError(SocketCondition::Other, static_cast<int>(GetLastError()));
   }
-  Lookup(const Lookup&) = delete;
-  Lookup& operator=(const Lookup&) = delete;
-  HANDLE done;
-  std::mutex mutex;
-  std::vector<std::string> addresses;
-  std::optional<AppError> error;
+  ~EventSignal() override { CloseHandle(done_); }
+  EventSignal(const EventSignal&) = delete;
+  EventSignal& operator=(const EventSignal&) = delete;
+  void Set() override { SetEvent(done_); }
+  Woke Wait(int ms) override {
+    const DWORD wait = static_cast<DWORD>(ms);
+    const DWORD woke =
+        pumping_ ? MsgWaitForMultipleObjectsEx(1, &done_, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE)
+                 : WaitForSingleObject(done_, wait);
+    if (woke == WAIT_FAILED) {
+      throw SocketError(SocketCondition::Other, static_cast<int>(GetLastError()));
+    }
+    if (woke == WAIT_OBJECT_0) return Woke::Ready;
+    return woke == WAIT_TIMEOUT ? Woke::TimedOut : Woke::Messages;
+  }
+
+ private:
+  HANDLE done_;
+  bool pumping_;
 };
+
+std::shared_ptr<LookupSignal> MakeEventSignal(bool pumping) {
+  return std::make_shared<EventSignal>(pumping);
+}
 
 }  // namespace
 
@@ -71,57 +84,16 @@ std::vector<std::string> LookUpBlocking(const std::string& host) {
   return InterleaveFamilies(addresses);
 }
 
-// A thread rather than GetAddrInfoExW with an overlapped completion: that form needs Windows 8
-// and its cancellation does not reach every name service provider; a thread given up at the
-// deadline simply finishes on its own.
-std::vector<std::string> Win32Resolver::Resolve(const std::string& host, int timeoutMs) {
-  auto lookup = std::make_shared<Lookup>();
-  if (!lookup->done) throw SocketError(SocketCondition::Other, static_cast<int>(GetLastError()));
-  std::thread([lookup, host] {
-    std::vector<std::string> addresses;
-    std::optional<AppError> error;
-    try {
-      addresses = LookUpBlocking(host);
-    } catch (const AppError& e) {
-      error = e;
-    }
-    {
-      std::lock_guard<std::mutex> lock(lookup->mutex);
-      lookup->addresses = std::move(addresses);
-      lookup->error = std::move(error);
-    }
-    SetEvent(lookup->done);
-  }).detach();
-
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  for (;;) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    const DWORD wait = left.count() > 0 ? static_cast<DWORD>(left.count()) : 0;
-    const DWORD woke = pump_ ? MsgWaitForMultipleObjectsEx(1, &lookup->done, wait, QS_ALLINPUT,
-                                                           MWMO_INPUTAVAILABLE)
-                             : WaitForSingleObject(lookup->done, wait);
-    if (woke == WAIT_OBJECT_0) {
-      std::lock_guard<std::mutex> lock(lookup->mutex);
-      if (lookup->error) throw *lookup->error;
-      return std::move(lookup->addresses);
-    }
-    if (woke == WAIT_FAILED) {
-      throw SocketError(SocketCondition::Other, static_cast<int>(GetLastError()));
-    }
-    // Given up here; the thread finishes on its own and drops its share of the lookup.
-    if (woke == WAIT_TIMEOUT || wait == 0) {
-      throw LookupError(LookupCondition::Temporary, host, 0);
-    }
-    if (!pump_()) throw NetError(kNetAborted);
-  }
-}
-
 }  // namespace pw::win32
 
 namespace pw {
 
 std::unique_ptr<Resolver> MakeSystemResolver(WaitPump pump) {
-  return std::make_unique<win32::Win32Resolver>(std::move(pump));
+  // A thread rather than GetAddrInfoExW with an overlapped completion: that form needs Windows 8
+  // and its cancellation does not reach every name service provider; a thread given up at the
+  // deadline simply finishes on its own. The slice only bounds a missed wake-up.
+  return std::make_unique<ThreadedResolver>(std::move(pump), &win32::LookUpBlocking,
+                                            &win32::MakeEventSignal, 100);
 }
 
 }  // namespace pw

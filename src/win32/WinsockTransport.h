@@ -1,12 +1,8 @@
-// The transport over Winsock: non-blocking connect and I/O bounded by select(); with a pump, the
-// waits also serve the program's window messages.
+// The transport over Winsock: the system calls beneath SocketTransport. Without a pump the waits
+// are select(); with one, the thread sleeps on the socket's network event and the message queue.
 #pragma once
 
-#include <chrono>
-#include <string>
-#include <vector>
-
-#include "platform/Transport.h"
+#include "platform/SocketTransport.h"
 #include "win32/Win32.h"
 
 namespace pw::win32 {
@@ -14,34 +10,36 @@ namespace pw::win32 {
 // WSAStartup once per process; raises the transport's error when it fails.
 void StartWinsock();
 
-class WinsockTransport : public Transport {
+class WinsockTransport : public SocketTransport {
  public:
   explicit WinsockTransport(WaitPump pump = {});
   // A connection already made (accepted by a listener), owned from now on.
   WinsockTransport(SOCKET connected, WaitPump pump);
   ~WinsockTransport() override;
-  WinsockTransport(const WinsockTransport&) = delete;
-  WinsockTransport& operator=(const WinsockTransport&) = delete;
 
-  // Looks host up itself (blocking) and connects as ConnectAny does.
-  void Connect(const std::string& host, int port, int timeoutMs) override;
-  void ConnectAny(const std::vector<std::string>& addresses, int port, int timeoutMs) override;
-  void Send(std::string_view data, int timeoutMs) override;
-  std::size_t Receive(char* buffer, std::size_t capacity, int timeoutMs) override;
-  void Close() override;
+ protected:
+  Socket StartConnect(const std::string& address, int port, bool& connected, int& error) override;
+  Woke WaitConnects(std::vector<Attempt>& attempts, int ms) override;
+  void Adopt(Socket s) override;
+  void CloseSocket(Socket s) override;
+  std::ptrdiff_t SendSome(Socket s, std::string_view data) override;
+  std::ptrdiff_t ReceiveSome(Socket s, char* buffer, std::size_t capacity) override;
+  Woke WaitSocket(Socket s, bool write, int ms) override;
+  AppError SystemError(int code) override;
+  std::vector<std::string> LookUp(const std::string& host) override;
+  int SliceMs() const override;
 
  private:
-  enum class Ready { Yes, TimedOut, Failed };
-  using Clock = std::chrono::steady_clock;
-  Ready WaitFor(SOCKET s, bool write, Clock::time_point deadline);
-  // Serves the pump when it has not been served for kPumpEveryMs, whatever the socket does.
-  void ServeIfDue();
+  // The network events of s signal event_ from now on (one call for as long as they stay).
+  void Select(SOCKET s, long events);
+  // select() on one socket for up to ms.
+  Woke Look(SOCKET socket, bool write, int ms);
+  // Sleeps up to ms on event_ and the message queue.
+  Woke Sleep(int ms);
 
-  WaitPump pump_;
   WSAEVENT event_ = WSA_INVALID_EVENT;
-  SOCKET socket_ = INVALID_SOCKET;
-  Clock::time_point lastServed_ = Clock::now();
-  unsigned closes_ = 0;  // counts Close() calls, so a wait sees one made by its pump
+  SOCKET selected_ = INVALID_SOCKET;  // the socket whose events event_ stands for
+  long events_ = 0;
 };
 
 }  // namespace pw::win32

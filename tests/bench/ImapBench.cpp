@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -47,6 +48,9 @@ struct Options {
   int rounds = 5;
   int delayMs = 10;
   std::vector<Mode> modes;
+  // --proxy: only the delaying proxy in front of the plain port, until the process is ended.
+  bool proxyOnly = false;
+  int signInMs = 0;
 };
 
 struct Account {
@@ -267,11 +271,25 @@ class RawClient {
   std::size_t taken_ = 0;
 };
 
+// Whether a chunk from the client holds a sign-in command (plain IMAP only: the proxy sees no
+// further into TLS).
+bool SignsIn(std::string_view chunk) {
+  std::string upper(chunk.substr(0, 64));
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return upper.find(" LOGIN ") != std::string::npos ||
+         upper.find(" AUTHENTICATE ") != std::string::npos;
+}
+
 // A user-space proxy that holds every chunk for delayMs in each direction: latency without netem.
+// With signInMs it also holds a client's LOGIN or AUTHENTICATE that long on top, as a hosted
+// server that is slow to sign in.
 class DelayProxy {
  public:
-  DelayProxy(const std::string& host, int port, int delayMs)
-      : host_(host), port_(port), delay_(std::chrono::milliseconds(delayMs)) {
+  DelayProxy(const std::string& host, int port, int delayMs, int signInMs = 0)
+      : host_(host),
+        port_(port),
+        delay_(std::chrono::milliseconds(delayMs)),
+        signIn_(std::chrono::milliseconds(signInMs)) {
     listen_ = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
@@ -325,20 +343,23 @@ class DelayProxy {
       int one = 1;
       setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
       auto link = std::make_shared<Link>(client, ConnectTo(host_, port_));
-      Forward(link, link->client, link->server);
-      Forward(link, link->server, link->client);
+      Forward(link, link->client, link->server, signIn_);
+      Forward(link, link->server, link->client, {});
     }
   }
 
-  void Forward(const std::shared_ptr<Link>& link, int from, int to) {
+  void Forward(const std::shared_ptr<Link>& link, int from, int to,
+               std::chrono::milliseconds signIn) {
     auto pipe = std::make_shared<Pipe>();
-    std::thread([link, pipe, from] {
+    std::thread([link, pipe, from, signIn] {
       char chunk[65536];
       for (;;) {
         ssize_t n = recv(from, chunk, sizeof chunk, 0);
+        std::string bytes = n > 0 ? std::string(chunk, static_cast<std::size_t>(n)) : "";
+        const Clock::time_point arrived =
+            Clock::now() + (signIn.count() > 0 && SignsIn(bytes) ? signIn : Clock::duration{});
         std::lock_guard<std::mutex> lock(pipe->m);
-        pipe->chunks.emplace_back(Clock::now(),
-                                  n > 0 ? std::string(chunk, static_cast<std::size_t>(n)) : "");
+        pipe->chunks.emplace_back(arrived, std::move(bytes));
         pipe->cv.notify_one();
         if (n <= 0) return;
       }
@@ -363,6 +384,7 @@ class DelayProxy {
   std::string host_;
   int port_;
   std::chrono::milliseconds delay_;
+  std::chrono::milliseconds signIn_;
   int listen_ = -1;
   int listenPort_ = 0;
   std::atomic<bool> stopping_{false};
@@ -458,9 +480,12 @@ Row Measure(const Options& o, Mode mode, int delayMs, const std::vector<Account>
       "usage: postwacht_imap_bench [--accounts N] [--rounds R] [--delay-ms D]\n"
       "                            [--security Keine|STARTTLS|SSL/TLS|all] [--host H]\n"
       "                            [--port P] [--imaps-port P]\n"
+      "       postwacht_imap_bench --proxy D [--sign-in-ms S] [--port P]\n"
       "Accounts are konto01/geheim01 ... as run-bench.sh makes them; ports default to\n"
       "$PW_DOVECOT_PORT and $PW_DOVECOT_IMAPS_PORT; the test CA comes through SSL_CERT_FILE.\n"
-      "Every mode runs on loopback and behind a proxy adding D ms each way (0: loopback only).\n");
+      "Every mode runs on loopback and behind a proxy adding D ms each way (0: loopback only).\n"
+      "--proxy only runs that proxy before the plain port, LOGIN and AUTHENTICATE held S ms\n"
+      "more, prints its port and serves until the process is ended.\n");
   std::exit(2);
 }
 
@@ -489,9 +514,21 @@ int main(int argc, char** argv) {
       o.delayMs = std::atoi(value.c_str());
     } else if (arg == "--security") {
       security = value;
+    } else if (arg == "--proxy") {
+      o.proxyOnly = true;
+      o.delayMs = std::atoi(value.c_str());
+    } else if (arg == "--sign-in-ms") {
+      o.signInMs = std::atoi(value.c_str());
     } else {
       Usage();
     }
+  }
+  if (o.proxyOnly) {
+    if (o.port <= 0 || o.delayMs < 0 || o.signInMs < 0) Usage();
+    DelayProxy proxy(o.host, o.port, o.delayMs, o.signInMs);
+    std::printf("%d\n", proxy.Port());
+    std::fflush(stdout);
+    for (;;) pause();
   }
   for (int m = 0; m < 3; ++m) {
     if (security == "all" || security == kModeNames[m]) o.modes.push_back(static_cast<Mode>(m));
