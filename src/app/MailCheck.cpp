@@ -100,15 +100,18 @@ void FmStart::RunCheck() {
       std::int32_t seenCount = 0;
       std::int32_t total = 0;
       try {
-        NewMailSignal newMail(s_.settings, account);
+        NewMailSignal newMail(s_.settings, account,
+                              ShowsSender(ServerSetting(kValueShowSender, kShowSenderDefault)));
         newMail.Announce(s_.Imap1.Mailbox("INBOX"));
         s_.Imap1.Mailbox("INBOX").Search("RECENT", recent, 0);
         s_.Imap1.Mailbox("INBOX").Search("SEEN", seen, 0);
         if (newMail.Decide(recent, s_.Imap1.Mailbox("INBOX"))) {
+          const MailNews news = newMail.News(s_.Imap1.Mailbox("INBOX"));
           s_.loop.DoEvents();
           if (unloaded_) return;
           if (globals_.TrayAlertsEnabled) {
             tray_.StartTrayBlink(account);
+            tray_.ShowBalloon(account, NewsLines(news));
             if (!soundPlayed) s_.sound.PlayNewMail();
             soundPlayed = true;
           }
@@ -117,6 +120,7 @@ void FmStart::RunCheck() {
             // loading reads CurrentAccount, which a yield cannot have changed: no other run can
             // start while this one is in progress.
             NewMailDialog& dialog = forms_->CreateNewMail();
+            dialog.SetNews(news);
             dialog.Show();
             dialog.SetFocus();
           }

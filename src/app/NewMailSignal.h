@@ -3,10 +3,13 @@
 #pragma once
 
 #include <optional>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "accounts/InboxMemory.h"
 #include "common/ImapComponent.h"
+#include "common/MailNews.h"
 
 namespace pw {
 
@@ -15,17 +18,31 @@ namespace pw {
 // us; RFC 9051 servers drop it altogether. The UIDs at or above the UIDNEXT of the previous
 // check catch those. Without a memory of the same UIDVALIDITY, \Recent alone decides, so a first
 // check announces no old mail.
+// The switch "Absender anzeigen": anything but a plain no shows them.
+inline constexpr char kShowSenderDefault[] = "Ja";
+bool ShowsSender(const std::string& value);
+
 class NewMailSignal {
  public:
-  NewMailSignal(SettingsStore& settings, std::string account);
+  // showSender: the newest messages' envelopes are fetched for News, with the remembered UIDNEXT
+  // in the burst of the searches.
+  NewMailSignal(SettingsStore& settings, std::string account, bool showSender = false);
 
   // Before the searches: names everything the check asks of inbox, for one burst.
   void Announce(ImapMailbox& inbox);
   // After the searches: whether the account has new mail; remembers the mailbox's mark.
   bool Decide(const std::string& recent, ImapMailbox& inbox);
+  // After Decide said yes: how many messages it announces and the newest ones' envelopes; empty
+  // without showSender. The UIDs above the remembered UIDNEXT where there are some, else the
+  // \Recent messages, whose envelopes take one more turn.
+  MailNews News(ImapMailbox& inbox);
 
  private:
   std::string UidCriteria() const;
+
+  bool showSender_;
+  std::string recent_;
+  std::vector<std::uint32_t> newUids_;
 
   InboxMemory memory_;
   std::string account_;

@@ -73,6 +73,8 @@ class ImapClient : public ImapComponent {
     void UidSearch(const std::string& criteria, std::string& output) override;
     std::uint32_t UidValidity() override;
     std::uint32_t UidNext() override;
+    void AnnounceEnvelopes(std::uint32_t uidFrom, std::uint32_t count) override;
+    std::vector<MailEnvelope> Envelopes(const std::string& set, bool byUid) override;
     std::string name;
 
    private:
@@ -108,7 +110,17 @@ class ImapClient : public ImapComponent {
                     const std::string& token);
   imap::ImapSession& SignedIn();
   imap::ImapSession& Call();
+  // The envelopes announced with the searches: UIDs [from, from + count), and the FETCH's tag.
+  struct AheadFetch {
+    std::uint32_t from = 0;
+    std::uint32_t count = 0;
+    std::string tag;
+    bool answered = false;
+  };
+
   std::string Issue(const std::string& mailbox, const Ahead* want);
+  std::vector<MailEnvelope> FetchEnvelopes(const std::string& mailbox, const std::string& set,
+                                           bool byUid);
   void RunSearch(const std::string& mailbox, bool byUid, const std::string& criteria,
                  std::string& output);
   void Open(imap::ImapSession& session, const std::string& host);
@@ -134,6 +146,7 @@ class ImapClient : public ImapComponent {
   imap::InputBuffer buffer_;  // the receive buffer between two sessions
   std::string aheadMailbox_;
   std::vector<Ahead> ahead_;
+  AheadFetch aheadFetch_;
   int pastRoundTrips_ = 0;
 };
 
