@@ -99,7 +99,12 @@ class Reader {
     }
     if (pos_ == start) return false;
     v.text = std::string(s_.substr(start, pos_ - start));
-    v.kind = EqualsNoCase(v.text, "NIL") ? Value::Kind::Nil : Value::Kind::Atom;
+    if (EqualsNoCase(v.text, "NIL")) {
+      v.kind = Value::Kind::Nil;
+      v.text.clear();
+    } else {
+      v.kind = Value::Kind::Atom;
+    }
     return true;
   }
 
