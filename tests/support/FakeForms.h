@@ -23,6 +23,8 @@ class FakeForms : public Forms {
       Note(log, "new-mail dialog shown: " + accountName);
     }
     void SetFocus() override { ++focused; }
+    void SetNews(const MailNews& news) override { lines = NewsLines(news); }
+    std::vector<std::string> lines;
   };
 
   explicit FakeForms(Globals& globals) : globals_(globals) {}
@@ -34,6 +36,7 @@ class FakeForms : public Forms {
   void ShowNew() override { calls.push_back("ShowNew"); }
   void ShowDelete() override { calls.push_back("ShowDelete"); }
   void ShowAbout() override { calls.push_back("ShowAbout"); }
+  void OpenMailbox(const std::string& account) override { calls.push_back("OpenMailbox " + account); }
   NewMailDialog& CreateNewMail() override {
     auto dialog = std::make_unique<FakeNewMail>();
     dialog->accountName = globals_.CurrentAccount;
