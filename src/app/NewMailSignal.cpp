@@ -1,7 +1,5 @@
 #include "app/NewMailSignal.h"
 
-#include "common/Text.h"
-
 #include <algorithm>
 #include <charconv>
 #include <climits>
@@ -9,6 +7,8 @@
 #include <functional>
 #include <string_view>
 #include <utility>
+
+#include "common/Text.h"
 
 namespace pw {
 namespace {

@@ -2,8 +2,8 @@
 // arrived since the last check and are still unseen, whose \Recent mark another client took.
 #pragma once
 
-#include <optional>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 

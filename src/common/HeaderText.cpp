@@ -95,15 +95,32 @@ std::string Latin9(std::string_view bytes) {
     const auto b = static_cast<unsigned char>(ch);
     char32_t c = b;
     switch (b) {
-      case 0xA4: c = 0x20AC; break;
-      case 0xA6: c = 0x0160; break;
-      case 0xA8: c = 0x0161; break;
-      case 0xB4: c = 0x017D; break;
-      case 0xB8: c = 0x017E; break;
-      case 0xBC: c = 0x0152; break;
-      case 0xBD: c = 0x0153; break;
-      case 0xBE: c = 0x0178; break;
-      default: break;
+      case 0xA4:
+        c = 0x20AC;
+        break;
+      case 0xA6:
+        c = 0x0160;
+        break;
+      case 0xA8:
+        c = 0x0161;
+        break;
+      case 0xB4:
+        c = 0x017D;
+        break;
+      case 0xB8:
+        c = 0x017E;
+        break;
+      case 0xBC:
+        c = 0x0152;
+        break;
+      case 0xBD:
+        c = 0x0153;
+        break;
+      case 0xBE:
+        c = 0x0178;
+        break;
+      default:
+        break;
     }
     AppendUtf8(out, c);
   }
@@ -146,8 +163,8 @@ std::string DecodeQ(std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '_') {
       out += ' ';
-    } else if (text[i] == '=' && i + 2 < text.size() &&
-               HexDigitValue(text[i + 1]) >= 0 && HexDigitValue(text[i + 2]) >= 0) {
+    } else if (text[i] == '=' && i + 2 < text.size() && HexDigitValue(text[i + 1]) >= 0 &&
+               HexDigitValue(text[i + 2]) >= 0) {
       out += static_cast<char>(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2]));
       i += 2;
     } else {

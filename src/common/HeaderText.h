@@ -1,5 +1,5 @@
-// Header texts for the desk: RFC 2047 encoded words, the charsets offices meet, and what may reach a
-// window (no control characters, no bidirectional overrides, shortened with "...").
+// Header texts for the desk: RFC 2047 encoded words, the charsets offices meet, and what may reach
+// a window (no control characters, no bidirectional overrides, shortened with "...").
 #pragma once
 
 #include <cstddef>

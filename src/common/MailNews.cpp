@@ -12,9 +12,8 @@ std::vector<std::string> NewsLines(const MailNews& news, std::size_t maxLines) {
   for (const MailEnvelope& e : news.newest) {
     if (lines.size() == maxLines) break;
     const std::string subject = e.subject.empty() ? std::string(kNewMailNoSubject) : e.subject;
-    lines.push_back(
-        Shorten(e.sender.empty() ? subject : e.sender + kNewMailLineSeparator + subject,
-                kMaxNewsLineChars));
+    lines.push_back(Shorten(e.sender.empty() ? subject : e.sender + kNewMailLineSeparator + subject,
+                            kMaxNewsLineChars));
   }
   if (lines.empty()) return lines;
   if (news.count > lines.size()) {

@@ -18,7 +18,7 @@ struct MailEnvelope {
 };
 
 struct MailNews {
-  std::uint32_t count = 0;            // announced messages in all
+  std::uint32_t count = 0;           // announced messages in all
   std::vector<MailEnvelope> newest;  // newest first, at most kMaxNewsFetched
 };
 

@@ -316,10 +316,11 @@ std::string ImapClient::Issue(const std::string& mailbox, const Ahead* want) {
     // After the searches, so that their answers come before the envelopes.
     s.Fetched().clear();
     const std::uint64_t last = std::uint64_t{aheadFetch_.from} + aheadFetch_.count - 1;
-    aheadFetch_.tag = s.QueueFetchEnvelopes(
-        std::to_string(aheadFetch_.from) + ":" +
-            std::to_string(std::min<std::uint64_t>(last, std::numeric_limits<std::uint32_t>::max())),
-        true);
+    aheadFetch_.tag =
+        s.QueueFetchEnvelopes(std::to_string(aheadFetch_.from) + ":" +
+                                  std::to_string(std::min<std::uint64_t>(
+                                      last, std::numeric_limits<std::uint32_t>::max())),
+                              true);
     sent.push_back(aheadFetch_.tag);
   }
   std::string tag;
@@ -402,8 +403,7 @@ void ImapClient::MailboxHandle::AnnounceEnvelopes(std::uint32_t uidFrom, std::ui
   client_.aheadFetch_.from = uidFrom;
 }
 
-std::vector<MailEnvelope> ImapClient::MailboxHandle::Envelopes(const std::string& set,
-                                                               bool byUid) {
+std::vector<MailEnvelope> ImapClient::MailboxHandle::Envelopes(const std::string& set, bool byUid) {
   return client_.FetchEnvelopes(name, set, byUid);
 }
 
@@ -440,11 +440,10 @@ std::vector<MailEnvelope> ImapClient::FetchEnvelopes(const std::string& mailbox,
   }
   Issue(mailbox, nullptr);
   const AheadFetch& ahead = aheadFetch_;
-  const bool inBurst =
-      byUid && SameMailbox(aheadMailbox_, mailbox) && !ahead.tag.empty() &&
-      std::all_of(wanted.begin(), wanted.end(), [&](std::uint32_t uid) {
-        return uid >= ahead.from && uid - ahead.from < ahead.count;
-      });
+  const bool inBurst = byUid && SameMailbox(aheadMailbox_, mailbox) && !ahead.tag.empty() &&
+                       std::all_of(wanted.begin(), wanted.end(), [&](std::uint32_t uid) {
+                         return uid >= ahead.from && uid - ahead.from < ahead.count;
+                       });
   std::string tag = inBurst ? ahead.tag : std::string();
   if (!inBurst) {
     if (!ahead.tag.empty() && !ahead.answered) {

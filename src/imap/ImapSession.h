@@ -123,16 +123,7 @@ class ImapSession {
   int RoundTrips() const { return roundTrips_; }
 
  private:
-  enum class Command {
-    Login,
-    Authenticate,
-    Select,
-    Search,
-    Fetch,
-    Logout,
-    Capability,
-    StartTls
-  };
+  enum class Command { Login, Authenticate, Select, Search, Fetch, Logout, Capability, StartTls };
   struct Pending {
     Command command;
     std::string mailbox;

@@ -148,9 +148,9 @@ void NewMailWindow::SetMessageLines(const std::vector<std::string>& lines) {
   lines_.clear();
   int id = kFirstLineId;
   for (const std::string& text : lines) {
-    lines_.push_back(AddControl(L"STATIC", Widen(text),
-                                SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_ENDELLIPSIS, id, 1200,
-                                kLinesTop + (id - kFirstLineId) * kLineHeight, 4695, 195));
+    lines_.push_back(AddControl(
+        L"STATIC", Widen(text), SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_ENDELLIPSIS, id, 1200,
+        static_cast<float>(kLinesTop + (id - kFirstLineId) * kLineHeight), 4695, 195));
     ++id;
   }
   // The window grows by the lines and nothing else: the rest keeps its place.

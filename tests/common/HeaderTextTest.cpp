@@ -1,7 +1,7 @@
 // Header texts as mail programs wrote them, decoded and cleaned the way the desk sees them.
-#include "common/HeaderText.h"
-
 #include <gtest/gtest.h>
+
+#include "common/HeaderText.h"
 
 namespace pw {
 namespace {
@@ -29,12 +29,16 @@ TEST(HeaderText, RealWorldHeadersDecodeToWhatTheDeskReads) {
       {"Re: =?utf-8*de?b?QW5nZWJvdA==?= (2)", "Re: Angebot (2)"},
       // RFC 6532: raw UTF-8; raw 8-bit that is no UTF-8 reads as Windows-1252
       {"Größe", "Größe"},
-      {"Gr\xF6\xDF" "e", "Größe"},
+      {"Gr\xF6\xDF"
+       "e",
+       "Größe"},
       // broken: unknown charset kept, unfinished word kept, blanks inside a word end it
       {"=?x-unknown?Q?abc?=", "=?x-unknown?Q?abc?="},
       {"=?utf-8?Q?offen", "=?utf-8?Q?offen"},
       {"=?utf-8?Q?mit Blank?=", "=?utf-8?Q?mit Blank?="},
-      {"=?utf-8?B?w6\xff" "Q=?=", "ä"},
+      {"=?utf-8?B?w6\xff"
+       "Q=?=",
+       "ä"},
       // what must never reach a window: controls, bidirectional overrides, invalid UTF-8
       {"=?utf-8?Q?Rechnung=E2=80=AEfdp.exe?=", "Rechnungfdp.exe"},
       {"A\tB\r\n\tC\x01\x7f D", "A B C D"},

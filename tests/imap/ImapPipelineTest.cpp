@@ -281,7 +281,8 @@ TEST_F(ImapPipeline, EnvelopesComeInTheBurstWithARememberedUidnext) {
       .ServerRaw(
           "* 12 EXISTS\r\n* OK [UIDVALIDITY 1700000000] UIDs valid\r\n"
           "* OK [UIDNEXT 43] Predicted next UID\r\nA2 OK [READ-WRITE] Select completed.\r\n"
-          "* ESEARCH (TAG \"A3\")\r\nA3 OK done\r\n* ESEARCH (TAG \"A4\") ALL 1:10\r\nA4 OK done\r\n"
+          "* ESEARCH (TAG \"A3\")\r\nA3 OK done\r\n* ESEARCH (TAG \"A4\") ALL 1:10\r\nA4 OK "
+          "done\r\n"
           "* ESEARCH (TAG \"A5\") UID ALL 41:42\r\nA5 OK done\r\n"
           "* 5 FETCH (FLAGS (\\Seen))\r\n"
           "* 11 FETCH (UID 41 ENVELOPE (\"Mon, 7 Dec 2026 09:00:00 +0100\" {" +
@@ -302,8 +303,8 @@ TEST_F(ImapPipeline, EnvelopesComeInTheBurstWithARememberedUidnext) {
   EXPECT_EQ(client.RoundTrips(), 3);
   EXPECT_EQ(news.count, 2u);
   ASSERT_EQ(news.newest.size(), 1u);
-  EXPECT_EQ(NewsLines(news), (std::vector<std::string>{
-                                 "Finanzamt München – Steuerbescheid 2025", "… und 1 weitere"}));
+  EXPECT_EQ(NewsLines(news), (std::vector<std::string>{"Finanzamt München – Steuerbescheid 2025",
+                                                       "… und 1 weitere"}));
 
   ScriptedTransport first;
   ImapClient fresh([&] { return first.Handle(); });
@@ -316,7 +317,8 @@ TEST_F(ImapPipeline, EnvelopesComeInTheBurstWithARememberedUidnext) {
       .ServerRaw(
           "* 12 EXISTS\r\n* OK [UIDVALIDITY 1700000000] UIDs valid\r\n"
           "* OK [UIDNEXT 43] Predicted next UID\r\nA2 OK [READ-WRITE] Select completed.\r\n"
-          "* ESEARCH (TAG \"A3\") ALL 11:12\r\nA3 OK done\r\n* ESEARCH (TAG \"A4\")\r\nA4 OK done\r\n")
+          "* ESEARCH (TAG \"A3\") ALL 11:12\r\nA3 OK done\r\n* ESEARCH (TAG \"A4\")\r\nA4 OK "
+          "done\r\n")
       .Client("A5 FETCH 12,11 (UID ENVELOPE)")
       .ServerRaw(
           "* 12 FETCH (UID 42 ENVELOPE (NIL \"Hallo\" ((NIL NIL \"anna\" \"example.org\")) NIL NIL "

@@ -36,7 +36,9 @@ class FakeForms : public Forms {
   void ShowNew() override { calls.push_back("ShowNew"); }
   void ShowDelete() override { calls.push_back("ShowDelete"); }
   void ShowAbout() override { calls.push_back("ShowAbout"); }
-  void OpenMailbox(const std::string& account) override { calls.push_back("OpenMailbox " + account); }
+  void OpenMailbox(const std::string& account) override {
+    calls.push_back("OpenMailbox " + account);
+  }
   NewMailDialog& CreateNewMail() override {
     auto dialog = std::make_unique<FakeNewMail>();
     dialog->accountName = globals_.CurrentAccount;
