@@ -25,7 +25,8 @@ class ImapSession;
 // One connection per signed-in account. Mailbox selects read-write (SELECT), so the \Recent
 // marks of the messages the server announces are used up by this session; the SELECT is sent
 // together with the mailbox's first search, and with ESEARCH together with every announced
-// search. Each call, SignIn with its connect, greeting, STARTTLS and LOGIN included, ends
+// search; announced envelopes (UID FETCH ... (UID ENVELOPE), which sets no \Seen) follow them in
+// the same burst. Each call, SignIn with its connect, greeting, STARTTLS and LOGIN included, ends
 // within the Timeout as a whole.
 class ImapClient : public ImapComponent {
  public:
