@@ -32,6 +32,36 @@ scramble() {
   printf '%s' "$out"
 }
 
+# message <file> <from> <subject> <date>: a message with these headers as a mail program wrote
+# them (encoded words included).
+message() {
+  printf 'From: %s\r\nTo: zentrale@example.org\r\nSubject: %s\r\nDate: %s\r\n' "$2" "$3" "$4" >"$1"
+  printf 'Message-ID: <%s@example.org>\r\nMIME-Version: 1.0\r\n\r\nDemo\r\n' "$(basename "$1")" >>"$1"
+}
+
+# The Zentrale's mail comes from two senders, their names and subjects encoded: the new-message
+# dialog of the README shows them.
+zentrale_mail() {
+  local dir=$1 work
+  work=$(mktemp -d)
+  message "$work/1" '=?UTF-8?Q?Steuerberatung_Wei=C3=9F?= <kanzlei@weiss.example>' \
+    '=?UTF-8?Q?Unterlagen_f=C3=BCr_2025?=' 'Mon, 7 Dec 2026 08:12:00 +0100'
+  message "$work/2" '"Steuerberatung Weiß" <kanzlei@weiss.example>' 'Termin am Donnerstag' \
+    'Tue, 8 Dec 2026 10:40:00 +0100'
+  message "$work/3" '=?ISO-8859-1?Q?Finanzamt_M=FCnchen?= <poststelle@finanzamt.example>' \
+    '=?UTF-8?B?SWhyIFN0ZXVlcmJlc2NoZWlkIDIwMjU=?=' 'Thu, 10 Dec 2026 09:05:00 +0100'
+  # A STATUS after each makes the server number them in this order (it takes no \Recent mark).
+  local i
+  for i in 1 2 3; do
+    "$here/dovecot.sh" deliver-message "$dir" zentrale "$work/$i" "$([ "$i" = 3 ] || echo seen)"
+    exec 3<>"/dev/tcp/127.0.0.1/$(cat "$dir/port")"
+    printf 's1 LOGIN zentrale demo-zentrale\r\ns2 STATUS INBOX (UIDNEXT)\r\ns3 LOGOUT\r\n' >&3
+    timeout 10 cat <&3 >/dev/null || true
+    exec 3<&-
+  done
+  rm -rf "$work"
+}
+
 reg_escape() { local s=${1//\\/\\\\}; printf '%s' "${s//\"/\\\"}"; }
 
 case ${1:-} in
@@ -48,6 +78,10 @@ case ${1:-} in
     for a in "${accounts[@]}"; do
       IFS='|' read -r _ user password seen new <<<"$a"
       "$here/dovecot.sh" adduser "$dir" "$user" "$password"
+      if [ "$user" = zentrale ]; then
+        zentrale_mail "$dir"
+        continue
+      fi
       [ "$seen" -gt 0 ] && "$here/dovecot.sh" deliver "$dir" "$user" "$seen" seen
       [ "$new" -gt 0 ] && "$here/dovecot.sh" deliver "$dir" "$user" "$new"
     done

@@ -11,6 +11,9 @@
 #                                               put <count> messages straight into the user's
 #                                               maildir: new/ (recent, unseen) or, with "seen",
 #                                               cur/ flagged \Seen; 40 000 take about two seconds
+#   dovecot.sh deliver-message <dir> <user> <file> [seen]
+#                                               put the message in <file> (headers as written)
+#                                               into the maildir the same way
 #   dovecot.sh kill-sessions <dir>              SIGKILL every IMAP session process of the server
 #                                               (a crash as the clients see it); the server stays up
 #   dovecot.sh wipe <dir>                       remove <dir> and everything in it (the server must
@@ -272,6 +275,22 @@ cmd_deliver() {
   find "$maildir/tmp" -maxdepth 1 -name "$stamp.M*.postwacht*" -exec mv -t "$maildir/$sub" {} +
 }
 
+cmd_deliver_message() {
+  local dir=$1 user=$2 file=$3 flag=${4:-} maildir sub suffix name
+  maildir=$dir/mail/$user/Maildir
+  [ -d "$maildir/new" ] || die "no such user: $user (run adduser first)"
+  [ -f "$file" ] || die "no such message: $file"
+  case $flag in
+    '') sub=new suffix= ;;
+    seen) sub=cur suffix=:2,S ;;
+    *) die "unknown flag: $flag (only \"seen\")" ;;
+  esac
+  name=$(date +%s%N).$$.$RANDOM.postwacht$suffix
+  cp "$file" "$maildir/tmp/$name"
+  chown "$mail_user:$mail_group" "$maildir/tmp/$name"
+  mv "$maildir/tmp/$name" "$maildir/$sub/$name"
+}
+
 cmd_kill_sessions() {
   local dir=$1 pid p comm
   [ -f "$dir/pid" ] || die "no server running from $dir"
@@ -309,6 +328,7 @@ case $command in
   stop) [ $# -eq 1 ] || usage; cmd_stop "$1" ;;
   adduser) [ $# -eq 3 ] || usage; cmd_adduser "$1" "$2" "$3" ;;
   deliver) [ $# -eq 3 ] || [ $# -eq 4 ] || usage; cmd_deliver "$@" ;;
+  deliver-message) [ $# -eq 3 ] || [ $# -eq 4 ] || usage; cmd_deliver_message "$@" ;;
   kill-sessions) [ $# -eq 1 ] || usage; cmd_kill_sessions "$1" ;;
   make-cert) [ $# -eq 1 ] || usage; cmd_make_cert "$1" ;;
   wipe) [ $# -eq 1 ] || usage; cmd_wipe "$1" ;;

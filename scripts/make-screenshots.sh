@@ -112,7 +112,9 @@ port=$("$scripts/demo-accounts.sh" server "$imap")
 "$wine_run" reg add "$key\\Pos" /v Top /t REG_SZ /d 4500 /f >/dev/null
 
 echo "== the program after its first check"
-"$wine_run" "$exe" >"$work/postwacht.log" 2>&1 &
+# TS_JN=J: no balloons, which Wine shows beside its tray in the top left corner, over the
+# dialogs, and no blinking, so the tray icon looks the same in every picture.
+TS_JN=J "$wine_run" "$exe" >"$work/postwacht.log" 2>&1 &
 pid=$!
 drive find 30000 >/dev/null || fail "the main window did not appear"
 wait_for "status=Suchlauf beendet ..." 60 info

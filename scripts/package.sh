@@ -38,6 +38,8 @@ condition MachineHost 'SERVER AND ALLUSERS' 276
 condition MachinePort 'PORT AND ALLUSERS' 276
 condition MachineSecurity 'SECURITY AND ALLUSERS' 276
 condition MachineFingerprint 'FINGERPRINT AND ALLUSERS' 276
+condition UserShowSender 'SHOWSENDER="0" AND NOT ALLUSERS' 276
+condition MachineShowSender 'SHOWSENDER="0" AND ALLUSERS' 276
 # Root -1 is HKMU (HKLM per machine, HKCU per user); wixl writes 4, which is no root at all.
 query "UPDATE Registry SET Root=-1 WHERE Component_='Autostart'"
 # A plain shortcut to the file, not an advertised one to the feature.
@@ -45,7 +47,7 @@ query "UPDATE Shortcut SET Target='[#PostwachtExe]' WHERE Shortcut='StartMenu'"
 # Type 51 (set a property) runs immediately; the folder must be known before costing.
 query "UPDATE CustomAction SET Type=51 WHERE Action='PerUserFolder'"
 # Public properties given on the command line reach the elevated part of a per-machine install.
-query "UPDATE Property SET Value='WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;AUTOSTART;SERVER;PORT;SECURITY;FINGERPRINT' WHERE Property='SecureCustomProperties'"
+query "UPDATE Property SET Value='WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;AUTOSTART;SERVER;PORT;SECURITY;FINGERPRINT;SHOWSENDER' WHERE Property='SecureCustomProperties'"
 
 if [ -n "${PW_SIGN_PFX:-}" ]; then bash "$root/scripts/sign.sh" "$stage/$name.msi"; fi
 

@@ -9,6 +9,7 @@
 #include "app/FmStart.h"
 #include "app/MailboxWork.h"
 #include "common/AppError.h"
+#include "common/HeaderText.h"
 #include "imap/ImapClientFactory.h"
 #include "notify/NewMailDialogs.h"
 #include "oauth/OAuthSession.h"
@@ -25,6 +26,7 @@
 #include "win32/SignInWindow.h"
 #include "win32/SingleInstance.h"
 #include "win32/Win32Browser.h"
+#include "win32/Win32Charsets.h"
 #include "win32/Win32Clock.h"
 #include "win32/Win32Dialogs.h"
 #include "win32/Win32Environment.h"
@@ -42,6 +44,7 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   pw::SetTraceSink(&pw::win32::DebuggerTrace);
+  pw::SetCharsetConverter(&pw::win32::SystemCharsetToUtf8);
   try {
     // One watcher per user and session: a second start brings the first one's window up and
     // ends at once.

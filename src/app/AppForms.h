@@ -19,6 +19,7 @@ class AppForms : public Forms {
   void ShowDelete() override { accounts_.ShowDelete(); }
   void ShowAbout() override { about_.Show(); }
   NewMailDialog& CreateNewMail() override { return newMail_.Create(); }
+  void OpenMailbox(const std::string& account) override { newMail_.OpenFor(account); }
 
  private:
   AccountDialogs& accounts_;

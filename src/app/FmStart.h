@@ -112,6 +112,10 @@ class FmStart : public MainWindowEvents {
   void Form_Resize() override { states_.Form_Resize(); }
   // The shell's mouse message number, taken from the tray callback.
   void Form_MouseMove(int message) override { states_.Form_MouseMove(message); }
+  // The balloon does what "Öffnen" does for the mailbox it announced.
+  void Tray_BalloonClick() override {
+    if (forms_ && !tray_.BalloonAccount().empty()) forms_->OpenMailbox(tray_.BalloonAccount());
+  }
   void RestoreMainWindow() { states_.RestoreMainWindow(); }
   void Form_QueryUnload(bool& cancel, int unloadMode) {
     states_.Form_QueryUnload(cancel, unloadMode);

@@ -153,7 +153,8 @@ MailboxJob FmStart::PrepareSignIn(const std::string& name) {
   job.security = security_;
   job.certificate = certificate_;
   job.timeoutMs = 10000;
-  job.newMail = std::make_shared<NewMailSignal>(s_.settings, name);
+  job.newMail = std::make_shared<NewMailSignal>(
+      s_.settings, name, ShowsSender(ServerSetting(kValueShowSender, kSwitchYes)));
   return job;
 }
 
@@ -366,6 +367,7 @@ FmStart::Shown FmStart::ShowMailboxResult(CheckRun& run, const MailboxJob& job,
     const bool quiet = quiet_.Ask();  // a presentation: no sound, the dialog behind
     if (globals_.TrayAlertsEnabled) {
       tray_.StartTrayBlink(account);
+      if (!quiet) tray_.ShowBalloon(account, NewsLines(result.news));
       if (!run.soundPlayed && !quiet) s_.sound.PlayNewMail();
       run.soundPlayed = true;
     }
@@ -374,6 +376,7 @@ FmStart::Shown FmStart::ShowMailboxResult(CheckRun& run, const MailboxJob& job,
       // reads CurrentAccount, which a yield cannot have changed: no other run can start while
       // this one is in progress.
       NewMailDialog& dialog = forms_->CreateNewMail();
+      dialog.SetNews(result.news);
       quiet_.Show(dialog);
     }
   }

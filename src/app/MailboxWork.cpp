@@ -58,6 +58,7 @@ MailboxResult RunMailboxJob(ImapComponent& imap, const MailboxJob& job) {
     imap.Mailbox("INBOX").Search("RECENT", r.recent, 0);
     imap.Mailbox("INBOX").Search("SEEN", r.seen, 0);
     r.fresh = job.newMail->Evaluate(r.recent, imap.Mailbox("INBOX"));
+    if (r.fresh) r.news = job.newMail->News(imap.Mailbox("INBOX"));
     r.total = imap.Mailbox("INBOX").MessageCount();
   } catch (const AppError& e) {
     r.afterError = e;

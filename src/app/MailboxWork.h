@@ -17,6 +17,7 @@
 #include "app/NewMailSignal.h"
 #include "common/AppError.h"
 #include "common/ImapComponent.h"
+#include "common/MailNews.h"
 #include "platform/Transport.h"
 
 namespace pw {
@@ -53,6 +54,7 @@ struct MailboxResult {
   std::string recent;
   std::string seen;
   bool fresh = false;
+  MailNews news;  // the newest messages' senders and subjects, when fresh
   std::int32_t total = 0;
 };
 

@@ -2,13 +2,20 @@
 // arrived since the last check and are still unseen, whose \Recent mark another client took.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "accounts/InboxMemory.h"
 #include "common/ImapComponent.h"
+#include "common/MailNews.h"
+#include "common/SettingsNames.h"
 
 namespace pw {
+
+// The switch "Absender anzeigen" (default kSwitchYes): anything but a plain no shows them.
+bool ShowsSender(const std::string& value);
 
 // One per account and check. \Recent goes to the one session that selects the mailbox first
 // after a message arrived, so an Outlook, a phone or a webmail that looks first leaves none for
@@ -17,7 +24,9 @@ namespace pw {
 // check announces no old mail.
 class NewMailSignal {
  public:
-  NewMailSignal(SettingsStore& settings, std::string account);
+  // showSender: the newest messages' envelopes are fetched for News, with the remembered UIDNEXT
+  // in the burst of the searches.
+  NewMailSignal(SettingsStore& settings, std::string account, bool showSender = false);
 
   // Before the searches: names everything the check asks of inbox, for one burst.
   void Announce(ImapMailbox& inbox);
@@ -27,9 +36,17 @@ class NewMailSignal {
   // mailbox only, Remember writes the mark on the window's thread.
   bool Evaluate(const std::string& recent, ImapMailbox& inbox);
   void Remember();
+  // After Decide said yes: how many messages it announces and the newest ones' envelopes; empty
+  // without showSender. The UIDs above the remembered UIDNEXT where there are some, else the
+  // \Recent messages, whose envelopes take one more turn.
+  MailNews News(ImapMailbox& inbox);
 
  private:
   std::string UidCriteria() const;
+
+  bool showSender_;
+  std::string recent_;
+  std::vector<std::uint32_t> newUids_;
 
   InboxMemory memory_;
   std::string account_;

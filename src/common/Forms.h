@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "common/MailNews.h"
+
 namespace pw {
 
 // One new-message dialog; it unloads itself when one of its buttons is pressed.
@@ -13,6 +15,8 @@ class NewMailDialog {
   virtual void SetFocus() = 0;
   // Shown below the window in front, without taking the focus (the user must not be disturbed).
   virtual void ShowWithoutActivating() = 0;
+  // The mailbox's newest messages, shown below the name; before the first Show.
+  virtual void SetNews(const MailNews& /*news*/) {}
 };
 
 class Forms {
@@ -27,6 +31,8 @@ class Forms {
   virtual void ShowAbout() = 0;
   // A new new-message dialog; its loading reads CurrentAccount. Owned by the forms host.
   virtual NewMailDialog& CreateNewMail() = 0;
+  // What "Öffnen" of this account's new-message dialog does, with or without the dialog open.
+  virtual void OpenMailbox(const std::string& /*account*/) {}
 };
 
 }  // namespace pw

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/ErrorCatalog.h"
+#include "common/MailNews.h"
 
 namespace pw {
 
@@ -26,6 +27,15 @@ class ImapMailbox {
   // named none.
   virtual std::uint32_t UidValidity() = 0;
   virtual std::uint32_t UidNext() = 0;
+
+  // Names, with the searches, the messages whose envelopes the caller will ask for by UID: count
+  // of them from uidFrom on (none for 0), so that they come in the same burst.
+  virtual void AnnounceEnvelopes(std::uint32_t /*uidFrom*/, std::uint32_t /*count*/) {}
+  // The envelopes of the messages in set (UIDs, or sequence numbers when !byUid) that the server
+  // named with a well-formed envelope; nothing is marked \Seen. The server's refusal is none.
+  virtual std::vector<MailEnvelope> Envelopes(const std::string& /*set*/, bool /*byUid*/) {
+    return {};
+  }
 };
 
 // Every operation returns when it is done; failures raise AppError with a number and a

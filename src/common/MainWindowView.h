@@ -47,6 +47,8 @@ class MainWindowEvents {
   virtual void Form_Resize() = 0;
   // The shell's mouse message number from the tray callback.
   virtual void Form_MouseMove(int message) = 0;
+  // A click on the tray's balloon notification.
+  virtual void Tray_BalloonClick() {}
   // A close of the window with the form's unload mode (0 control menu, 2 session end,
   // 3 Task Manager); the core decides whether it goes ahead, and answers whether it did. Once
   // it has, the core has closed the window.

@@ -88,6 +88,10 @@ inline constexpr char kNewMailCaption[] = "Neue Nachricht!";
 inline constexpr char kNewMailLabel[] = "Neue Nachricht für";
 inline constexpr char kOpenCaption[] = "Ö&ffnen";
 inline constexpr char kOpenToolTip[] = "Mailprogramm Öffnen";
+// One line per announced message below the name, and what stands for the rest.
+inline constexpr char kNewMailLineSeparator[] = " – ";
+inline constexpr char kNewMailMore[] = "… und {} weitere";
+inline constexpr char kNewMailNoSubject[] = "(kein Betreff)";
 
 // --- fmNew, fmEdit, fmDelete, the account dialogs -----------------------------------------
 inline constexpr char kFmNewCaption[] = "Hinzufügen einer Mailbox";

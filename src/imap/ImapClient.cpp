@@ -1,5 +1,6 @@
 #include "imap/ImapClient.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "common/Text.h"
@@ -186,6 +187,7 @@ void ImapClient::Start(const std::string& host, const std::string& user,
                        const std::string& password, const std::string* token) {
   SignOut();
   ahead_.clear();
+  aheadFetch_ = {};
   if (imap::HasLineBreakOrNul(user) || imap::HasLineBreakOrNul(password)) {
     throw imap::Error(kImapUnsafeText, ErrorDescription(kImapUnsafeText));
   }
@@ -314,6 +316,17 @@ std::string ImapClient::Issue(const std::string& mailbox, const Ahead* want) {
       if (a.tag.empty()) sent.push_back(a.tag = s.QueueSearch(a.criteria, a.byUid));
     }
   }
+  if (announced && aheadFetch_.count > 0 && aheadFetch_.tag.empty()) {
+    // After the searches, so that their answers come before the envelopes.
+    s.Fetched().clear();
+    const std::uint64_t last = std::uint64_t{aheadFetch_.from} + aheadFetch_.count - 1;
+    aheadFetch_.tag =
+        s.QueueFetchEnvelopes(std::to_string(aheadFetch_.from) + ":" +
+                                  std::to_string(std::min<std::uint64_t>(
+                                      last, std::numeric_limits<std::uint32_t>::max())),
+                              true);
+    sent.push_back(aheadFetch_.tag);
+  }
   std::string tag;
   if (wanted && !wanted->tag.empty()) {
     tag = wanted->tag;
@@ -329,6 +342,7 @@ std::string ImapClient::Issue(const std::string& mailbox, const Ahead* want) {
       // The searches fail for want of a mailbox; only the SELECT's answer matters.
       for (const std::string& t : sent) s.Await(t);
       ahead_.clear();
+      aheadFetch_ = {};
       throw CommandError(SelectCommand(mailbox), c);
     }
   }
@@ -379,6 +393,84 @@ void ImapClient::MailboxHandle::Announce(const std::vector<std::string>& keys,
   }
   client_.aheadMailbox_ = name;
   client_.ahead_ = std::move(ahead);
+  client_.aheadFetch_ = {};
+}
+
+void ImapClient::MailboxHandle::AnnounceEnvelopes(std::uint32_t uidFrom, std::uint32_t count) {
+  client_.SignedIn();
+  if (!SameMailbox(client_.aheadMailbox_, name)) {
+    client_.aheadMailbox_ = name;
+    client_.ahead_.clear();
+  }
+  client_.aheadFetch_ = {};
+  if (uidFrom > 0) client_.aheadFetch_.count = std::min<std::uint32_t>(count, kMaxNewsFetched);
+  client_.aheadFetch_.from = uidFrom;
+}
+
+std::vector<MailEnvelope> ImapClient::MailboxHandle::Envelopes(const std::string& set, bool byUid) {
+  return client_.FetchEnvelopes(name, set, byUid);
+}
+
+namespace {
+
+// The numbers of a comma list of single numbers; false for anything else.
+bool SplitNumbers(const std::string& set, std::vector<std::uint32_t>& numbers) {
+  std::size_t from = 0;
+  while (from <= set.size()) {
+    std::size_t comma = set.find(',', from);
+    if (comma == std::string::npos) comma = set.size();
+    std::uint64_t n = 0;
+    if (comma == from || comma - from > 10) return false;
+    for (std::size_t i = from; i < comma; ++i) {
+      if (set[i] < '0' || set[i] > '9') return false;
+      n = n * 10 + static_cast<std::uint64_t>(set[i] - '0');
+    }
+    if (n == 0 || n > std::numeric_limits<std::uint32_t>::max()) return false;
+    numbers.push_back(static_cast<std::uint32_t>(n));
+    from = comma + 1;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<MailEnvelope> ImapClient::FetchEnvelopes(const std::string& mailbox,
+                                                     const std::string& set, bool byUid) {
+  ImapSession& s = Call();
+  CallScope call(*this, s);
+  std::vector<std::uint32_t> wanted;
+  if (!SplitNumbers(set, wanted) || wanted.size() > kMaxNewsFetched) {
+    throw imap::Error(kImapBadArgument, ErrorDescription(kImapBadArgument));
+  }
+  Issue(mailbox, nullptr);
+  const AheadFetch& ahead = aheadFetch_;
+  const bool inBurst = byUid && SameMailbox(aheadMailbox_, mailbox) && !ahead.tag.empty() &&
+                       std::all_of(wanted.begin(), wanted.end(), [&](std::uint32_t uid) {
+                         return uid >= ahead.from && uid - ahead.from < ahead.count;
+                       });
+  std::string tag = inBurst ? ahead.tag : std::string();
+  if (!inBurst) {
+    if (!ahead.tag.empty() && !ahead.answered) {
+      s.Await(ahead.tag);  // its envelopes would mix with these
+      aheadFetch_.answered = true;
+    }
+    s.Fetched().clear();
+    tag = s.QueueFetchEnvelopes(set, byUid);
+    s.Flush();
+  }
+  if (!inBurst || !ahead.answered) {
+    // A refusal is no failure of the check: the messages are announced without envelopes.
+    s.Await(tag);
+    if (inBurst) aheadFetch_.answered = true;
+  }
+  if (!byUid) return s.Fetched();
+  std::vector<MailEnvelope> found;
+  for (std::uint32_t uid : wanted) {
+    auto it = std::find_if(s.Fetched().begin(), s.Fetched().end(),
+                           [&](const MailEnvelope& e) { return e.uid == uid; });
+    if (it != s.Fetched().end()) found.push_back(*it);
+  }
+  return found;
 }
 
 std::int32_t ImapClient::MailboxHandle::MessageCount() {

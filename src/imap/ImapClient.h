@@ -25,7 +25,8 @@ class ImapSession;
 // One connection per signed-in account. Mailbox selects read-write (SELECT), so the \Recent
 // marks of the messages the server announces are used up by this session; the SELECT is sent
 // together with the mailbox's first search, and with ESEARCH together with every announced
-// search. Each call, SignIn with its connect, greeting, STARTTLS and LOGIN included, ends
+// search; announced envelopes (UID FETCH ... (UID ENVELOPE), which sets no \Seen) follow them in
+// the same burst. Each call, SignIn with its connect, greeting, STARTTLS and LOGIN included, ends
 // within the Timeout as a whole.
 class ImapClient : public ImapComponent {
  public:
@@ -73,6 +74,8 @@ class ImapClient : public ImapComponent {
     void UidSearch(const std::string& criteria, std::string& output) override;
     std::uint32_t UidValidity() override;
     std::uint32_t UidNext() override;
+    void AnnounceEnvelopes(std::uint32_t uidFrom, std::uint32_t count) override;
+    std::vector<MailEnvelope> Envelopes(const std::string& set, bool byUid) override;
     std::string name;
 
    private:
@@ -108,7 +111,17 @@ class ImapClient : public ImapComponent {
                     const std::string& token);
   imap::ImapSession& SignedIn();
   imap::ImapSession& Call();
+  // The envelopes announced with the searches: UIDs [from, from + count), and the FETCH's tag.
+  struct AheadFetch {
+    std::uint32_t from = 0;
+    std::uint32_t count = 0;
+    std::string tag;
+    bool answered = false;
+  };
+
   std::string Issue(const std::string& mailbox, const Ahead* want);
+  std::vector<MailEnvelope> FetchEnvelopes(const std::string& mailbox, const std::string& set,
+                                           bool byUid);
   void RunSearch(const std::string& mailbox, bool byUid, const std::string& criteria,
                  std::string& output);
   void Open(imap::ImapSession& session, const std::string& host);
@@ -134,6 +147,7 @@ class ImapClient : public ImapComponent {
   imap::InputBuffer buffer_;  // the receive buffer between two sessions
   std::string aheadMailbox_;
   std::vector<Ahead> ahead_;
+  AheadFetch aheadFetch_;
   int pastRoundTrips_ = 0;
 };
 

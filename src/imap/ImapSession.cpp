@@ -6,6 +6,7 @@
 
 #include "common/Base64.h"
 #include "common/ImapComponent.h"
+#include "imap/Envelope.h"
 #include "imap/ImapErrors.h"
 
 namespace pw::imap {
@@ -227,6 +228,16 @@ std::string ImapSession::QueueSearch(std::string_view criteria, bool byUid) {
   return tag;
 }
 
+std::string ImapSession::QueueFetchEnvelopes(std::string_view set, bool byUid) {
+  if (set.empty() || set.find_first_not_of("0123456789:,*") != std::string_view::npos) {
+    throw Error(kImapBadArgument, ErrorDescription(kImapBadArgument));
+  }
+  WireCommand args;
+  args.bytes = " " + std::string(set) + " (UID ENVELOPE)";
+  ++fetches_;
+  return Queue(Command::Fetch, byUid ? "UID FETCH" : "FETCH", std::move(args));
+}
+
 std::string ImapSession::QueueLogout() { return Queue(Command::Logout, "LOGOUT", {}); }
 
 std::string ImapSession::QueueCapability() { return Queue(Command::Capability, "CAPABILITY", {}); }
@@ -432,6 +443,9 @@ void ImapSession::OnTagged(const Response& response) {
     case Command::Search:
       if (response.tag == untaggedSearch_) untaggedSearch_.clear();
       break;
+    case Command::Fetch:
+      --fetches_;
+      break;
     case Command::Logout:
       if (ok) SetState(SessionState::LoggedOut);
       break;
@@ -470,6 +484,13 @@ void ImapSession::OnUntagged(Response& response) {
     auto it = pending_.find(response.correlator);
     if (it == pending_.end() || !it->second.tagged || it->second.done) Fail(MalformedReply());
     AddToSet(it->second.completion.set, std::move(response.set));
+  } else if (response.name == "FETCH" && fetches_ > 0) {
+    // Flag changes come as FETCH too, unasked; only an envelope counts.
+    MailEnvelope envelope;
+    envelope.uid = response.number;
+    if (fetched_.size() < kMaxFetched && ParseFetchEnvelope(response.data, envelope)) {
+      fetched_.push_back(std::move(envelope));
+    }
   } else if (response.name == "CAPABILITY") {
     capabilities_ = {response.atoms.begin(), response.atoms.end()};
   }

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/MailNews.h"
 #include "imap/ImapParser.h"
 #include "imap/ImapResponse.h"
 #include "imap/ImapWire.h"
@@ -86,6 +87,12 @@ class ImapSession {
   // one search may be in flight at a time.
   std::string QueueSearch(std::string_view criteria, bool byUid = false);
   bool SearchesCarryTags() const { return HasCapability("ESEARCH"); }
+  // UID FETCH set (UID ENVELOPE), or FETCH by sequence numbers: read-only, nothing is marked
+  // \Seen. The envelopes go to Fetched() as they come, at most kMaxFetched of them; a malformed
+  // one is left out.
+  std::string QueueFetchEnvelopes(std::string_view set, bool byUid);
+  static constexpr std::size_t kMaxFetched = 16;
+  std::vector<MailEnvelope>& Fetched() { return fetched_; }
   std::string QueueLogout();
   std::string QueueCapability();
   std::string QueueStartTls();
@@ -116,7 +123,7 @@ class ImapSession {
   int RoundTrips() const { return roundTrips_; }
 
  private:
-  enum class Command { Login, Authenticate, Select, Search, Logout, Capability, StartTls };
+  enum class Command { Login, Authenticate, Select, Search, Fetch, Logout, Capability, StartTls };
   struct Pending {
     Command command;
     std::string mailbox;
@@ -156,6 +163,8 @@ class ImapSession {
   unsigned nextTag_ = 1;
   std::map<std::string, Pending> pending_;
   std::vector<std::pair<std::string, WireCommand>> outgoing_;
+  int fetches_ = 0;  // FETCH commands in flight
+  std::vector<MailEnvelope> fetched_;
   std::string untaggedSearch_;  // the tag of the one search without ESEARCH in flight, or ""
   bool awaitingContinuation_ = false;
   std::string authTag_;          // the AUTHENTICATE in flight, or ""

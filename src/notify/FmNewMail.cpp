@@ -40,6 +40,11 @@ void FmNewMail::SetFocus() {
   if (view_) view_->SetFocus();
 }
 
+void FmNewMail::SetNews(const MailNews& news) {
+  lines_ = NewsLines(news);
+  if (view_) view_->SetMessageLines(lines_);
+}
+
 void FmNewMail::Unload() {
   if (!view_.Unload()) return;
   // The host may destroy this form now: nothing of it is touched afterwards.
@@ -49,6 +54,7 @@ void FmNewMail::Unload() {
 
 void FmNewMail::Form_Load() {
   view_->SetNameBoxCaption(globals_.CurrentAccount);
+  if (!lines_.empty()) view_->SetMessageLines(lines_);
   accountName_ = globals_.CurrentAccount;
 }
 
@@ -58,15 +64,20 @@ void FmNewMail::OKButton_Click() {
   Unload();
 }
 
-void FmNewMail::Open_Click() {
+void OpenMailClient(AccountStore& accounts, const std::string& account, Globals& globals,
+                    NotifyIcon& tray, MailProgrammAufruf& launcher) {
   try {
-    launcher_.StartMailClient(ChooseMailClient(accounts_, accountName_, globals_));
-    if (globals_.TrayAlertsEnabled) tray_.StopTrayBlink();
+    launcher.StartMailClient(ChooseMailClient(accounts, account, globals));
+    if (globals.TrayAlertsEnabled) tray.StopTrayBlink();
   } catch (const std::exception&) {
     // No message: the tip is reset and the dialog closes, the icon keeps blinking.
     TraceIgnored("FmNewMail.Open_Click");
   }
-  tray_.ResetTrayTip();
+  tray.ResetTrayTip();
+}
+
+void FmNewMail::Open_Click() {
+  OpenMailClient(accounts_, accountName_, globals_, tray_, launcher_);
   Unload();
 }
 

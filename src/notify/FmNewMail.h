@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "accounts/AccountStore.h"
 #include "common/Forms.h"
@@ -14,6 +15,11 @@
 #include "tray/NotifyIcon.h"
 
 namespace pw {
+
+// What "Öffnen" does for the account: starts its mail client, stops the blinking where that
+// worked, resets the tip; a failure is left unsaid.
+void OpenMailClient(AccountStore& accounts, const std::string& account, Globals& globals,
+                    NotifyIcon& tray, MailProgrammAufruf& launcher);
 
 class FmNewMail : public NewMailDialog, public NewMailEvents {
  public:
@@ -29,6 +35,8 @@ class FmNewMail : public NewMailDialog, public NewMailEvents {
   void Show() override;
   void SetFocus() override;
   void ShowWithoutActivating() override;
+  // The lines below the name: given before the first Show, they load with the window.
+  void SetNews(const MailNews& news) override;
   // Unloads the window without running a handler (the close box ends here too).
   void Unload();
   bool Loaded() const { return view_.Loaded(); }
@@ -51,6 +59,7 @@ class FmNewMail : public NewMailDialog, public NewMailEvents {
   std::function<void(FmNewMail&)> onUnloaded_;
   FormView<NewMailView, NewMailEvents> view_;
   std::string accountName_;
+  std::vector<std::string> lines_;
 };
 
 }  // namespace pw

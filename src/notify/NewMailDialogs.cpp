@@ -23,6 +23,17 @@ FmNewMail& NewMailDialogs::At(std::size_t index) {
   return **std::next(dialogs_.begin(), static_cast<std::ptrdiff_t>(index));
 }
 
+void NewMailDialogs::OpenFor(const std::string& account) {
+  for (auto it = dialogs_.rbegin(); it != dialogs_.rend(); ++it) {
+    if ((*it)->Loaded() && (*it)->AccountName() == account) {
+      (*it)->Open_Click();  // may destroy the dialog: nothing of it is touched afterwards
+      return;
+    }
+  }
+  AccountStore accounts(settings_);
+  OpenMailClient(accounts, account, globals_, tray_, launcher_);
+}
+
 void NewMailDialogs::Remove(FmNewMail& dialog) {
   dialogs_.remove_if([&dialog](const auto& d) { return d.get() == &dialog; });
 }

@@ -23,6 +23,8 @@ class NewMailDialogs {
   // The dialogs created and not yet unloaded, oldest first.
   std::size_t Count() const { return dialogs_.size(); }
   FmNewMail& At(std::size_t index);
+  // "Öffnen" of the newest dialog of the account; without one, the same launch as there.
+  void OpenFor(const std::string& account);
 
  private:
   void Remove(FmNewMail& dialog);

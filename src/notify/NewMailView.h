@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "common/FormView.h"
 
@@ -13,6 +14,8 @@ class NewMailView {
   virtual ~NewMailView() = default;
   // The caption of NameBox; the label grows with its text.
   virtual void SetNameBoxCaption(const std::string& text) = 0;
+  // The lines of the newest messages below the name ("" none); the window grows by them only.
+  virtual void SetMessageLines(const std::vector<std::string>& lines) = 0;
   // Shows the window modeless.
   virtual void Show() = 0;
   virtual void SetFocus() = 0;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "common/WindowHandle.h"
 
@@ -17,6 +18,10 @@ class TrayShell {
   // Size of the first NOTIFYICONDATAA form on this platform (104 in a 64-bit process).
   virtual std::uint32_t FirstFormSize() const = 0;
   virtual bool SetForegroundWindow(WindowHandle window) = 0;
+  // The balloon notification of the icon named by icon's hWnd and uID (NIM_MODIFY with NIF_INFO),
+  // in a larger record of its own; UTF-8 texts, cut to the fields (63 and 255 characters).
+  virtual bool ShowBalloon(const TrayData& icon, const std::string& title,
+                           const std::string& text) = 0;
 };
 
 }  // namespace pw

@@ -61,6 +61,15 @@ void NotifyIcon::StartTrayBlink(const std::string& displayName) {
   timerIvis_.SetEnabled(true);
 }
 
+void NotifyIcon::ShowBalloon(const std::string& displayName,
+                             const std::vector<std::string>& lines) {
+  if (!added_ || lines.empty()) return;
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+  balloonAccount_ = displayName;
+  shell_.ShowBalloon(data_, kNewMailTipBefore + displayName + kNewMailTipAfter, text);
+}
+
 void NotifyIcon::StopTrayBlink() {
   timerIvis_.SetEnabled(false);
   timerVis_.SetEnabled(false);

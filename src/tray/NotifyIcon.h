@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "common/MainWindowView.h"
 #include "common/Texts.h"
@@ -34,6 +35,10 @@ class NotifyIcon {
   void StartTrayBlink(const std::string& displayName);
   void StopTrayBlink();
   void ResetTrayTip();
+  // The balloon for a mailbox with new mail, titled with its tip; nothing without lines. The
+  // account is kept for a click on it.
+  void ShowBalloon(const std::string& displayName, const std::vector<std::string>& lines);
+  const std::string& BalloonAccount() const { return balloonAccount_; }
 
   // The blink timers' handlers.
   void TimerIvis_Timer();
@@ -51,6 +56,7 @@ class NotifyIcon {
   Timer& timerIvis_;
   TrayData data_;
   bool added_ = false;
+  std::string balloonAccount_;
 };
 
 }  // namespace pw

@@ -298,6 +298,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (events_) events_->Form_MouseMove(LOWORD(lParam));
         return 0;
       }
+      // The click on the balloon comes through the same callback, outside the mouse range.
+      if (wParam == kTrayIconId && lParam == NIN_BALLOONUSERCLICK) {
+        if (events_) events_->Tray_BalloonClick();
+        return 0;
+      }
       break;
     case WM_SYSCOMMAND:
       return OnSysCommand(wParam, lParam);

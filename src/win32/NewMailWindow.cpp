@@ -19,6 +19,11 @@ constexpr int kOkId = IDCANCEL;
 constexpr int kOpenId = 101;
 constexpr int kLabelId = 102;
 constexpr int kNameBoxId = 103;
+constexpr int kFirstLineId = 110;
+// The message lines start under the Open button, one below the other, as wide as the dialog.
+constexpr int kLinesTop = 1110;
+constexpr int kLineHeight = 240;
+constexpr int kClientHeight = 1200;
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
@@ -36,6 +41,7 @@ class NewMailWindow : public NewMailView, public WindowBase {
   }
 
   void SetNameBoxCaption(const std::string& text) override;
+  void SetMessageLines(const std::vector<std::string>& lines) override;
   void Show() override { ShowWindow(Hwnd(), SW_SHOWNORMAL); }
   void SetFocus() override;
   void ShowWithoutActivating() override;
@@ -59,6 +65,7 @@ class NewMailWindow : public NewMailView, public WindowBase {
   HWND open_ = nullptr;
   HWND nameBox_ = nullptr;
   HWND lastFocus_ = nullptr;
+  std::vector<HWND> lines_;
 };
 
 int Px(int twips) { return TwipsToPixels(static_cast<float>(twips)); }
@@ -67,7 +74,7 @@ NewMailWindow::NewMailWindow(HINSTANCE instance, Win32EventLoop& loop, HICON let
                              HICON smallIcon, HWND owner, std::vector<HWND>& openDialogs,
                              NewMailEvents& events)
     : letterIcon_(letterIcon), openDialogs_(openDialogs), events_(events) {
-  RECT frame{0, 0, Px(6030), Px(1200)};
+  RECT frame{0, 0, Px(6030), Px(kClientHeight)};
   AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
   Create(instance, kNewMailWindowClass, Widen(kNewMailCaption).c_str(), kStyle, kExStyle,
          CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, owner,
@@ -79,7 +86,7 @@ NewMailWindow::NewMailWindow(HINSTANCE instance, Win32EventLoop& loop, HICON let
   GetWindowRect(Hwnd(), &outer);
   SetWindowPos(Hwnd(), nullptr, 0, 0,
                outer.right - outer.left + Px(6030) - (client.right - client.left),
-               outer.bottom - outer.top + Px(1200) - (client.bottom - client.top),
+               outer.bottom - outer.top + Px(kClientHeight) - (client.bottom - client.top),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   if (icon) SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   if (smallIcon) SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
@@ -144,6 +151,29 @@ void NewMailWindow::ShowWithoutActivating() {
   if (front && front != Hwnd()) {
     SetWindowPos(Hwnd(), front, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
+}
+
+void NewMailWindow::SetMessageLines(const std::vector<std::string>& lines) {
+  for (HWND line : lines_) DestroyWindow(line);
+  const int before = static_cast<int>(lines_.size());
+  lines_.clear();
+  int id = kFirstLineId;
+  for (const std::string& text : lines) {
+    lines_.push_back(AddControl(
+        L"STATIC", Widen(text), SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_ENDELLIPSIS, id, 1200,
+        static_cast<float>(kLinesTop + (id - kFirstLineId) * kLineHeight), 4695, 195));
+    ++id;
+  }
+  // The window grows by the lines and nothing else: the rest keeps its place.
+  auto extra = [](int count) {
+    return count == 0 ? 0 : Px(kLinesTop + count * kLineHeight) - Px(kClientHeight);
+  };
+  const int grow = extra(static_cast<int>(lines_.size())) - extra(before);
+  if (grow == 0) return;
+  RECT outer{};
+  GetWindowRect(Hwnd(), &outer);
+  SetWindowPos(Hwnd(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top + grow,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void NewMailWindow::SetFocus() {

@@ -25,6 +25,38 @@ NOTIFYICONDATAA ToNotifyIconData(const TrayData& data) {
   return nid;
 }
 
+namespace {
+
+// Cut to the field with its NUL, never inside a surrogate pair.
+template <std::size_t N>
+void CopyField(wchar_t (&field)[N], const std::wstring& text) {
+  std::size_t n = std::min(text.size(), N - 1);
+  if (n > 0 && n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
+  std::copy(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n), field);
+  field[n] = L'\0';
+}
+
+}  // namespace
+
+NOTIFYICONDATAW ToBalloonData(const TrayData& icon, const std::string& title,
+                              const std::string& text) {
+  NOTIFYICONDATAW nid{};
+  nid.cbSize = sizeof nid;
+  nid.hWnd = reinterpret_cast<HWND>(icon.hWnd);
+  nid.uID = icon.uID;
+  nid.uFlags = NIF_INFO;
+  nid.dwInfoFlags = NIIF_INFO;
+  CopyField(nid.szInfoTitle, Widen(title));
+  CopyField(nid.szInfo, Widen(text));
+  return nid;
+}
+
+bool Win32TrayShell::ShowBalloon(const TrayData& icon, const std::string& title,
+                                 const std::string& text) {
+  NOTIFYICONDATAW nid = ToBalloonData(icon, title, text);
+  return ::Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
+}
+
 bool Win32TrayShell::Shell_NotifyIconA(std::uint32_t message, const TrayData& data) {
   NOTIFYICONDATAA nid = ToNotifyIconData(data);
   return ::Shell_NotifyIconA(message, &nid) != FALSE;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "accounts/InboxMemory.h"
+#include "common/SettingsNames.h"
 #include "support/MainWindowRig.h"
 
 namespace pw::test {
@@ -63,6 +64,41 @@ TEST(NewMailSignal, MailThatAnotherClientSawFirstIsAnnouncedOnce) {
   EXPECT_EQ(r.Run(), 0u);
   EXPECT_NE(std::find(r.imap.log.begin(), r.imap.log.end(), "UidSearch UID 42:* UNSEEN"),
             r.imap.log.end());
+}
+
+TEST(NewMailSignal, TheNewestSendersAndSubjectsShowUnlessSwitchedOff) {
+  SignalRig r;
+  r.Remember("9 40");
+  auto& anna = r.Anna(44, {12, 40, 41, 42, 43});
+  for (std::uint32_t uid = 40; uid < 44; ++uid) {
+    anna.envelopes.push_back({uid, "Absender " + std::to_string(uid), "Betreff", ""});
+  }
+  ASSERT_EQ(r.Run(), 1u);
+  const auto has = [&](const std::string& line) {
+    return std::find(r.imap.log.begin(), r.imap.log.end(), line) != r.imap.log.end();
+  };
+  EXPECT_TRUE(has("AnnounceEnvelopes 40 5"));
+  EXPECT_TRUE(has("UidEnvelopes 43,42,41,40"));
+  const std::vector<std::string> lines{"Absender 43 – Betreff", "Absender 42 – Betreff",
+                                       "Absender 41 – Betreff", "… und 1 weitere"};
+  EXPECT_EQ(r.forms.newMail[0]->lines, lines);
+  ASSERT_EQ(r.tray.balloons.size(), 1u);
+  EXPECT_EQ(r.tray.balloons[0].title, "Neue Nachricht für Anna!");
+  EXPECT_EQ(r.tray.balloons[0].text,
+            "Absender 43 – Betreff\nAbsender 42 – Betreff\nAbsender 41 – Betreff\n… und 1 weitere");
+  r.fm.Tray_BalloonClick();
+  EXPECT_EQ(r.forms.calls.back(), "OpenMailbox Anna");
+
+  // "Nein": nothing is fetched and nothing shown, the dialog itself comes as ever.
+  r.settings.SaveSetting(kSettingsApp, kSectionServer, kValueShowSender, "Nein");
+  r.imap.log.clear();
+  r.Anna(46, {44, 45});
+  ASSERT_EQ(r.Run(), 1u);
+  EXPECT_FALSE(std::any_of(r.imap.log.begin(), r.imap.log.end(), [](const std::string& l) {
+    return l.find("Envelopes") != std::string::npos;
+  }));
+  EXPECT_TRUE(r.forms.newMail[1]->lines.empty());
+  EXPECT_EQ(r.tray.balloons.size(), 1u);
 }
 
 TEST(NewMailSignal, EverythingTheCheckAsksIsAnnouncedBeforeTheSearches) {

@@ -13,6 +13,7 @@
 
 #include "common/AppError.h"
 #include "imap/ImapClient.h"
+#include "imap/ImapSession.h"
 #include "imap/Sasl.h"
 #include "platform/Tls.h"
 #include "platform/Transport.h"
@@ -175,6 +176,7 @@ void CheckAccount(pw::ImapClient& client, const char* user, bool token) {
     // As the check run asks: one burst with a UID search past a remembered UIDNEXT.
     pw::ImapMailbox& inbox = client.Mailbox("INBOX");
     inbox.Announce({"RECENT", "SEEN"}, "UID 3:* UNSEEN");
+    inbox.AnnounceEnvelopes(3, 5);
     inbox.Search("RECENT", recent, 0);
     CheckNumbers(recent);
     inbox.Search("SEEN", seen, 0);
@@ -183,6 +185,11 @@ void CheckAccount(pw::ImapClient& client, const char* user, bool token) {
       std::string uids = "?";
       inbox.UidSearch("UID 3:* UNSEEN", uids);
       CheckNumbers(uids);
+      // The envelopes in the burst, then one more fetch by sequence numbers.
+      if (inbox.Envelopes("5,4,3", true).size() > 3) Fault("envelopes not asked for");
+      if (inbox.Envelopes("2,1", false).size() > pw::imap::ImapSession::kMaxFetched) {
+        Fault("more envelopes kept than the cap");
+      }
     }
     if (inbox.MessageCount() < 0) Fault("negative message count");
   } catch (const pw::AppError& e) {

@@ -265,6 +265,80 @@ TEST_F(ImapPipeline, ServerWithoutUidnextAndAChangedUidValidity) {
   EXPECT_EQ(old.Problems(), "");
 }
 
+// The envelopes of the UIDs after the remembered UIDNEXT ride in the burst; the \Recent path
+// without a memory fetches them in one more turn. Malformed ones and unasked flag updates are
+// left out, nothing fails.
+TEST_F(ImapPipeline, EnvelopesComeInTheBurstWithARememberedUidnext) {
+  FakeRegistry registry;
+  SettingsStore settings(registry);
+  settings.SaveSetting(kSettingsApp, kSectionInbox, "Anna", "1700000000 40");
+  const std::string subject = "=?UTF-8?Q?Steuerbescheid_2025?=";
+  SignedIn()
+      .ClientRaw(
+          "A2 SELECT \"INBOX\"\r\nA3 SEARCH RETURN (ALL) RECENT\r\n"
+          "A4 SEARCH RETURN (ALL) SEEN\r\nA5 UID SEARCH RETURN (ALL) UID 40:* UNSEEN\r\n"
+          "A6 UID FETCH 40:44 (UID ENVELOPE)\r\n")
+      .ServerRaw(
+          "* 12 EXISTS\r\n* OK [UIDVALIDITY 1700000000] UIDs valid\r\n"
+          "* OK [UIDNEXT 43] Predicted next UID\r\nA2 OK [READ-WRITE] Select completed.\r\n"
+          "* ESEARCH (TAG \"A3\")\r\nA3 OK done\r\n* ESEARCH (TAG \"A4\") ALL 1:10\r\nA4 OK "
+          "done\r\n"
+          "* ESEARCH (TAG \"A5\") UID ALL 41:42\r\nA5 OK done\r\n"
+          "* 5 FETCH (FLAGS (\\Seen))\r\n"
+          "* 11 FETCH (UID 41 ENVELOPE (\"Mon, 7 Dec 2026 09:00:00 +0100\" {" +
+          std::to_string(subject.size()) + "}\r\n" + subject +
+          " ((\"=?ISO-8859-1?Q?Finanzamt_M=FCnchen?=\" NIL \"poststelle\" \"fa.example\")) "
+          "NIL NIL NIL NIL NIL NIL NIL))\r\n"
+          "* 12 FETCH (UID 42 ENVELOPE (\"x\" \"y\" 42))\r\nA6 OK Fetch completed.\r\n")
+      .Client("A7 LOGOUT");
+  client.SignIn("h", "anna", "geheim");
+  NewMailSignal signal(settings, "Anna", true);
+  signal.Announce(client.Mailbox("INBOX"));
+  EXPECT_EQ(Search("RECENT"), "");
+  EXPECT_EQ(Search("SEEN"), "1,2,3,4,5,6,7,8,9,10");
+  ASSERT_TRUE(signal.Decide("", client.Mailbox("INBOX")));
+  const MailNews news = signal.News(client.Mailbox("INBOX"));
+  client.SignOut();
+  EXPECT_EQ(server.Problems(), "");
+  EXPECT_EQ(client.RoundTrips(), 3);
+  EXPECT_EQ(news.count, 2u);
+  ASSERT_EQ(news.newest.size(), 1u);
+  EXPECT_EQ(NewsLines(news), (std::vector<std::string>{"Finanzamt München – Steuerbescheid 2025",
+                                                       "… und 1 weitere"}));
+
+  ScriptedTransport first;
+  ImapClient fresh([&] { return first.Handle(); });
+  first.Server(kGreeting)
+      .Client("A1 LOGIN \"anna\" \"geheim\"")
+      .Server("A1 OK [CAPABILITY IMAP4rev1 ESEARCH] Logged in")
+      .ClientRaw(
+          "A2 SELECT \"INBOX\"\r\nA3 SEARCH RETURN (ALL) RECENT\r\n"
+          "A4 SEARCH RETURN (ALL) SEEN\r\n")
+      .ServerRaw(
+          "* 12 EXISTS\r\n* OK [UIDVALIDITY 1700000000] UIDs valid\r\n"
+          "* OK [UIDNEXT 43] Predicted next UID\r\nA2 OK [READ-WRITE] Select completed.\r\n"
+          "* ESEARCH (TAG \"A3\") ALL 11:12\r\nA3 OK done\r\n* ESEARCH (TAG \"A4\")\r\nA4 OK "
+          "done\r\n")
+      .Client("A5 FETCH 12,11 (UID ENVELOPE)")
+      .ServerRaw(
+          "* 12 FETCH (UID 42 ENVELOPE (NIL \"Hallo\" ((NIL NIL \"anna\" \"example.org\")) NIL NIL "
+          "NIL NIL NIL NIL NIL))\r\nA5 OK done\r\n")
+      .Client("A6 LOGOUT");
+  fresh.SignIn("h", "anna", "geheim");
+  NewMailSignal noMemory(settings, "Bernd", true);
+  noMemory.Announce(fresh.Mailbox("INBOX"));
+  std::string recent, seen;
+  fresh.Mailbox("INBOX").Search("RECENT", recent, 0);
+  fresh.Mailbox("INBOX").Search("SEEN", seen, 0);
+  EXPECT_TRUE(noMemory.Decide(recent, fresh.Mailbox("INBOX")));
+  const MailNews second = noMemory.News(fresh.Mailbox("INBOX"));
+  fresh.SignOut();
+  EXPECT_EQ(first.Problems(), "");
+  EXPECT_EQ(fresh.RoundTrips(), 4);
+  EXPECT_EQ(NewsLines(second),
+            (std::vector<std::string>{"anna@example.org – Hallo", "… und 1 weitere"}));
+}
+
 TEST(ImapSets, CompactResultsExpandToTheCommaTextOfOld) {
   std::string out = "alt";
   EXPECT_TRUE(imap::ExpandSet("", out, 100));

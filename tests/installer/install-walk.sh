@@ -37,6 +37,11 @@ reg_value() {
   "$wine_run" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
     awk -v v="$2" '$1 == v { $1 = ""; $2 = ""; sub(/^  */, ""); print }'
 }
+# The same for a value name with blanks: reg separates its columns by four blanks.
+reg_named() {
+  "$wine_run" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+    awk -F '    ' -v v="$2" '$2 == v { print $4 }'
+}
 has_key() { "$wine_run" reg query "$1" >/dev/null 2>&1; }
 product_code() { msiinfo export "$1" Property | tr -d '\r' | awk '$1 == "ProductCode" { print $2 }'; }
 # Wine keeps the uninstall entries of both scopes under HKLM; Windows keeps per-user ones in HKCU.
@@ -150,12 +155,14 @@ msiexec uninstall /x "$(winpath "$msi")" || fail "the uninstall failed"
 
 echo "== per machine, without autostart: Program Files and the server as machine defaults"
 msiexec machine /i "$(winpath "$msi")" ALLUSERS=1 AUTOSTART=0 SERVER=mail.buero.example \
-  SECURITY=STARTTLS || fail "the per-machine install failed (see $work/machine.log)"
+  SECURITY=STARTTLS SHOWSENDER=0 || fail "the per-machine install failed (see $work/machine.log)"
 program_files=$(unix_of "$("$wine_run" cmd /c echo %ProgramW6432% | tr -d '\r')")
 [ -f "$program_files/Postwacht/postwacht.exe" ] || fail "not in $program_files/Postwacht"
 [ "$(reg_value "$machine_key\\Server" Host)" = mail.buero.example ] || fail "no machine default Host"
 [ "$(reg_value "$machine_key\\Server" Sicherheit)" = STARTTLS ] || fail "no machine default Sicherheit"
 [ -z "$(reg_value "$machine_key\\Server" Port)" ] || fail "a PORT not given was written"
+[ "$(reg_named "$machine_key\\Server" "Absender anzeigen")" = Nein ] || fail "SHOWSENDER=0 not written"
+[ -z "$(reg_named "$user_key\\Server" "Absender anzeigen")" ] || fail "a SHOWSENDER not given was written"
 [ "$(reg_value "$user_key\\Server" Host)" = 127.0.0.1 ] || fail "the per-machine install wrote the user's key"
 [ -z "$(reg_value "HKLM\\$run_key" Postwacht)" ] && [ -z "$(reg_value "HKCU\\$run_key" Postwacht)" ] ||
   fail "AUTOSTART=0 still wrote a Run value"

@@ -37,6 +37,9 @@ trap cleanup EXIT
 
 fail() { echo "e2e: FAIL: $*" >&2; exit 1; }
 drive() { "$wine_run" "$driver" "$@"; }
+# dialogs <name> <text>: how many new-message dialogs for <name>, with or without message lines.
+dialogs() { grep -cE "^window=\|Neue Nachricht für\|$1(\||\$)" <<<"$2" || true; }
+expect_dialog() { [ "$(dialogs "$1" "$2")" -ge 1 ] || fail "no dialog for $1 in:"$'\n'"$2"; }
 expect() { grep -qxF -- "$1" <<<"$2" || fail "expected '$1' in:"$'\n'"$2"; }
 shot() { /usr/bin/import -display "$DISPLAY" -window root "$out/$1.png" || fail "no screenshot $1"; }
 # The attendance list comes up by itself around 07:45 and 17:18; the test confirms it.
@@ -72,16 +75,17 @@ for line in "node=1|-|Bernd" "node=2|-|Nachrichten ungelesen (0)" "node=2|-|Nach
 done
 # Every message the server has not shown to any session yet is recent, seen or not.
 wait_for "windows=3" 20 windows "Neue Nachricht!"
-expect "window=|Neue Nachricht für|Bernd" "$out_text"
-expect "window=|Neue Nachricht für|Büro Anna" "$out_text"
-expect "window=|Neue Nachricht für|Zentrale" "$out_text"
+expect_dialog Bernd "$out_text"
+expect_dialog "Büro Anna" "$out_text"
+# Below the name the newest messages: their senders and subjects decoded, the newest first.
+expect "window=|Neue Nachricht für|Zentrale|Finanzamt München – Ihr Steuerbescheid 2025|Steuerberatung Weiß – Termin am Donnerstag|Steuerberatung Weiß – Unterlagen für 2025" "$out_text"
 shot first-check
 
 echo "== a message delivered between two runs is announced in the next run only"
 "$scripts/dovecot.sh" deliver "$imap" bernd 1 >/dev/null
 drive command 101
 wait_for "windows=4" 30 windows "Neue Nachricht!"
-[ "$(grep -cxF "window=|Neue Nachricht für|Bernd" <<<"$out_text")" = 2 ] || fail "no second dialog for Bernd"
+[ "$(dialogs Bernd "$out_text")" = 2 ] || fail "no second dialog for Bernd"
 wait_for "status=Suchlauf beendet ..." 30 info
 expect "node=2|-|Nachrichten ungelesen (1)" "$out_text"
 expect "node=2|-|Nachrichten gesamt (6)" "$out_text"
@@ -102,7 +106,7 @@ grep -q '^o2 OK' <<<"$other" || fail "the other client could not select INBOX:"$
 grep -q '^\* 1 RECENT' <<<"$other" || fail "the other client did not take the recent mark:"$'\n'"$other"
 drive command 101
 wait_for "windows=5" 30 windows "Neue Nachricht!"
-[ "$(grep -cxF "window=|Neue Nachricht für|Bernd" <<<"$out_text")" = 3 ] || fail "no third dialog for Bernd"
+[ "$(dialogs Bernd "$out_text")" = 3 ] || fail "no third dialog for Bernd"
 wait_for "status=Suchlauf beendet ..." 30 info
 expect "node=2|-|Nachrichten ungelesen (2)" "$out_text"
 expect "node=2|-|Nachrichten gesamt (7)" "$out_text"
@@ -111,6 +115,31 @@ sleep 3
 wait_for "status=Suchlauf beendet ..." 30 info
 wait_for "windows=5" 5 windows "Neue Nachricht!"
 shot other-client
+
+echo "== sender and subject: decoded in the next run's dialog, the message still unread"
+printf '%s\r\n' 'From: =?UTF-8?B?SsO8cmdlbiBHcm/Dnw==?= <j.gross@example.org>' 'To: bernd@example.org' \
+  'Subject: =?UTF-8?Q?R=C3=BCckfrage_zur?=' ' =?UTF-8?Q?_Rechnung?=' 'Date: Fri, 11 Dec 2026 08:00:00 +0100' \
+  'Message-ID: <e2e-1@example.org>' '' 'Bitte um Antwort' >"$out/encoded.eml"
+"$scripts/dovecot.sh" deliver-message "$imap" bernd "$out/encoded.eml"
+drive command 101
+wait_for "windows=6" 30 windows "Neue Nachricht!"
+expect "window=|Neue Nachricht für|Bernd|Jürgen Groß – Rückfrage zur Rechnung" "$out_text"
+wait_for "status=Suchlauf beendet ..." 30 info
+exec 3<>"/dev/tcp/127.0.0.1/$port"
+printf 'o1 LOGIN bernd demo-bernd\r\no2 EXAMINE INBOX\r\no3 FETCH * (FLAGS)\r\no4 LOGOUT\r\n' >&3
+flags=$(timeout 10 cat <&3 || true)
+exec 3<&-
+grep -q '^\* [0-9]* FETCH (FLAGS (' <<<"$flags" || fail "no flags of the newest message:"$'\n'"$flags"
+! grep -q '^\* [0-9]* FETCH (FLAGS (.*\\Seen' <<<"$flags" || fail "the check marked the message read:"$'\n'"$flags"
+
+echo "== \"Absender anzeigen\" = \"Nein\": the dialog names the mailbox only"
+"$wine_run" reg add "$key\\Server" /v "Absender anzeigen" /t REG_SZ /d Nein /f >/dev/null
+"$scripts/dovecot.sh" deliver-message "$imap" bernd "$out/encoded.eml"
+drive command 101
+wait_for "windows=7" 30 windows "Neue Nachricht!"
+expect "window=|Neue Nachricht für|Bernd" "$out_text"
+wait_for "status=Suchlauf beendet ..." 30 info
+"$wine_run" reg delete "$key\\Server" /v "Absender anzeigen" /f >/dev/null
 
 quit() {
   drive command 103
@@ -178,7 +207,8 @@ DEMO_SICHERHEIT=SSL/TLS DEMO_ZERTIFIKAT=$fingerprint \
 pid=$!
 drive find 30000 >/dev/null || fail "the main window did not appear"
 wait_for "status=Suchlauf beendet ..." 60 info
-for line in "node=2|-|Nachrichten ungelesen (2)" "node=2|-|Nachrichten gesamt (7)" \
+# Bernd as the walk left him: the two messages with an encoded sender are unread as well.
+for line in "node=2|-|Nachrichten ungelesen (4)" "node=2|-|Nachrichten gesamt (9)" \
             "node=2|-|Nachrichten ungelesen (3)" "node=2|-|Nachrichten gesamt (12)" "nodes=9"; do
   expect "$line" "$out_text"
 done

@@ -18,6 +18,7 @@ class FakeNewMailView : public NewMailView {
   ~FakeNewMailView() override { std::erase(open_, this); }
 
   void SetNameBoxCaption(const std::string& text) override { nameBox = text; }
+  void SetMessageLines(const std::vector<std::string>& text) override { lines = text; }
   void Show() override {
     visible = true;
     ++shows;
@@ -41,6 +42,7 @@ class FakeNewMailView : public NewMailView {
   NewMailEvents& Events() { return events_; }
 
   std::string nameBox;
+  std::vector<std::string> lines;
   bool visible = false;
   bool closed = false;
   int shows = 0;

@@ -39,6 +39,17 @@ class FakeTrayShell : public TrayShell {
     return true;
   }
   std::uint32_t FirstFormSize() const override { return 104; }
+  bool ShowBalloon(const TrayData& data, const std::string& title,
+                   const std::string& text) override {
+    balloons.push_back({data.uID, title, text});
+    return true;
+  }
+  struct Balloon {
+    std::uint32_t uID;
+    std::string title;
+    std::string text;
+  };
+  std::vector<Balloon> balloons;
   bool SetForegroundWindow(WindowHandle window) override {
     foregrounded.push_back(window);
     return true;

@@ -27,6 +27,8 @@ class FakeForms : public Forms {
       ++shows;
       Note(log, "new-mail dialog shown behind: " + accountName);
     }
+    void SetNews(const MailNews& news) override { lines = NewsLines(news); }
+    std::vector<std::string> lines;
   };
 
   explicit FakeForms(Globals& globals) : globals_(globals) {}
@@ -38,6 +40,9 @@ class FakeForms : public Forms {
   void ShowNew() override { calls.push_back("ShowNew"); }
   void ShowDelete() override { calls.push_back("ShowDelete"); }
   void ShowAbout() override { calls.push_back("ShowAbout"); }
+  void OpenMailbox(const std::string& account) override {
+    calls.push_back("OpenMailbox " + account);
+  }
   NewMailDialog& CreateNewMail() override {
     auto dialog = std::make_unique<FakeNewMail>();
     dialog->accountName = globals_.CurrentAccount;

@@ -25,6 +25,7 @@ class ScriptedImap : public ImapComponent, private ImapMailbox {
     std::uint32_t uidValidity = 0;  // 0: the server names none
     std::uint32_t uidNext = 0;
     std::vector<std::uint32_t> unseenUids;  // what UID SEARCH ... UNSEEN finds
+    std::vector<MailEnvelope> envelopes;    // by UID, what FETCH ENVELOPE finds
   };
 
   void SetTimeout(std::int32_t milliseconds) override {
@@ -129,6 +130,19 @@ class ScriptedImap : public ImapComponent, private ImapMailbox {
         output += (output.empty() ? "" : ",") + std::to_string(uid);
       }
     }
+  }
+  void AnnounceEnvelopes(std::uint32_t uidFrom, std::uint32_t count) override {
+    log.push_back("AnnounceEnvelopes " + std::to_string(uidFrom) + " " + std::to_string(count));
+  }
+  std::vector<MailEnvelope> Envelopes(const std::string& set, bool byUid) override {
+    Step(std::string(byUid ? "UidEnvelopes " : "Envelopes ") + set);
+    std::vector<MailEnvelope> found;
+    for (const MailEnvelope& e : accounts.at(*signedIn).envelopes) {
+      if (("," + set + ",").find("," + std::to_string(e.uid) + ",") != std::string::npos) {
+        found.push_back(e);
+      }
+    }
+    return found;
   }
   std::uint32_t UidValidity() override { return accounts.at(*signedIn).uidValidity; }
   std::uint32_t UidNext() override { return accounts.at(*signedIn).uidNext; }
