@@ -92,6 +92,7 @@ inline constexpr std::int32_t kOAuthBadSetting = 12304;      // the OAuth2 setti
 inline constexpr std::int32_t kOAuthCancelled = 12305;       // cancelled or not finished in time
 inline constexpr std::int32_t kOAuthBadRedirect = 12306;     // the browser came back wrong
 inline constexpr std::int32_t kOAuthProtectFailed = 12307;   // the token could not be protected
+inline constexpr std::int32_t kOAuthPlainConnection = 12308;  // a token over an unencrypted line
 
 // Descriptions for one particular case of a number, which the raising code gives instead of the
 // number's own text; "{}" as there.
@@ -173,8 +174,6 @@ inline constexpr char kDescNoEndpoint[] =  // kOAuthBadSetting
     "Für den Anbieter Eigener fehlen OAuth2-Autorisierung oder OAuth2-Token.";
 inline constexpr char kDescBadAnmeldung[] =  // kOAuthBadSetting
     "Die Einstellung Anmeldung \"{}\" ist ungültig (erlaubt: Kennwort, OAuth2).";
-inline constexpr char kDescStateMismatch[] =  // kOAuthBadRedirect
-    "Die Antwort des Browsers gehört nicht zu dieser Anmeldung (state).";
 inline constexpr char kDescProviderMalformed[] =  // kOAuthProviderError
     "Der Anmeldedienst hat eine unverständliche Antwort gesendet (HTTP {}).";
 // Completes kImapErrorInternal's text when memory ran out.
