@@ -24,8 +24,6 @@ constexpr int kRequestHeadMs = 2000;
 constexpr std::size_t kMaxPending = 16;
 constexpr int kPendingSliceMs = 20;
 constexpr std::size_t kRequestHeadMax = 16 * 1024;
-// A lifetime longer than a day is taken as a day: the renewal comes early, never never.
-constexpr std::int64_t kMaxLifetime = 24 * 60 * 60;
 
 AppError SignInRequired(const std::string& why) {
   return AppError(kOAuthSignInRequired, "OAuth2", ErrorDescription(kOAuthSignInRequired, why));
@@ -151,7 +149,7 @@ void OAuthSession::Accept(const TokenGrant& grant) {
   access_ = grant.accessToken;
   // Renewed a little before the end: five minutes, or a quarter of a short lifetime.
   const std::int64_t lifetime =
-      grant.expiresIn > 0 ? std::min(grant.expiresIn, kMaxLifetime) : 3600;
+      grant.expiresIn > 0 ? std::min(grant.expiresIn, kMaxExpiresIn) : 3600;
   renewAt_ = s_.nowSeconds() + lifetime - std::min<std::int64_t>(300, lifetime / 4);
   if (!grant.account.empty()) account_ = grant.account;
   if (!grant.refreshToken.empty() && grant.refreshToken != refresh_) {

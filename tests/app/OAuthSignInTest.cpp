@@ -17,6 +17,7 @@ using Texts = std::vector<std::string>;
 // A provider after RFC 6749: one code, refresh tokens that rotate, revocation.
 struct Provider {
   int issued = 0;
+  std::string expiresIn = "600";
   std::set<std::string> liveRefresh;
   HttpResponse Answer(const std::string& body) {
     auto field = [&](const std::string& name) {
@@ -35,7 +36,7 @@ struct Provider {
     const std::string n = std::to_string(issued);
     liveRefresh.insert("rt-" + n);
     return {200, R"({"access_token":"at-)" + n +
-                     R"(","token_type":"Bearer","expires_in":600,)"
+                     R"(","token_type":"Bearer","expires_in":)" + expiresIn + ","
                      R"("refresh_token":"rt-)" +
                      n + R"("})"};
   }
@@ -150,14 +151,22 @@ TEST(OAuthSignIn, DeskSignsInOnceAndStaysSignedIn) {
   r.fm.mRefresh_Click();
   EXPECT_EQ(r.FirstSignIn(), "SignInWithToken localhost empfang@firma.de at-2");
   world.now += 500;
+  world.provider.expiresIn = "9223372036854775807";  // "for ever": taken as a day, no overflow
   r.imap.log.clear();
   r.fm.mRefresh_Click();
   EXPECT_EQ(r.FirstSignIn(), "SignInWithToken localhost empfang@firma.de at-3");
   EXPECT_EQ(world.browser.opened.size(), 1u);
   EXPECT_EQ(r.tree.nodes.size(), 6u);
+  world.now += 20 * 3600;
+  r.fm.mRefresh_Click();
+  EXPECT_EQ(world.provider.issued, 3);
+  world.now += 4 * 3600;
+  r.fm.mRefresh_Click();
+  EXPECT_EQ(world.provider.issued, 4);
+  world.provider.expiresIn = "600";
 
   // A mailbox the desk may not open is reported once; the other goes on.
-  r.imap.tokenUsers["at-3"].erase("kasse@firma.de");
+  r.imap.tokenUsers["at-4"].erase("kasse@firma.de");
   r.fm.mRefresh_Click();
   r.fm.mRefresh_Click();
   ASSERT_EQ(r.dialogs.boxes.size(), 1u);

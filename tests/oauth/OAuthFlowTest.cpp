@@ -4,10 +4,12 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/AppError.h"
+#include "common/Url.h"
 #include "oauth/Authorization.h"
 #include "oauth/OAuthConfig.h"
 #include "oauth/TokenEndpoint.h"
@@ -61,6 +63,38 @@ TEST(OAuthSettings, ProvidersDefaultsAndRefusals) {
                                 {"OAuth2-Token", "http://[::1]:8080/t"}}));
   EXPECT_EQ(own.tokenUrl, "http://[::1]:8080/t");
   EXPECT_NE(own.Fingerprint(), ms.Fingerprint());
+
+  // http:// only where the real host is the own machine, whatever stands around it.
+  const struct {
+    const char* url;
+    bool allowed;
+  } endpoints[] = {{"https://login.example.org/t", true},
+                   {"HTTP://LOCALHOST:8400/t", true},
+                   {"http://localhost./t", true},
+                   {"http://127.1.2.3/t", true},
+                   {"http://[::1]:8080/t", true},
+                   {"http://[::ffff:127.0.0.1]/t", true},
+                   {"http://127.0.0.1:1@mail.example:8080/token", false},
+                   {"http://user@127.0.0.1/t", false},
+                   {"http://mail.example/@127.0.0.1", false},
+                   {"http://127.0.0.1.example.org/t", false},
+                   {"http://localhost.example/t", false},
+                   {"http://127.1/t", false},
+                   {"http://[::2]/t", false},
+                   {"http://[::1/t", false},
+                   {"http://127.0.0.1:99999/t", false},
+                   {"http://127.0.0.1\\@mail.example/t", false},
+                   {"http://127.0.0.1%2f@mail.example/t", false},
+                   {"https://", false},
+                   {"ftp://127.0.0.1/t", false}};
+  for (const auto& e : endpoints) EXPECT_EQ(IsAllowedEndpoint(e.url), e.allowed) << e.url;
+  const std::optional<Url> parsed = ParseUrl("https://a:b@[2001:DB8::1]:8443?x#y");
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->userinfo, "a:b");
+  EXPECT_EQ(parsed->host, "2001:db8::1");
+  EXPECT_EQ(parsed->port, 8443);
+  EXPECT_EQ(parsed->target, "/?x#y");
+  EXPECT_EQ(EndpointHost("https://id.example.org:8443/authorize"), "id.example.org");
 
   const std::vector<std::map<std::string, std::string>> refused = {
       {{"Anmeldung", "Zertifikat"}},
@@ -117,6 +151,11 @@ TEST(Authorization, RedirectsAreTakenOnlyWithOurState) {
       {"GET / HTTP/1.1\r\n\r\n", K::Unrelated, ""},
       {"POST /?code=c&state=S1 HTTP/1.1\r\n\r\n", K::Unrelated, ""},
       {"GET /other?code=c&state=S1 HTTP/1.1\r\n\r\n", K::Unrelated, ""},
+      // RFC 6749 3.1: a repeated parameter, even with our state, is someone else's.
+      {"GET /?code=c&state=S1&state=S1 HTTP/1.1\r\n\r\n", K::Foreign, ""},
+      {"GET /?code=x&code=c&state=S1 HTTP/1.1\r\n\r\n", K::Foreign, ""},
+      {"GET /?state=S1&state=S2 HTTP/1.1\r\n\r\n", K::Foreign, ""},
+      {"GET /?error=a&error=access_denied&state=S1 HTTP/1.1\r\n\r\n", K::Foreign, ""},
   };
   for (const Case& c : cases) {
     const Redirect r = ParseRedirect(c.head, "S1");
@@ -159,6 +198,19 @@ TEST(TokenEndpoint, AnswersOfTheProvider) {
       EXPECT_EQ(e.Number(), c.number) << c.body;
       EXPECT_EQ(e.Description().find("rt-"), std::string::npos);
     }
+  }
+  // The lifetime, however it is written, within 0 and a day before anything computes with it.
+  const struct {
+    const char* value;
+    std::int64_t seconds;
+  } lifetimes[] = {{"9223372036854775807", kMaxExpiresIn}, {"18446744073709551615", kMaxExpiresIn},
+                   {"-5", 0},      {"\"99999999999999999999\"", kMaxExpiresIn},
+                   {"1e300", 0},   {"\"12x\"", 0},
+                   {"3600", 3600}, {"\" 60 \"", 60}};
+  for (const auto& l : lifetimes) {
+    const TokenGrant lived = ParseTokenResponse(
+        {200, std::string(R"({"access_token":"a","expires_in":)") + l.value + "}"});
+    EXPECT_EQ(lived.expiresIn, l.seconds) << l.value;
   }
   OAuthConfig config;
   config.clientId = "id";
