@@ -78,6 +78,7 @@ void FmEdit::cmdOK_Click() {
     UpdateOk();
     return;
   }
+  if (accountsChanged_) accountsChanged_();
   Schliessen();
 }
 

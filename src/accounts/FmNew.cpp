@@ -33,6 +33,7 @@ void FmNew::cmdOK_Click() {
     UpdateOk();
     return;
   }
+  if (accountsChanged_) accountsChanged_();
   Schliessen();
 }
 
