@@ -93,7 +93,9 @@ void FmEdit::Schliessen() {
 }
 
 void FmEdit::UpdateOk() {
-  if (view_) view_->SetOkEnabled(CanSaveAccount(accounts_, *view_));
+  if (!view_) return;
+  view_->SetOkEnabled(CanSaveAccount(accounts_, *view_));
+  view_->SetOkHint(SaveHint(accounts_, *view_));
 }
 
 }  // namespace pw

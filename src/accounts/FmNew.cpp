@@ -49,7 +49,9 @@ void FmNew::Schliessen() {
 }
 
 void FmNew::UpdateOk() {
-  if (view_) view_->SetOkEnabled(CanSaveAccount(accounts_, *view_));
+  if (!view_) return;
+  view_->SetOkEnabled(CanSaveAccount(accounts_, *view_));
+  view_->SetOkHint(SaveHint(accounts_, *view_));
 }
 
 }  // namespace pw
