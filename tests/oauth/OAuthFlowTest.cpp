@@ -2,7 +2,9 @@
 // endpoint's answers.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
+#include <thread>
 #include <map>
 #include <optional>
 #include <string>
@@ -13,7 +15,14 @@
 #include "oauth/Authorization.h"
 #include "oauth/OAuthConfig.h"
 #include "oauth/TokenEndpoint.h"
+#include "common/SettingsNames.h"
+#include "oauth/OAuthSession.h"
 #include "platform/Crypto.h"
+#include "platform/Loopback.h"
+#include "platform/Transport.h"
+#include "registry/SettingsStore.h"
+#include "substitute/FakeOAuthPlatform.h"
+#include "substitute/FakeRegistry.h"
 
 namespace pw {
 namespace {
@@ -216,6 +225,66 @@ TEST(TokenEndpoint, AnswersOfTheProvider) {
   config.clientId = "id";
   EXPECT_EQ(RefreshRequestBody(config, "r+t/="),
             "grant_type=refresh_token&refresh_token=r%2Bt%2F%3D&client_id=id");
+}
+
+// The real listener of this platform: idle connections, more than are served at once, and a
+// forged redirect come before the browser's; the genuine one still signs in within moments.
+TEST(OAuthLoopback, IdleAndForeignConnectionsCannotHoldTheRedirect) {
+  FakeRegistry hive;
+  SettingsStore settings(hive);
+  FakeHttpClient http;
+  http.answers.push_back({200, R"({"access_token":"at-1","refresh_token":"rt-1"})"});
+  FakeCrypto crypto;
+  FakeBrowser browser;
+  FakeSignInViewFactory views;
+  std::string foreignReply, genuineReply;
+  std::thread others;
+  browser.onOpen = [&](const std::string& url) {
+    const std::size_t p = url.find("127.0.0.1%3A") + 12;
+    const int port = std::stoi(url.substr(p, url.find('%', p) - p));
+    const std::size_t s = url.find("&state=") + 7;
+    const std::string state = url.substr(s, url.find('&', s) - s);
+    others = std::thread([&foreignReply, &genuineReply, port, state] {
+      auto connect = [port] {
+        std::unique_ptr<Transport> t = MakeSocketTransport();
+        t->Connect("127.0.0.1", port, 5000);
+        return t;
+      };
+      auto ask = [&](const std::string& request, std::string& reply) {
+        std::unique_ptr<Transport> t = connect();
+        t->Send(request, 5000);
+        char buffer[4096];
+        try {
+          while (std::size_t n = t->Receive(buffer, sizeof buffer, 5000)) reply.append(buffer, n);
+        } catch (const AppError&) {
+          // the listener closed the connection
+        }
+      };
+      std::vector<std::unique_ptr<Transport>> idle;
+      for (int i = 0; i < 40; ++i) idle.push_back(connect());
+      ask("GET /?code=c1&state=forged HTTP/1.1\r\n\r\n", foreignReply);
+      ask("GET /?code=c1&state=" + state + " HTTP/1.1\r\n\r\n", genuineReply);
+    });
+  };
+  OAuthSession session({settings, http, crypto, browser, [] { return MakeLoopbackListener(); },
+                        views, {}, {}},
+                       kSettingsApp);
+  OAuthConfig config;
+  config.enabled = true;
+  config.provider = kProviderEigener;
+  config.clientId = "desk";
+  config.authorizeUrl = "http://127.0.0.1:1/authorize";
+  config.tokenUrl = "http://127.0.0.1:1/token";
+  session.Configure(config);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_NO_THROW(session.SignIn(20000));
+  const auto took = std::chrono::steady_clock::now() - start;
+  if (others.joinable()) others.join();
+  EXPECT_LT(took, std::chrono::seconds(4));
+  EXPECT_NE(foreignReply.find("400 Bad Request"), std::string::npos);
+  EXPECT_NE(genuineReply.find("200 OK"), std::string::npos);
+  ASSERT_EQ(http.requests.size(), 1u);
+  EXPECT_EQ(session.AccessToken(), "at-1");
 }
 
 }  // namespace
