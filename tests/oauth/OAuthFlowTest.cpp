@@ -18,6 +18,7 @@
 #include "common/SettingsNames.h"
 #include "oauth/OAuthSession.h"
 #include "platform/Crypto.h"
+#include "platform/Http.h"
 #include "platform/Loopback.h"
 #include "platform/Transport.h"
 #include "registry/SettingsStore.h"
@@ -285,6 +286,85 @@ TEST(OAuthLoopback, IdleAndForeignConnectionsCannotHoldTheRedirect) {
   EXPECT_NE(genuineReply.find("200 OK"), std::string::npos);
   ASSERT_EQ(http.requests.size(), 1u);
   EXPECT_EQ(session.AccessToken(), "at-1");
+}
+
+// The token request of this platform (libcurl, or WinHTTP under Wine) against an endpoint that
+// sends too much, trickles, or is given up on: bounded as a whole, ended on "Abbrechen".
+TEST(OAuthHttp, TheWholeRequestIsBoundedInTimeAndSize) {
+  using Clock = std::chrono::steady_clock;
+  const std::string chunk(65536, 'x');
+  const struct Case {
+    const char* what;
+    std::function<void(Transport&)> answer;
+    int timeoutMs;
+    bool cancelAfter300Ms;
+    std::int32_t error;  // 0: answered
+  } cases[] = {
+      {"small", [](Transport& t) { t.Send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n{}", 2000); },
+       5000, false, 0},
+      {"chunked 2 MB",
+       [&](Transport& t) {
+         t.Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", 2000);
+         for (int i = 0; i < 32; ++i) t.Send("10000\r\n" + chunk + "\r\n", 2000);
+         t.Send("0\r\n\r\n", 2000);
+       },
+       10000, false, kNetFailure},
+      {"trickle",
+       [](Transport& t) {
+         t.Send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n", 2000);
+         for (int i = 0; i < 100; ++i) {
+           std::this_thread::sleep_for(std::chrono::milliseconds(100));
+           t.Send("x", 2000);
+         }
+       },
+       800, false, kNetTimedOut},
+      {"trickle, Abbrechen",
+       [](Transport& t) {
+         t.Send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n", 2000);
+         for (int i = 0; i < 100; ++i) {
+           std::this_thread::sleep_for(std::chrono::milliseconds(100));
+           t.Send("x", 2000);
+         }
+       },
+       20000, true, kNetAborted},
+  };
+  for (const Case& c : cases) {
+    std::unique_ptr<LoopbackListener> listener = MakeLoopbackListener();
+    const int port = listener->Listen();
+    std::thread server([&] {
+      std::unique_ptr<Transport> t = listener->Accept(5000, {});
+      if (!t) return;
+      try {
+        std::string head;
+        char buffer[4096];
+        while (head.find("\r\n\r\n") == std::string::npos) {
+          const std::size_t n = t->Receive(buffer, sizeof buffer, 5000);
+          if (n == 0) return;
+          head.append(buffer, n);
+        }
+        c.answer(*t);
+      } catch (const AppError&) {
+        // the client gave up
+      }
+    });
+    const auto start = Clock::now();
+    const WaitPump goOn = [&] {
+      return !c.cancelAfter300Ms || Clock::now() - start < std::chrono::milliseconds(300);
+    };
+    std::int32_t error = 0;
+    try {
+      const HttpResponse r = MakeHttpClient()->PostForm(
+          "http://127.0.0.1:" + std::to_string(port) + "/token", "a=b", c.timeoutMs, goOn);
+      EXPECT_EQ(r.status, 200) << c.what;
+    } catch (const AppError& e) {
+      error = e.Number();
+    }
+    const auto took = Clock::now() - start;
+    listener->Close();
+    server.join();
+    EXPECT_EQ(error, c.error) << c.what;
+    EXPECT_LT(took, std::chrono::milliseconds(c.error == kNetFailure ? 10000 : 2000)) << c.what;
+  }
 }
 
 }  // namespace
