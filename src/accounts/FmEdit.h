@@ -2,8 +2,8 @@
 #pragma once
 
 #include <functional>
-#include <utility>
 #include <string>
+#include <utility>
 
 #include "accounts/AccountDialogViews.h"
 #include "accounts/AccountStore.h"

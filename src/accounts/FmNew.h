@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <utility>
+
 #include "accounts/AccountDialogViews.h"
 #include "accounts/AccountStore.h"
 #include "common/Texts.h"

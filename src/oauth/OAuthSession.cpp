@@ -225,8 +225,7 @@ void OAuthSession::SignIn(int timeoutMs) {
       }
       for (std::size_t i = 0; i < pending.size() && !connection;) {
         const HeadState state = ReadAvailable(pending[i]);
-        if (state == HeadState::Incomplete &&
-            std::chrono::steady_clock::now() < pending[i].until) {
+        if (state == HeadState::Incomplete && std::chrono::steady_clock::now() < pending[i].until) {
           ++i;
           continue;
         }
@@ -266,10 +265,9 @@ void OAuthSession::SignIn(int timeoutMs) {
   listener->Close();
   // The browser tab waits for the outcome of the token request.
   try {
-    TokenGrant grant = ParseTokenResponse(
-        s_.http.PostForm(config_.tokenUrl,
-                         CodeRequestBody(config_, redirect.code, redirectUri, pkce.verifier),
-                         kTokenRequestMs, pump));
+    TokenGrant grant = ParseTokenResponse(s_.http.PostForm(
+        config_.tokenUrl, CodeRequestBody(config_, redirect.code, redirectUri, pkce.verifier),
+        kTokenRequestMs, pump));
     // Without a new refresh token the stored one, perhaps another person's, must not come
     // back at the next start.
     if (grant.refreshToken.empty()) DropStored();

@@ -35,8 +35,9 @@ struct Provider {
     ++issued;
     const std::string n = std::to_string(issued);
     liveRefresh.insert("rt-" + n);
-    return {200, R"({"access_token":"at-)" + n +
-                     R"(","token_type":"Bearer","expires_in":)" + expiresIn + ","
+    return {200, R"({"access_token":"at-)" + n + R"(","token_type":"Bearer","expires_in":)" +
+                     expiresIn +
+                     ","
                      R"("refresh_token":"rt-)" +
                      n + R"("})"};
   }

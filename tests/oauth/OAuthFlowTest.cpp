@@ -4,19 +4,19 @@
 
 #include <chrono>
 #include <functional>
-#include <thread>
 #include <map>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/AppError.h"
+#include "common/SettingsNames.h"
 #include "common/Url.h"
 #include "oauth/Authorization.h"
 #include "oauth/OAuthConfig.h"
-#include "oauth/TokenEndpoint.h"
-#include "common/SettingsNames.h"
 #include "oauth/OAuthSession.h"
+#include "oauth/TokenEndpoint.h"
 #include "platform/Crypto.h"
 #include "platform/Http.h"
 #include "platform/Loopback.h"
@@ -213,10 +213,14 @@ TEST(TokenEndpoint, AnswersOfTheProvider) {
   const struct {
     const char* value;
     std::int64_t seconds;
-  } lifetimes[] = {{"9223372036854775807", kMaxExpiresIn}, {"18446744073709551615", kMaxExpiresIn},
-                   {"-5", 0},      {"\"99999999999999999999\"", kMaxExpiresIn},
-                   {"1e300", 0},   {"\"12x\"", 0},
-                   {"3600", 3600}, {"\" 60 \"", 60}};
+  } lifetimes[] = {{"9223372036854775807", kMaxExpiresIn},
+                   {"18446744073709551615", kMaxExpiresIn},
+                   {"-5", 0},
+                   {"\"99999999999999999999\"", kMaxExpiresIn},
+                   {"1e300", 0},
+                   {"\"12x\"", 0},
+                   {"3600", 3600},
+                   {"\" 60 \"", 60}};
   for (const auto& l : lifetimes) {
     const TokenGrant lived = ParseTokenResponse(
         {200, std::string(R"({"access_token":"a","expires_in":)") + l.value + "}"});
@@ -267,9 +271,9 @@ TEST(OAuthLoopback, IdleAndForeignConnectionsCannotHoldTheRedirect) {
       ask("GET /?code=c1&state=" + state + " HTTP/1.1\r\n\r\n", genuineReply);
     });
   };
-  OAuthSession session({settings, http, crypto, browser, [] { return MakeLoopbackListener(); },
-                        views, {}, {}},
-                       kSettingsApp);
+  OAuthSession session(
+      {settings, http, crypto, browser, [] { return MakeLoopbackListener(); }, views, {}, {}},
+      kSettingsApp);
   OAuthConfig config;
   config.enabled = true;
   config.provider = kProviderEigener;
@@ -300,8 +304,9 @@ TEST(OAuthHttp, TheWholeRequestIsBoundedInTimeAndSize) {
     bool cancelAfter300Ms;
     std::int32_t error;  // 0: answered
   } cases[] = {
-      {"small", [](Transport& t) { t.Send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n{}", 2000); },
-       5000, false, 0},
+      {"small",
+       [](Transport& t) { t.Send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n{}", 2000); }, 5000,
+       false, 0},
       {"chunked 2 MB",
        [&](Transport& t) {
          t.Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", 2000);
