@@ -60,7 +60,10 @@ bool IsAllowedEndpoint(const std::string& url) {
   const std::optional<Url> parsed = ParseUrl(url);
   // Credentials in the address would go to the endpoint with every request; none is needed.
   if (!parsed || !parsed->userinfo.empty()) return false;
-  return parsed->scheme == "https" || IsLoopbackHost(parsed->host);
+  if (parsed->scheme == "https") return true;
+  // In clear only to the own machine, and no character another URL reader (WinHTTP's) might
+  // take for the end of the host where this one did not.
+  return IsLoopbackHost(parsed->host) && url.find_first_of("@#") == std::string::npos;
 }
 
 std::string EndpointHost(const std::string& url) {

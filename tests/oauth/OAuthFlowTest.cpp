@@ -87,6 +87,7 @@ TEST(OAuthSettings, ProvidersDefaultsAndRefusals) {
                    {"http://127.0.0.1:1@mail.example:8080/token", false},
                    {"http://user@127.0.0.1/t", false},
                    {"http://mail.example/@127.0.0.1", false},
+                   {"http://127.0.0.1#@mail.example/t", false},
                    {"http://127.0.0.1.example.org/t", false},
                    {"http://localhost.example/t", false},
                    {"http://127.1/t", false},
