@@ -8,9 +8,7 @@ class EventLoop {
   virtual ~EventLoop() = default;
   // Lets pending window messages be processed, then returns (DoEvents).
   virtual void DoEvents() = 0;
-  // Waits for one message and dispatches it; false when the program is quitting. It also
-  // returns after messages sent from outside were handled, so a caller that waits for a
-  // condition looks again after every one.
+  // Waits for one message and dispatches it; false when the program is quitting.
   virtual bool WaitOne() = 0;
 };
 

@@ -19,21 +19,12 @@ void Win32EventLoop::DoEvents() {
 bool Win32EventLoop::WaitOne() {
   if (quitting_) return false;
   MSG msg;
-  if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    // GetMessage would handle messages sent from other threads (UI Automation's Invoke, a test
-    // driver) inside itself and sleep on until something is posted, so a modal wait would not
-    // see its window closed by one. This wait wakes for them too, and returns once they have
-    // been handled, so that the caller looks at its condition again.
-    if (MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) ==
-        WAIT_FAILED) {
-      return false;
-    }
-    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return true;
-  }
-  if (msg.message == WM_QUIT) {
+  BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+  if (got == 0) {
     SeeQuit(msg);
     return false;
   }
+  if (got < 0) return false;
   Dispatch(msg);
   return true;
 }

@@ -14,8 +14,7 @@ class Win32EventLoop : public EventLoop {
   // Processes every pending message, then returns. A WM_QUIT seen here is posted again so
   // that the run loop ends.
   void DoEvents() override;
-  // Waits for one message and dispatches it, or for messages sent from other threads and
-  // returns once they are handled; false once WM_QUIT has come.
+  // Waits for one message and dispatches it; false once WM_QUIT has come.
   bool WaitOne() override;
   // Runs until WM_QUIT and answers its exit code.
   int Run();

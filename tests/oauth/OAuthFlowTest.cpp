@@ -317,8 +317,8 @@ TEST(OAuthHttp, TheWholeRequestIsBoundedInTimeAndSize) {
        10000, false, kNetFailure},
       {"trickle",
        [](Transport& t) {
-         t.Send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n", 2000);
-         for (int i = 0; i < 100; ++i) {
+         t.Send("HTTP/1.1 200 OK\r\nContent-Length: 30\r\n\r\n", 2000);
+         for (int i = 0; i < 30; ++i) {
            std::this_thread::sleep_for(std::chrono::milliseconds(100));
            t.Send("x", 2000);
          }
@@ -326,8 +326,8 @@ TEST(OAuthHttp, TheWholeRequestIsBoundedInTimeAndSize) {
        800, false, kNetTimedOut},
       {"trickle, Abbrechen",
        [](Transport& t) {
-         t.Send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n", 2000);
-         for (int i = 0; i < 100; ++i) {
+         t.Send("HTTP/1.1 200 OK\r\nContent-Length: 30\r\n\r\n", 2000);
+         for (int i = 0; i < 30; ++i) {
            std::this_thread::sleep_for(std::chrono::milliseconds(100));
            t.Send("x", 2000);
          }

@@ -1,9 +1,7 @@
 // The attendance list that the sign-in shows modally holds every other window of the program.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <functional>
-#include <thread>
 
 #include "win32/CommandIds.h"
 #include "win32/Win32MainFormRig.h"
@@ -59,43 +57,6 @@ TEST(ModalAttendance, SignInListDisablesEveryWindowOfTheProgramUntilItCloses) {
   EXPECT_TRUE(r.globals.AttendanceAsked);
   EXPECT_EQ(6, r.window.Anzeige().NodeCount()) << "both accounts checked";
   DestroyWindow(dialog);
-}
-
-// "&OK" pressed by a message sent from another thread (UI Automation's Invoke does that): the
-// wait notices at once, not when the next posted message happens to come.
-TEST(ModalAttendance, OkSentFromAnotherThreadEndsTheWaitAtOnce) {
-  PW_REQUIRE_DISPLAY();
-  test::InitControls();
-  test::MainFormRig r;
-  r.AddAccount("Anna");
-  r.clock.Set(7, 31);
-  r.window.Show();
-  const DWORD self = GetCurrentThreadId();
-  std::atomic<bool> rescued{false};
-  std::atomic<bool> finished{false};
-  std::thread outside([&] {
-    HWND list = nullptr;
-    for (int i = 0; i < 500 && !(list && IsWindowVisible(list)); ++i) {
-      Sleep(20);
-      list = FindWindowW(kAttendanceWindowClass, nullptr);
-    }
-    if (list) {
-      SendMessageW(list, WM_COMMAND, MAKEWPARAM(kCmdOkId, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(GetDlgItem(list, kCmdOkId)));
-    }
-    // Only a wait that missed the closing needs this posted message to go on.
-    for (int i = 0; i < 250 && !finished; ++i) Sleep(20);
-    if (!finished) {
-      rescued = true;
-      PostThreadMessageW(self, WM_NULL, 0, 0);
-    }
-  });
-  r.form.mRefresh_Click();
-  finished = true;
-  outside.join();
-  EXPECT_FALSE(rescued);
-  EXPECT_TRUE(r.globals.AttendanceAsked);
-  EXPECT_EQ(3, r.window.Anzeige().NodeCount());
 }
 
 }  // namespace
