@@ -126,6 +126,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     HICON programIcon = reinterpret_cast<HICON>(window.MainIcon());
     pw::win32::AccountDialogWindowFactory accountViews(instance, loop);
     pw::AccountDialogs accountDialogs(accountViews, settings, form.Timer2(), crypto.get());
+    accountDialogs.SetAccountsChanged([&form] { form.fmAnwesend().AccountsChanged(); });
     pw::win32::Win32VersionInfo version;
     pw::win32::AboutWindowFactory aboutViews(instance, loop, programIcon);
     pw::FrmAbout about(aboutViews, {registry, windows, dialogs, version}, form.Timer2());

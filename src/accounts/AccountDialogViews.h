@@ -35,6 +35,8 @@ class AccountFieldsView : public AccountDialogView {
   virtual void SetOptionTE(bool value) = 0;
   virtual std::string LinkName() const = 0;
   virtual void SetLinkName(const std::string& text) = 0;
+  // The line under the fields that says why OK is greyed; empty hides it.
+  virtual void SetOkHint(const std::string& text) = 0;
 };
 
 using FmNewView = AccountFieldsView;

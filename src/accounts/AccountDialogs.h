@@ -1,6 +1,7 @@
 // The single instances of the three account dialogs, as the main window opens them.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "accounts/AccountDialogViews.h"
@@ -26,6 +27,13 @@ class AccountDialogs {
   void ShowDelete() { delete_.Show(); }
   // Sets the text of fmEdit's cmbAnzeigeName, which loads that account into the dialog.
   void SetEditAnzeigeName(const std::string& name) { edit_.SetAnzeigeName(name); }
+
+  // Told whenever one of the dialogs added or removed an account (the attendance list).
+  void SetAccountsChanged(const std::function<void()>& changed) {
+    new_.SetAccountsChanged(changed);
+    edit_.SetAccountsChanged(changed);
+    delete_.SetAccountsChanged(changed);
+  }
 
   FmNew& fmNew() { return new_; }
   FmEdit& fmEdit() { return edit_; }

@@ -4,12 +4,20 @@
 #include <exception>
 
 #include "accounts/Passwort.h"
+#include "common/Texts.h"
 #include "platform/Trace.h"
 
 namespace pw {
 
 bool CanSaveAccount(AccountStore& accounts, const AccountFieldsView& fields) {
   return accounts.IsUsableName(fields.AnzeigeName()) && Passwort::IsStorable(fields.Password());
+}
+
+std::string SaveHint(AccountStore& accounts, const AccountFieldsView& fields) {
+  const std::string name = fields.AnzeigeName();
+  if (!name.empty() && !accounts.IsUsableName(name)) return kHintNameUnusable;
+  if (!Passwort::IsStorable(fields.Password())) return kHintPasswordUnusable;
+  return {};
 }
 
 bool SaveTypedAccount(AccountStore& accounts, const AccountFieldsView& fields) {

@@ -12,6 +12,10 @@ namespace pw {
 // password with the character of code 3 would scramble to NUL and be cut short).
 bool CanSaveAccount(AccountStore& accounts, const AccountFieldsView& fields);
 
+// Why the fields cannot be saved, for the line under them; empty when they can, or when only
+// the display name is still missing (that needs no words).
+std::string SaveHint(AccountStore& accounts, const AccountFieldsView& fields);
+
 // OK of both dialogs: writes "NT-USER", "PW" (scrambled), "Mail-Client-OL", "Mail-Client-TE"
 // and "Mail-Client-TE-Name" in that order under the typed display name. False, with nothing
 // written, when the fields cannot be stored; the dialog then stays open. A refused write keeps

@@ -55,6 +55,7 @@ void FmDelete::cmdOK_Click() {
     // A name that is not stored: nothing is removed, and the dialog closes all the same.
     TraceIgnored("FmDelete.cmdOK_Click");
   }
+  if (accountsChanged_) accountsChanged_();
   Schliessen();
 }
 

@@ -1,6 +1,9 @@
 // The remove dialog fmDelete ("Löschen einer Mailbox").
 #pragma once
 
+#include <functional>
+#include <utility>
+
 #include "accounts/AccountDialogViews.h"
 #include "accounts/AccountStore.h"
 #include "common/Texts.h"
@@ -17,6 +20,8 @@ class FmDelete : public FmDeleteEvents {
   // Loads the window when needed and shows it; activation fills the list.
   void Show();
   void Unload();
+  // Told after this dialog added or removed an account.
+  void SetAccountsChanged(std::function<void()> changed) { accountsChanged_ = std::move(changed); }
 
   void Form_Load();
   void Form_Activate() override;
@@ -33,6 +38,7 @@ class FmDelete : public FmDeleteEvents {
 
   AccountStore accounts_;
   Timer& mainTimer2_;
+  std::function<void()> accountsChanged_;
   FormView<FmDeleteView, FmDeleteEvents> view_;
 };
 

@@ -79,6 +79,7 @@ void FmEdit::cmdOK_Click() {
     UpdateOk();
     return;
   }
+  if (accountsChanged_) accountsChanged_();
   Schliessen();
 }
 
@@ -93,7 +94,9 @@ void FmEdit::Schliessen() {
 }
 
 void FmEdit::UpdateOk() {
-  if (view_) view_->SetOkEnabled(CanSaveAccount(accounts_, *view_));
+  if (!view_) return;
+  view_->SetOkEnabled(CanSaveAccount(accounts_, *view_));
+  view_->SetOkHint(SaveHint(accounts_, *view_));
 }
 
 }  // namespace pw

@@ -1,7 +1,9 @@
 // The edit dialog fmEdit ("Mailboxen Bearbeiten").
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "accounts/AccountDialogViews.h"
 #include "accounts/AccountStore.h"
@@ -20,6 +22,8 @@ class FmEdit : public FmEditEvents {
   // Loads the window when needed and shows it; a loaded window keeps its fields.
   void Show();
   void Unload();
+  // Told after this dialog added or removed an account.
+  void SetAccountsChanged(std::function<void()> changed) { accountsChanged_ = std::move(changed); }
   // Sets the text of cmbAnzeigeName as code does: loads the window hidden when needed, and the
   // name-change step loads that account's values.
   void SetAnzeigeName(const std::string& name);
@@ -40,6 +44,7 @@ class FmEdit : public FmEditEvents {
 
   AccountStore accounts_;
   Timer& mainTimer2_;
+  std::function<void()> accountsChanged_;
   FormView<FmEditView, FmEditEvents> view_;
 };
 

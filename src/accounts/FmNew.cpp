@@ -34,6 +34,7 @@ void FmNew::cmdOK_Click() {
     UpdateOk();
     return;
   }
+  if (accountsChanged_) accountsChanged_();
   Schliessen();
 }
 
@@ -49,7 +50,9 @@ void FmNew::Schliessen() {
 }
 
 void FmNew::UpdateOk() {
-  if (view_) view_->SetOkEnabled(CanSaveAccount(accounts_, *view_));
+  if (!view_) return;
+  view_->SetOkEnabled(CanSaveAccount(accounts_, *view_));
+  view_->SetOkHint(SaveHint(accounts_, *view_));
 }
 
 }  // namespace pw

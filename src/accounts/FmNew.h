@@ -1,6 +1,9 @@
 // The add dialog fmNew ("Hinzufügen einer Mailbox").
 #pragma once
 
+#include <functional>
+#include <utility>
+
 #include "accounts/AccountDialogViews.h"
 #include "accounts/AccountStore.h"
 #include "common/Texts.h"
@@ -18,6 +21,8 @@ class FmNew : public FmNewEvents {
   // Loads the window when needed and shows it; a loaded window keeps its fields.
   void Show();
   void Unload();
+  // Told after this dialog added or removed an account.
+  void SetAccountsChanged(std::function<void()> changed) { accountsChanged_ = std::move(changed); }
 
   void Form_Load();
   void txtAnzeigeName_Change() override;
@@ -33,6 +38,7 @@ class FmNew : public FmNewEvents {
 
   AccountStore accounts_;
   Timer& mainTimer2_;
+  std::function<void()> accountsChanged_;
   FormView<FmNewView, FmNewEvents> view_;
 };
 

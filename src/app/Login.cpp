@@ -118,7 +118,8 @@ void FmStart::ReportSignInError(const std::string& name, const AppError& error) 
       s_.dialogs.MsgBox(kErrorNumberPrefix + std::to_string(n) + ": " + error.Description(),
                         kMailboxRefusedTitle);
     }
-  } else if (n == kOAuthNoMechanism || n == kOAuthProviderError || n == kOAuthBadSetting) {
+  } else if (n == kOAuthNoMechanism || n == kOAuthProviderError || n == kOAuthBadSetting ||
+             n == kOAuthPlainConnection) {
     serverDown_ = true;
     ReportOnce(error);
   } else if (ReportedOnce(n)) {

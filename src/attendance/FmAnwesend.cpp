@@ -3,8 +3,11 @@
 
 #include <exception>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "common/AppError.h"
+#include "common/Text.h"
 #include "platform/Trace.h"
 
 namespace pw {
@@ -95,12 +98,45 @@ void FmAnwesend::Form_Resize() {
   Form_Load();
 }
 
+void FmAnwesend::AccountsChanged() {
+  if (!view_ || view_.Loading()) return;
+  std::vector<std::pair<std::string, std::int16_t>> ticks;
+  for (std::int32_t r = 0; r < view_->RowCount(); ++r) {
+    try {
+      ticks.emplace_back(view_->Text(r), view_->Tick(r));
+    } catch (const std::exception&) {
+      TraceIgnored("FmAnwesend.AccountsChanged");  // this row takes the stored tick
+    }
+  }
+  Form_Load();
+  if (!view_) return;
+  for (std::int32_t r = 0; r < view_->RowCount(); ++r) {
+    for (const auto& [name, tick] : ticks) {
+      if (EqualsNoCase(name, view_->Text(r))) view_->SetTick(r, tick);
+    }
+  }
+}
+
 void FmAnwesend::cmdOK_Click() {
   if (!view_) return;
+  // Only the accounts that still exist: a row of one removed meanwhile would write its key
+  // back with nothing but "Angezeigt", an empty account in every list from then on.
+  std::vector<std::string> stored;
+  try {
+    stored = accounts_.List();
+  } catch (const std::exception&) {
+    TraceIgnored("FmAnwesend.cmdOK_Click: List");  // no Benutzer key: nothing to store
+  }
   const std::int32_t n = view_->RowCount();
   for (std::int32_t r = 0; r < n; ++r) {
     try {
       const std::string name = view_->Text(r);
+      bool exists = false;
+      for (const std::string& s : stored) exists = exists || EqualsNoCase(s, name);
+      if (!exists) {
+        TraceIgnored("FmAnwesend.cmdOK_Click: removed");
+        continue;
+      }
       const std::int16_t tick = view_->Tick(r);
       accounts_.Write(name, kValueShown, std::to_string(tick));
     } catch (const std::exception&) {

@@ -29,6 +29,9 @@ class FmAnwesend : public AttendanceEvents {
   void ShowModal();
   // Unloads the window (every way it is closed ends here).
   void Unload();
+  // An account was added or removed elsewhere: a loaded list is filled afresh, the ticks not
+  // yet confirmed kept for the accounts that remain.
+  void AccountsChanged();
 
   void Form_Load();
   void Form_Resize() override;

@@ -83,6 +83,9 @@ constexpr ErrorEntry kEntries[] = {
     PW_ERROR(kOAuthBadRedirect, "Die Anmeldung im Browser ist fehlgeschlagen: {}"),
     PW_ERROR(kOAuthProtectFailed,
              "Die Anmeldedaten konnten nicht geschützt gespeichert werden (Systemcode {})."),
+    PW_ERROR(kOAuthPlainConnection,
+             "Die Anmeldung mit OAuth2 braucht eine verschlüsselte Verbindung zum Server {}. "
+             "Bitte Sicherheit auf STARTTLS oder SSL/TLS stellen; es wurde nichts gesendet."),
 };
 
 #undef PW_ERROR

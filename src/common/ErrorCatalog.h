@@ -87,14 +87,15 @@ inline constexpr std::int32_t kSysElevationRequired = SystemErrorNumber(740);
 inline constexpr char kDescSystemError[] =
     "Das Programm konnte nicht gestartet werden (Systemfehler {}).";
 // Sign-in with OAuth2 (setting "Anmeldung" = "OAuth2").
-inline constexpr std::int32_t kOAuthSignInRequired = 12300;  // no token, or the refresh refused
-inline constexpr std::int32_t kOAuthTokenRefused = 12301;    // the mail server refused the token
-inline constexpr std::int32_t kOAuthNoMechanism = 12302;     // neither OAUTHBEARER nor XOAUTH2
-inline constexpr std::int32_t kOAuthProviderError = 12303;   // the token endpoint said no
-inline constexpr std::int32_t kOAuthBadSetting = 12304;      // the OAuth2 settings are unusable
-inline constexpr std::int32_t kOAuthCancelled = 12305;       // cancelled or not finished in time
-inline constexpr std::int32_t kOAuthBadRedirect = 12306;     // the browser came back wrong
-inline constexpr std::int32_t kOAuthProtectFailed = 12307;   // the token could not be protected
+inline constexpr std::int32_t kOAuthSignInRequired = 12300;   // no token, or the refresh refused
+inline constexpr std::int32_t kOAuthTokenRefused = 12301;     // the mail server refused the token
+inline constexpr std::int32_t kOAuthNoMechanism = 12302;      // neither OAUTHBEARER nor XOAUTH2
+inline constexpr std::int32_t kOAuthProviderError = 12303;    // the token endpoint said no
+inline constexpr std::int32_t kOAuthBadSetting = 12304;       // the OAuth2 settings are unusable
+inline constexpr std::int32_t kOAuthCancelled = 12305;        // cancelled or not finished in time
+inline constexpr std::int32_t kOAuthBadRedirect = 12306;      // the browser came back wrong
+inline constexpr std::int32_t kOAuthProtectFailed = 12307;    // the token could not be protected
+inline constexpr std::int32_t kOAuthPlainConnection = 12308;  // a token over an unencrypted line
 
 // Descriptions for one particular case of a number, which the raising code gives instead of the
 // number's own text; "{}" as there.
@@ -176,8 +177,6 @@ inline constexpr char kDescNoEndpoint[] =  // kOAuthBadSetting
     "Für den Anbieter Eigener fehlen OAuth2-Autorisierung oder OAuth2-Token.";
 inline constexpr char kDescBadAnmeldung[] =  // kOAuthBadSetting
     "Die Einstellung Anmeldung \"{}\" ist ungültig (erlaubt: Kennwort, OAuth2).";
-inline constexpr char kDescStateMismatch[] =  // kOAuthBadRedirect
-    "Die Antwort des Browsers gehört nicht zu dieser Anmeldung (state).";
 inline constexpr char kDescProviderMalformed[] =  // kOAuthProviderError
     "Der Anmeldedienst hat eine unverständliche Antwort gesendet (HTTP {}).";
 // Completes kImapErrorInternal's text when memory ran out.

@@ -103,6 +103,13 @@ inline constexpr char kLabelPassword[] = "&Kennwort:";
 inline constexpr char kFrameMailClient[] = " Mail Client";
 inline constexpr char kOptionOutlook[] = "Outlook";
 inline constexpr char kOptionTerminal[] = "Terminalemulation";
+// Under the fields, saying why OK stays greyed.
+inline constexpr char kHintNameUnusable[] =
+    "Dieser Anzeigename lässt sich nicht speichern: kein \"\\\", höchstens 255 Zeichen, nur "
+    "Zeichen der Codepage des Systems.";
+inline constexpr char kHintPasswordUnusable[] =
+    "Das Kennwort enthält ein Zeichen außerhalb von Windows-1252 und lässt sich so nicht "
+    "speichern.";
 
 // --- fmAnwesend, the attendance list ------------------------------------------------------
 inline constexpr char kAttendanceCaption[] = "Anwesenheitsliste";

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "common/Text.h"
+#include "common/Url.h"
 #include "imap/ImapErrors.h"
 #include "imap/ImapSession.h"
 #include "imap/ImapWire.h"
@@ -166,6 +167,11 @@ static imap::OAuthMechanism ChooseMechanism(const ImapSession& session) {
 // AUTHENTICATE with the token; its NO is the token refused for this user name.
 void ImapClient::Authenticate(ImapSession& session, const std::string& host,
                               const std::string& user, const std::string& token) {
+  // An access token opens every delegated mailbox: in clear only to the own machine.
+  if (!session.Secured() && !IsLoopbackHost(host)) {
+    throw imap::Error(kOAuthPlainConnection,
+                      ErrorDescription(kOAuthPlainConnection, imap::ServerText(host)));
+  }
   const imap::OAuthMechanism mechanism = ChooseMechanism(session);
   const std::string tag = session.QueueAuthenticate(
       imap::MechanismName(mechanism), imap::InitialResponse(mechanism, user, token, host, port_),

@@ -109,6 +109,9 @@ Redirect ParseRedirect(std::string_view requestHead, const std::string& expected
   if (path != "/" || q == std::string_view::npos) return r;
   std::string code, state, error, description;
   bool hasState = false;
+  // RFC 6749 3.1: no parameter more than once; a repeat may be someone's bid to be the last.
+  bool repeated = false;
+  int seenCode = 0, seenState = 0, seenError = 0, seenDescription = 0;
   std::string_view query = target.substr(q + 1);
   while (!query.empty()) {
     const std::size_t amp = query.find('&');
@@ -118,16 +121,26 @@ Redirect ParseRedirect(std::string_view requestHead, const std::string& expected
     const std::string name = FormDecode(pair.substr(0, eq));
     const std::string value =
         eq == std::string_view::npos ? std::string() : FormDecode(pair.substr(eq + 1));
-    if (name == "code") code = value;
+    if (name == "code") {
+      code = value;
+      repeated |= ++seenCode > 1;
+    }
     if (name == "state") {
       state = value;
       hasState = true;
+      repeated |= ++seenState > 1;
     }
-    if (name == "error") error = value;
-    if (name == "error_description") description = value;
+    if (name == "error") {
+      error = value;
+      repeated |= ++seenError > 1;
+    }
+    if (name == "error_description") {
+      description = value;
+      repeated |= ++seenDescription > 1;
+    }
   }
-  if (code.empty() && error.empty()) return r;
-  if (!hasState || expectedState.empty() || !SameSecret(state, expectedState)) {
+  if (code.empty() && error.empty() && !repeated) return r;
+  if (repeated || !hasState || expectedState.empty() || !SameSecret(state, expectedState)) {
     r.kind = Redirect::Kind::Foreign;
     return r;
   }

@@ -1,9 +1,12 @@
 // Reading and checking the OAuth2 settings.
 #include "oauth/OAuthConfig.h"
 
+#include <optional>
+
 #include "common/AppError.h"
 #include "common/ErrorCatalog.h"
 #include "common/Text.h"
+#include "common/Url.h"
 
 namespace pw {
 namespace {
@@ -54,37 +57,19 @@ std::string OAuthConfig::Fingerprint() const {
 }
 
 bool IsAllowedEndpoint(const std::string& url) {
-  if (HasControlOrBlank(url)) return false;
-  const std::string lower = [&] {
-    std::string s = url;
-    for (char& c : s) {
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return s;
-  }();
-  if (lower.rfind("https://", 0) == 0) return lower.size() > 8 && lower[8] != '/';
-  if (lower.rfind("http://", 0) != 0) return false;
-  // The host, up to the port or the path: 127.0.0.0/8, [::1] or localhost.
-  const std::string rest = lower.substr(7);
-  std::string host;
-  if (!rest.empty() && rest[0] == '[') {
-    const std::size_t end = rest.find(']');
-    if (end == std::string::npos) return false;
-    host = rest.substr(0, end + 1);
-  } else {
-    host = rest.substr(0, rest.find_first_of(":/?#"));
-  }
-  if (host == "[::1]" || host == "localhost") return true;
-  if (host.rfind("127.", 0) != 0) return false;
-  int dots = 0;
-  for (char c : host) {
-    if (c == '.') {
-      ++dots;
-    } else if (c < '0' || c > '9') {
-      return false;
-    }
-  }
-  return dots == 3;
+  const std::optional<Url> parsed = ParseUrl(url);
+  // Credentials in the address would go to the endpoint with every request; none is needed.
+  if (!parsed || !parsed->userinfo.empty()) return false;
+  if (parsed->scheme == "https") return true;
+  // In clear only to the own machine, and no character another URL reader (WinHTTP's) might
+  // take for the end of the host where this one did not.
+  return IsLoopbackHost(parsed->host) && url.find_first_of("@#") == std::string::npos;
+}
+
+std::string EndpointHost(const std::string& url) {
+  const std::optional<Url> parsed = ParseUrl(url);
+  if (!parsed) return url;
+  return parsed->ipv6 ? "[" + parsed->host + "]" : parsed->host;
 }
 
 OAuthConfig ReadOAuthConfig(const ServerSettingReader& read) {

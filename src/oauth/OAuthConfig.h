@@ -39,7 +39,9 @@ OAuthConfig ReadOAuthConfig(const ServerSettingReader& read);
 std::string DefaultHost(const ServerSettingReader& read, const std::string& fallback);
 std::string DefaultSicherheit(const ServerSettingReader& read, const std::string& fallback);
 
-// Only https://, and http:// to a loopback address (the tests' provider).
+// Only https://, and http:// to a loopback address (the tests' provider); no userinfo.
 bool IsAllowedEndpoint(const std::string& url);
+// The host an endpoint's requests go to, for the sign-in window.
+std::string EndpointHost(const std::string& url);
 
 }  // namespace pw

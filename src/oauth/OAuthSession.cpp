@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <vector>
 
 #include "common/AppError.h"
 #include "common/Base64.h"
@@ -17,29 +18,42 @@ namespace {
 constexpr char kServerSection[] = "Server";
 constexpr char kStoredPrefix[] = "PW1\n";
 constexpr int kTokenRequestMs = 30000;
-constexpr int kRequestHeadMs = 5000;
+// Each browser connection has this long for its request head; the listener serves at most
+// kMaxPending at once, the oldest giving way, so that idle ones cannot hold the real redirect.
+constexpr int kRequestHeadMs = 2000;
+constexpr std::size_t kMaxPending = 16;
+constexpr int kPendingSliceMs = 20;
 constexpr std::size_t kRequestHeadMax = 16 * 1024;
 
 AppError SignInRequired(const std::string& why) {
   return AppError(kOAuthSignInRequired, "OAuth2", ErrorDescription(kOAuthSignInRequired, why));
 }
 
-// Reads the browser's request up to the end of its head.
-std::string ReadHead(Transport& connection) {
+// One browser connection whose request head is still coming in.
+struct Pending {
+  std::unique_ptr<Transport> connection;
   std::string head;
+  std::chrono::steady_clock::time_point until;
+};
+
+enum class HeadState { Incomplete, Complete, Gone };
+
+// Takes what has arrived on the connection without waiting for more.
+HeadState ReadAvailable(Pending& p) {
   char buffer[2048];
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds(kRequestHeadMs);
-  while (head.find("\r\n\r\n") == std::string::npos && head.size() < kRequestHeadMax) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) break;
-    const std::size_t got =
-        connection.Receive(buffer, sizeof buffer, static_cast<int>(left.count()));
-    if (got == 0) break;
-    head.append(buffer, got);
+  while (p.head.find("\r\n\r\n") == std::string::npos && p.head.size() < kRequestHeadMax) {
+    std::size_t got = 0;
+    try {
+      got = p.connection->Receive(buffer, sizeof buffer, 0);
+    } catch (const AppError& e) {
+      if (e.Number() == kNetAborted) throw;
+      if (e.Number() == kNetTimedOut) return HeadState::Incomplete;
+      return HeadState::Gone;
+    }
+    if (got == 0) return HeadState::Gone;
+    p.head.append(buffer, got);
   }
-  return head;
+  return HeadState::Complete;
 }
 
 void Answer(Transport& connection, const std::string& response) {
@@ -134,7 +148,8 @@ TokenGrant OAuthSession::Request(const std::string& body) {
 void OAuthSession::Accept(const TokenGrant& grant) {
   access_ = grant.accessToken;
   // Renewed a little before the end: five minutes, or a quarter of a short lifetime.
-  const std::int64_t lifetime = grant.expiresIn > 0 ? grant.expiresIn : 3600;
+  const std::int64_t lifetime =
+      grant.expiresIn > 0 ? std::min(grant.expiresIn, kMaxExpiresIn) : 3600;
   renewAt_ = s_.nowSeconds() + lifetime - std::min<std::int64_t>(300, lifetime / 4);
   if (!grant.account.empty()) account_ = grant.account;
   if (!grant.refreshToken.empty() && grant.refreshToken != refresh_) {
@@ -170,7 +185,10 @@ void OAuthSession::SignIn(int timeoutMs) {
     SignInView& v;
     ~Closer() { v.Close(); }
   } closer{*view};
-  view->Show(std::string(kSignInWaitingBefore) + config_.provider + kSignInWaitingAfter);
+  // Microsoft 365 by its name; an own provider by the host the browser is sent to.
+  const std::string where =
+      config_.provider == kProviderEigener ? EndpointHost(config_.authorizeUrl) : config_.provider;
+  view->Show(std::string(kSignInWaitingBefore) + where + kSignInWaitingAfter);
 
   std::unique_ptr<LoopbackListener> listener = s_.listeners();
   const std::string redirectUri = "http://127.0.0.1:" + std::to_string(listener->Listen()) + "/";
@@ -183,61 +201,88 @@ void OAuthSession::SignIn(int timeoutMs) {
   };
   const AppError cancelled(kOAuthCancelled, "OAuth2");
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) throw cancelled;
-    std::unique_ptr<Transport> connection;
-    try {
-      connection = listener->Accept(static_cast<int>(left.count()), pump);
-    } catch (const AppError& e) {
-      if (e.Number() == kNetAborted && view->Cancelled()) throw cancelled;
-      throw;
+  std::vector<Pending> pending;
+  std::unique_ptr<Transport> connection;
+  Redirect redirect;
+  try {
+    // Anyone on the machine can reach the port: whatever is not our redirect is answered and
+    // the wait goes on, until the redirect, the deadline or "Abbrechen".
+    while (!connection) {
+      const auto now = std::chrono::steady_clock::now();
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
+      if (left.count() <= 0) throw cancelled;
+      const long long wait =
+          pending.empty() ? left.count() : std::min<long long>(left.count(), kPendingSliceMs);
+      if (std::unique_ptr<Transport> arrived = listener->Accept(static_cast<int>(wait), pump)) {
+        if (pending.size() == kMaxPending) {
+          pending.front().connection->Close();
+          pending.erase(pending.begin());
+        }
+        pending.push_back(
+            {std::move(arrived), {}, now + std::chrono::milliseconds(kRequestHeadMs)});
+      } else if (pending.empty()) {
+        throw cancelled;
+      }
+      for (std::size_t i = 0; i < pending.size() && !connection;) {
+        const HeadState state = ReadAvailable(pending[i]);
+        if (state == HeadState::Incomplete && std::chrono::steady_clock::now() < pending[i].until) {
+          ++i;
+          continue;
+        }
+        std::unique_ptr<Transport> done = std::move(pending[i].connection);
+        const std::string head = std::move(pending[i].head);
+        pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(i));
+        if (state != HeadState::Complete) {
+          done->Close();
+          continue;
+        }
+        redirect = ParseRedirect(head, pkce.state);
+        switch (redirect.kind) {
+          case Redirect::Kind::Unrelated:
+            Answer(*done, NotFoundResponse());
+            break;
+          case Redirect::Kind::Foreign:
+            TraceIgnored("OAuthSession.SignIn: foreign redirect");
+            Answer(*done, RedirectPage(false));
+            break;
+          case Redirect::Kind::Error:
+            Answer(*done, RedirectPage(false));
+            // The person declined in the browser: as good as "Abbrechen", nothing to report.
+            if (redirect.errorCode == "access_denied") throw cancelled;
+            throw AppError(kOAuthBadRedirect, "OAuth2",
+                           ErrorDescription(kOAuthBadRedirect, redirect.error));
+          case Redirect::Kind::Code:
+            connection = std::move(done);
+            break;
+        }
+      }
     }
-    if (!connection) throw cancelled;
-    std::string head;
-    try {
-      head = ReadHead(*connection);
-    } catch (const AppError&) {
-      TraceIgnored("OAuthSession.SignIn");  // a connection that said nothing useful
-      continue;
-    }
-    const Redirect redirect = ParseRedirect(head, pkce.state);
-    switch (redirect.kind) {
-      case Redirect::Kind::Unrelated:
-        Answer(*connection, NotFoundResponse());
-        continue;
-      case Redirect::Kind::Foreign:
-        Answer(*connection, RedirectPage(false));
-        throw AppError(kOAuthBadRedirect, "OAuth2",
-                       ErrorDescription(kOAuthBadRedirect, kDescStateMismatch));
-      case Redirect::Kind::Error:
-        Answer(*connection, RedirectPage(false));
-        // The person declined in the browser: as good as "Abbrechen", nothing to report.
-        if (redirect.errorCode == "access_denied") throw cancelled;
-        throw AppError(kOAuthBadRedirect, "OAuth2",
-                       ErrorDescription(kOAuthBadRedirect, redirect.error));
-      case Redirect::Kind::Code:
-        break;
-    }
-    listener->Close();
-    // The browser tab waits for the outcome of the token request.
-    try {
-      TokenGrant grant =
-          Request(CodeRequestBody(config_, redirect.code, redirectUri, pkce.verifier));
-      // Without a new refresh token the stored one, perhaps another person's, must not come
-      // back at the next start.
-      if (grant.refreshToken.empty()) DropStored();
-      loaded_ = true;
-      Accept(grant);
-    } catch (...) {
-      Answer(*connection, RedirectPage(false));
-      throw;
-    }
-    Answer(*connection, RedirectPage(true));
-    if (!account_.empty()) view->SetAccount(kSignInAccountBefore + account_);
-    return;
+  } catch (const AppError& e) {
+    if (e.Number() == kNetAborted && view->Cancelled()) throw cancelled;
+    throw;
   }
+  for (Pending& p : pending) p.connection->Close();
+  listener->Close();
+  // The browser tab waits for the outcome of the token request.
+  try {
+    TokenGrant grant = ParseTokenResponse(s_.http.PostForm(
+        config_.tokenUrl, CodeRequestBody(config_, redirect.code, redirectUri, pkce.verifier),
+        kTokenRequestMs, pump));
+    // Without a new refresh token the stored one, perhaps another person's, must not come
+    // back at the next start.
+    if (grant.refreshToken.empty()) DropStored();
+    loaded_ = true;
+    Accept(grant);
+  } catch (const AppError& e) {
+    Answer(*connection, RedirectPage(false));
+    if (e.Number() == kNetAborted && view->Cancelled()) throw cancelled;
+    throw;
+  } catch (...) {
+    Answer(*connection, RedirectPage(false));
+    throw;
+  }
+  Answer(*connection, RedirectPage(true));
+  if (!account_.empty()) view->SetAccount(kSignInAccountBefore + account_);
 }
 
 }  // namespace pw

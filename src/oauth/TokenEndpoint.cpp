@@ -1,7 +1,9 @@
 // Token requests and answers; the JSON is read with nlohmann-json.
 #include "oauth/TokenEndpoint.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
+#include <string_view>
 
 #include "common/AppError.h"
 #include "common/Base64.h"
@@ -34,6 +36,18 @@ std::string StringField(const json& j, const char* name) {
   throw AppError(kOAuthProviderError, "OAuth2",
                  ErrorDescription(kOAuthProviderError,
                                   FillIn(kDescProviderMalformed, {std::to_string(status)})));
+}
+
+// Whole seconds as digits, saturating at kMaxExpiresIn; 0 for anything else.
+std::int64_t SecondsOf(const std::string& text) {
+  const std::string_view t = Trim(text);
+  if (t.empty() || t.find_first_not_of("0123456789") != std::string_view::npos) return 0;
+  std::int64_t value = 0;
+  for (char c : t) {
+    value = value * 10 + (c - '0');
+    if (value >= kMaxExpiresIn) return kMaxExpiresIn;
+  }
+  return value;
 }
 
 // A token is sent as a bearer credential, and none is longer than this.
@@ -107,19 +121,18 @@ TokenGrant ParseTokenResponse(const HttpResponse& response) {
       (!type.empty() && type != "Bearer" && type != "bearer")) {
     Malformed(response.status);
   }
-  // Microsoft has sent expires_in as a string at times; both forms are taken.
+  // Microsoft has sent expires_in as a string at times; both forms are taken, and clamped
+  // before anything is computed with them.
   auto expires = j.find("expires_in");
   if (expires != j.end()) {
-    if (expires->is_number_integer()) {
-      grant.expiresIn = expires->get<std::int64_t>();
+    if (expires->is_number_unsigned()) {
+      grant.expiresIn = static_cast<std::int64_t>(
+          std::min<std::uint64_t>(expires->get<std::uint64_t>(), kMaxExpiresIn));
+    } else if (expires->is_number_integer()) {
+      grant.expiresIn = std::clamp<std::int64_t>(expires->get<std::int64_t>(), 0, kMaxExpiresIn);
     } else if (expires->is_string()) {
-      try {
-        grant.expiresIn = std::stoll(expires->get<std::string>());
-      } catch (const std::exception&) {
-        grant.expiresIn = 0;
-      }
+      grant.expiresIn = SecondsOf(expires->get<std::string>());
     }
-    if (grant.expiresIn < 0) grant.expiresIn = 0;
   }
   grant.account = AccountOf(StringField(j, "id_token"));
   return grant;

@@ -9,10 +9,14 @@
 
 namespace pw {
 
+// The longest lifetime taken from an answer: a day. A longer one is renewed early, and a huge
+// one cannot overflow the renewal's arithmetic.
+inline constexpr std::int64_t kMaxExpiresIn = 24 * 60 * 60;
+
 struct TokenGrant {
   std::string accessToken;
   std::string refreshToken;    // empty when the provider sent none (the old one stays)
-  std::int64_t expiresIn = 0;  // seconds; 0 when the provider named no lifetime
+  std::int64_t expiresIn = 0;  // seconds, 0 to kMaxExpiresIn; 0 when none was named
   std::string account;         // who signed in, where the answer tells (display only)
 };
 

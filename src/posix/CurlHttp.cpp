@@ -19,8 +19,11 @@ void StartCurl() {
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+// libcurl's own limit (CURLOPT_MAXFILESIZE) does not hold a chunked body: counted here.
 std::size_t Collect(char* data, std::size_t size, std::size_t count, void* user) {
-  static_cast<std::string*>(user)->append(data, size * count);
+  auto* body = static_cast<std::string*>(user);
+  if (body->size() + size * count > kMaxHttpBody) return 0;  // ends the transfer
+  body->append(data, size * count);
   return size * count;
 }
 
@@ -51,7 +54,8 @@ class CurlHttpClient : public HttpClient {
  public:
   explicit CurlHttpClient(WaitPump pump) : pump_(std::move(pump)) { StartCurl(); }
 
-  HttpResponse PostForm(const std::string& url, const std::string& body, int timeoutMs) override {
+  HttpResponse PostForm(const std::string& url, const std::string& body, int timeoutMs,
+                        const WaitPump& goOn) override {
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> easy(curl_easy_init(), curl_easy_cleanup);
     std::unique_ptr<CURLM, decltype(&curl_multi_cleanup)> multi(curl_multi_init(),
                                                                 curl_multi_cleanup);
@@ -69,15 +73,15 @@ class CurlHttpClient : public HttpClient {
     curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(e, CURLOPT_MAXFILESIZE, 1L << 20);
+    curl_easy_setopt(e, CURLOPT_MAXFILESIZE, static_cast<long>(kMaxHttpBody));
     curl_multi_add_handle(multi.get(), e);
     int running = 1;
     while (running > 0) {
       if (curl_multi_perform(multi.get(), &running) != CURLM_OK)
         throw NetError(kNetFailure, "curl");
       if (running == 0) break;
-      curl_multi_poll(multi.get(), nullptr, 0, pump_ ? kPumpSliceMs : 1000, nullptr);
-      if (pump_ && !pump_()) {
+      curl_multi_poll(multi.get(), nullptr, 0, pump_ || goOn ? kPumpSliceMs : 1000, nullptr);
+      if ((pump_ && !pump_()) || (goOn && !goOn())) {
         curl_multi_remove_handle(multi.get(), e);
         throw NetError(kNetAborted);
       }

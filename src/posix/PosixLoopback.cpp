@@ -33,7 +33,7 @@ class PosixLoopbackListener : public LoopbackListener {
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     a.sin_port = 0;
     socklen_t len = sizeof a;
-    if (bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(fd_, 4) != 0 ||
+    if (bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(fd_, 64) != 0 ||
         getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
       const int code = errno;
       Close();

@@ -19,6 +19,7 @@ constexpr float kLabelLeft = 180, kLabelWidth = 1260, kLabelHeight = 255;
 constexpr float kFieldLeft = 1560, kFieldWidth = 3060, kFieldHeight = 315;
 constexpr float kRow1 = 240, kRow2 = 660, kRow3 = 1080;
 constexpr float kComboDropHeight = 1800;
+constexpr float kHintBand = 480;  // two lines under the password, while there is a hint
 constexpr float kButtonWidth = 1215, kButtonHeight = 375, kOkLeft = 2040, kCancelLeft = 3405;
 
 constexpr DWORD kEditStyle = WS_TABSTOP | ES_AUTOHSCROLL;
@@ -95,6 +96,30 @@ class AccountFieldsWindow : public DialogWindow, public ViewBase {
   std::string LinkName() const override { return ItemText(kIdLinkName); }
   void SetLinkName(const std::string& text) override { SetQuietly(kIdLinkName, text); }
   void SetOkEnabled(bool enabled) override { EnableWindow(Item(IDOK), enabled ? TRUE : FALSE); }
+  // The line opens a band under the password: the frame and the buttons move down while it
+  // shows, so that the dialog keeps its usual look without one.
+  void SetOkHint(const std::string& text) override {
+    HWND hint = Item(kIdOkHint);
+    if (!hint || text == hint_) return;
+    hint_ = text;
+    SetWindowTextW(hint, Widen(text).c_str());
+    const int band = TwipsToPixels(kHintBand);
+    if (!text.empty() != hintShown_) {
+      hintShown_ = !text.empty();
+      const int dy = hintShown_ ? band : -band;
+      for (int id : {kIdFrame1, kIdOptionOL, kIdOptionTE, kIdLinkName, IDOK, IDCANCEL}) {
+        HWND control = Item(id);
+        const RECT rect = RectIn(Hwnd(), control);
+        SetWindowPos(control, nullptr, rect.left, rect.top + dy, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      RECT window{};
+      GetWindowRect(Hwnd(), &window);
+      SetWindowPos(Hwnd(), nullptr, 0, 0, window.right - window.left,
+                   window.bottom - window.top + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ShowWindow(hint, hintShown_ ? SW_SHOWNA : SW_HIDE);
+  }
   void Show() override { ShowAndActivate(); }
   void Close() override { Destroy(); }
 
@@ -117,6 +142,9 @@ class AccountFieldsWindow : public DialogWindow, public ViewBase {
     // Version 6 of the common controls masks with a dot; the dialog shows "*".
     SendMessageW(password, EM_SETPASSWORDCHAR, L'*', 0);
 
+    ShowWindow(AddControl(L"STATIC", "", SS_LEFT | SS_NOPREFIX, kIdOkHint, kLabelLeft, kRow3 + 390,
+                          4440, kHintBand - 90),
+               SW_HIDE);
     AddControl(L"BUTTON", kFrameMailClient, BS_GROUPBOX, kIdFrame1, kLabelLeft, 1560, 4440, 1140);
     AddControl(L"BUTTON", kOptionOutlook, WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON, kIdOptionOL,
                360, 1860, 1800, 255);
@@ -143,6 +171,9 @@ class AccountFieldsWindow : public DialogWindow, public ViewBase {
   bool quiet_ = false;
 
  private:
+  std::string hint_;
+  bool hintShown_ = false;
+
   void AddLabel(int id, const char* text, float top) {
     AddControl(L"STATIC", text, SS_LEFT, id, kLabelLeft, top + 45, kLabelWidth, kLabelHeight);
   }

@@ -21,6 +21,8 @@ inline constexpr int kIdFrame1 = 1007;
 inline constexpr int kIdLabelAnzeigeName = 1011;
 inline constexpr int kIdLabelUserName = 1012;
 inline constexpr int kIdLabelPassword = 1013;
+// The line under the fields that says why OK is greyed; hidden while there is nothing to say.
+inline constexpr int kIdOkHint = 1014;
 
 class AccountDialogWindowFactory : public AccountDialogViewFactory {
  public:

@@ -222,6 +222,10 @@ void AttendanceWindow::SetModal(bool modal) {
 void AttendanceWindow::Close() {
   if (modal_) SetModal(false);
   Destroy();
+  // The modal wait sleeps in GetMessage until something is posted; "&OK" sent from outside
+  // (UI Automation's Invoke, a screen reader) is handled inside that wait and would leave it
+  // asleep. This message wakes it, so that it sees the list gone at once.
+  PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
 }
 
 void AttendanceWindow::Layout() {

@@ -34,7 +34,7 @@ class WinsockLoopbackListener : public LoopbackListener {
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int len = sizeof a;
     u_long nonBlocking = 1;
-    if (bind(socket_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(socket_, 4) != 0 ||
+    if (bind(socket_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(socket_, 64) != 0 ||
         getsockname(socket_, reinterpret_cast<sockaddr*>(&a), &len) != 0 ||
         ioctlsocket(socket_, FIONBIO, &nonBlocking) != 0) {
       const int code = WSAGetLastError();

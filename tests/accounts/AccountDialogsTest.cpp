@@ -3,6 +3,7 @@
 #include "accounts/AccountDialogs.h"
 #include "accounts/AccountStore.h"
 #include "accounts/Passwort.h"
+#include "common/Texts.h"
 #include "common/Windows1252.h"
 #include "registry/SettingsStore.h"
 #include "substitute/FakeAccountDialogViews.h"
@@ -20,10 +21,18 @@ class RefusingRegistry : public FakeRegistry {
  public:
   long RegSetValueExA(HKey key, const std::string& valueName, std::uint32_t type,
                       const std::uint8_t* data, std::uint32_t size) override {
+    written.push_back(valueName);
     if (valueName == refused) return kErrorAccessDenied;
     return FakeRegistry::RegSetValueExA(key, valueName, type, data, size);
   }
+  long RegSetValueBytesA(HKey key, const std::string& valueName, std::uint32_t type,
+                         const std::uint8_t* data, std::uint32_t size) override {
+    written.push_back(valueName);
+    if (valueName == refused) return kErrorAccessDenied;
+    return FakeRegistry::RegSetValueBytesA(key, valueName, type, data, size);
+  }
   std::string refused;
+  std::vector<std::string> written;
 };
 
 class AccountDialogsTest : public ::testing::Test {
@@ -83,6 +92,14 @@ TEST_F(AccountDialogsTest, AddWritesTheFiveValuesScrambledAndCloses) {
   EXPECT_EQ(Value("Zentrale", "Mail-Client-TE"), "Wahr");
   EXPECT_EQ(Value("Zentrale", "Mail-Client-TE-Name"), "Büro TE");
   EXPECT_EQ(Value("Zentrale", "Angezeigt"), "<absent>");
+  // In this order: a refused write keeps those before it.
+  EXPECT_EQ(registry.written, (std::vector<std::string>{"NT-USER", "PW", "Mail-Client-OL",
+                                                        "Mail-Client-TE", "Mail-Client-TE-Name"}));
+  // The display name is the key's name exactly as typed: blanks, case and umlauts.
+  dialogs.ShowNew();
+  views.newView->anzeigeName = " Büro  süd ";
+  dialogs.fmNew().cmdOK_Click();
+  EXPECT_EQ(store.List(), (std::vector<std::string>{" Büro  süd ", "Zentrale"}));
 }
 
 TEST_F(AccountDialogsTest, AddOverAnExistingNameReplacesTheFiveValuesAndKeepsAngezeigt) {
@@ -137,6 +154,8 @@ TEST_F(AccountDialogsTest, UnusableNamesAndPasswordsDisableOkAndAreNeverStored) 
     v->anzeigeName = name;
     form.txtAnzeigeName_Change();
     EXPECT_FALSE(v->okEnabled) << name;
+    // Why, under the fields; an empty name needs no words.
+    EXPECT_EQ(v->okHint, *name ? kHintNameUnusable : "") << name;
     form.cmdOK_Click();
     EXPECT_TRUE(form.Loaded()) << "refused without closing: " << name;
   }
@@ -146,6 +165,14 @@ TEST_F(AccountDialogsTest, UnusableNamesAndPasswordsDisableOkAndAreNeverStored) 
   v->password = std::string("ab\x03") + "c";
   form.txtPassword_Change();
   EXPECT_FALSE(v->okEnabled) << "code 3 scrambles to NUL";
+  EXPECT_EQ(v->okHint, kHintPasswordUnusable);
+  for (const char* outside : {"hał", "Ω"}) {
+    v->password = outside;
+    form.txtPassword_Change();
+    EXPECT_FALSE(v->okEnabled) << outside;
+    EXPECT_EQ(v->okHint, kHintPasswordUnusable) << outside;
+  }
+  v->password = std::string("ab\x03") + "c";
   form.cmdOK_Click();
   EXPECT_TRUE(form.Loaded());
   EXPECT_EQ(Hive(), before);
@@ -154,6 +181,7 @@ TEST_F(AccountDialogsTest, UnusableNamesAndPasswordsDisableOkAndAreNeverStored) 
   v->password = "abc";
   form.txtPassword_Change();
   EXPECT_TRUE(v->okEnabled);
+  EXPECT_EQ(v->okHint, "");
   form.cmdOK_Click();
   EXPECT_EQ(Value("Bert", "PW"), Passwort::Umwandeln("abc"));
 }
@@ -294,7 +322,12 @@ TEST_F(AccountDialogsTest, EditSavingUnderAnotherNameMakesAFurtherAccount) {
   v->anzeigeName = "Anna 2";  // typed after loading; the fields are emptied, then filled anew
   dialogs.fmEdit().cmbAnzeigeName_Change();
   v->userName = "anna2";
+  v->password = "Ω";
+  dialogs.fmEdit().txtPassword_Change();
+  EXPECT_EQ(v->okHint, kHintPasswordUnusable);
   v->password = "pw2";
+  dialogs.fmEdit().txtPassword_Change();
+  EXPECT_EQ(v->okHint, "");
   v->SetOptionTE(true);
   v->linkName = "TE 2";
   dialogs.fmEdit().cmdOK_Click();

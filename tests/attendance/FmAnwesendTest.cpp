@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "accounts/AccountDialogs.h"
+#include "substitute/FakeAccountDialogViews.h"
 #include "support/MainWindowRig.h"
 
 namespace pw::test {
@@ -102,6 +104,59 @@ TEST(Attendance, RemovedAccountStaysInTheLoadedListUntilTheNextFill) {
   EXPECT_EQ(r.List().RowCount(), 2);
   r.form().Form_Load();
   EXPECT_EQ(r.List().RowCount(), 1);
+}
+
+// Removed under the open list: its OK must not write the account's key back with only
+// "Angezeigt" (an empty account in every list and run from then on).
+TEST(Attendance, AccountsRemovedOrAddedWhileTheListIsOpenNeverComeBack) {
+  ListRig r;
+  FakeAccountDialogViewFactory views;
+  AccountDialogs dialogs(views, r.settings, r.fm.Timer2());
+  dialogs.SetAccountsChanged([&] { r.form().AccountsChanged(); });
+  r.AddAccount("Anna", "anna", "pw", 1);
+  r.AddAccount("Bernd", "bernd", "pw", 1);
+  r.AddAccount("Cora", "cora", "pw", 1);
+  // Removed behind the list's back: its row stays, and OK skips it.
+  r.form().Show();
+  r.accounts.Remove("Cora");
+  r.form().cmdOK_Click();
+  EXPECT_EQ(r.accounts.List(), (std::vector<std::string>{"Anna", "Bernd"}));
+  // "Mailboxes > Entfernen" and "Hinzufügen" refill the open list at once; a tick not yet
+  // confirmed stays with its account.
+  r.form().Show();
+  auto* list = r.attendanceViews.current;
+  list->SetTick(0, 0);
+  dialogs.ShowDelete();
+  views.deleteView->anzeigeName = "Bernd";
+  dialogs.fmDelete().cmdOK_Click();
+  ASSERT_EQ(list->RowCount(), 1);
+  EXPECT_EQ(list->Tick(0), 0);
+  dialogs.ShowNew();
+  views.newView->anzeigeName = "Dora";
+  dialogs.fmNew().cmdOK_Click();
+  ASSERT_EQ(list->RowCount(), 2);
+  EXPECT_EQ(list->Text(1), "Dora");
+  r.form().cmdOK_Click();
+  EXPECT_EQ(r.accounts.List(), (std::vector<std::string>{"Anna", "Dora"}));
+  EXPECT_EQ(r.accounts.Read("Anna", "Angezeigt", "?"), "0");
+  EXPECT_EQ(r.accounts.Read("Dora", "Angezeigt", "?"), "1");
+}
+
+// A row whose write is refused is skipped; the rows after it are still stored.
+TEST(Attendance, OkSkipsARefusedRowAndStoresTheOthers) {
+  ListRig r;
+  r.AddAccount("Anna", "anna", "pw", 1);
+  r.AddAccount("Bernd", "bernd", "pw", 1);
+  r.AddAccount("Cora", "cora", "pw", 1);
+  r.form().Show();
+  for (std::int32_t row = 0; row < 3; ++row) r.attendanceViews.current->SetTick(row, 0);
+  r.registry.DenyWrites(kHkeyCurrentUser,
+                        "Software\\VB and VBA Program Settings\\Mail Postwacht\\Benutzer\\Bernd");
+  r.form().cmdOK_Click();
+  EXPECT_EQ(r.accounts.Read("Anna", "Angezeigt", "?"), "0");
+  EXPECT_EQ(r.accounts.Read("Bernd", "Angezeigt", "?"), "?");
+  EXPECT_EQ(r.accounts.Read("Cora", "Angezeigt", "?"), "0");
+  EXPECT_FALSE(r.form().Loaded());
 }
 
 TEST(Attendance, HandEditedTicksAreReadAsNumbersAndAnUnreadableOneEndsNothing) {

@@ -9,6 +9,7 @@
 #include "common/Windows1252.h"
 #include "contract/ContractRegistry.h"
 #include "registry/RegistryTree.h"
+#include "registry/clsRegistry.h"
 
 namespace pw {
 namespace {
@@ -265,6 +266,14 @@ TEST_F(RegistryContract, OtherTypesKeepTheirBytesAsWritten) {
   EXPECT_EQ(type, kRegSz) << "overwriting changes the type";
   ASSERT_EQ(Set(base_, "nothing", kRegBinary, ""), kErrorSuccess);
   EXPECT_EQ(Get(base_, "nothing"), "");
+  // clsRegistry's DWORD in the system's byte order, with a value that differs swapped.
+  clsRegistry dword(*api_);
+  dword.Key("HKCU\\" + kScratch + "\\order");
+  EXPECT_TRUE(dword.setValue("305419896", 4));
+  EXPECT_EQ(Get(base_, "order", &type), "\x78\x56\x34\x12");
+  EXPECT_EQ(type, kRegDword);
+  ASSERT_EQ(Set(base_, "order", kRegDword, std::string("\x01\x00\x00\x80", 4)), kErrorSuccess);
+  EXPECT_EQ(dword.getValue(), "-2147483647");
 }
 
 TEST_F(RegistryContract, ValueNamesIgnoreCaseAndTheDefaultValueHasTheEmptyName) {

@@ -43,7 +43,7 @@ class OAuthTranscript : public ::testing::Test {
   std::int32_t SignInError() {
     client.SetPort(993);
     try {
-      client.SignInWithToken("imap.example.org", "empfang@firma.de", "at-1");
+      client.SignInWithToken(host, "empfang@firma.de", "at-1");
     } catch (const AppError& e) {
       description = e.Description();
       return e.Number();
@@ -51,11 +51,12 @@ class OAuthTranscript : public ::testing::Test {
     return 0;
   }
   std::string description;
+  // The scripted line is not encrypted: a token goes over it only to the own machine.
+  std::string host = "localhost";
 };
 
 constexpr char kBearer[] =
-    "bixhPWVtcGZhbmdAZmlybWEuZGUsAWhvc3Q9aW1hcC5leGFtcGxlLm9yZwFwb3J0PTk5MwFhdXRoPUJlYXJlciBhdC0xAQ"
-    "E=";
+    "bixhPWVtcGZhbmdAZmlybWEuZGUsAWhvc3Q9bG9jYWxob3N0AXBvcnQ9OTkzAWF1dGg9QmVhcmVyIGF0LTEBAQ==";
 
 TEST_F(OAuthTranscript, OAuthBearerWithInitialResponseIsOneTurn) {
   server.Server("* OK [CAPABILITY IMAP4rev1 SASL-IR AUTH=XOAUTH2 AUTH=OAUTHBEARER] ready")
@@ -95,6 +96,21 @@ TEST_F(OAuthTranscript, WithoutSaslIrTheResponseFollowsTheEmptyChallenge) {
 TEST_F(OAuthTranscript, AServerWithoutOAuthOrWithASecondChallengeFailsCleanly) {
   server.Server("* OK [CAPABILITY IMAP4rev1 AUTH=PLAIN] ready");
   EXPECT_EQ(SignInError(), kOAuthNoMechanism);
+  // Without TLS to another machine the token stays home, LOGINDISABLED or not: nothing is sent.
+  for (const char* plainHost : {"imap.example.org", "127.0.0.1.example.org", "10.0.0.1"}) {
+    ScriptedTransport plain;
+    ImapClient third{[&] { return plain.Handle(); }};
+    plain.Server("* OK [CAPABILITY IMAP4rev1 LOGINDISABLED AUTH=OAUTHBEARER] ready");
+    third.SetPort(143);
+    try {
+      third.SignInWithToken(plainHost, "empfang@firma.de", "at-1");
+      ADD_FAILURE() << plainHost;
+    } catch (const AppError& e) {
+      EXPECT_EQ(e.Number(), kOAuthPlainConnection) << plainHost;
+      EXPECT_NE(e.Description().find(plainHost), std::string::npos);
+    }
+    EXPECT_EQ(plain.Problems(), "");
+  }
 
   ScriptedTransport second;
   ImapClient other{[&] { return second.Handle(); }};
@@ -105,7 +121,7 @@ TEST_F(OAuthTranscript, AServerWithoutOAuthOrWithASecondChallengeFailsCleanly) {
       .Server("+ e30=");
   other.SetPort(993);
   try {
-    other.SignInWithToken("imap.example.org", "empfang@firma.de", "at-1");
+    other.SignInWithToken("localhost", "empfang@firma.de", "at-1");
     ADD_FAILURE();
   } catch (const AppError& e) {
     EXPECT_EQ(e.Number(), kImapMalformedReply);

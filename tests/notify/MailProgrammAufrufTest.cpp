@@ -171,6 +171,30 @@ TEST(TreeEvents, DoubleClickOnTheUnreadNodeLaunchesAndStopsTheBlinking) {
   EXPECT_EQ(ShownTip(*r.tray.icon), "Neue Nachricht für Anna!");  // the tip is not reset here
 }
 
+// TS_JN = "J": the double-click launches the client and leaves the tray alone.
+TEST(TreeEvents, DoubleClickWithoutTrayAlertsLaunchesAndLeavesTheTrayAlone) {
+  TreeRig r;
+  r.globals.TrayAlertsEnabled = false;
+  r.Select(1);
+  const std::size_t before = r.tray.calls.size();
+  r.fm.Anzeige_DblClick();
+  ASSERT_EQ(r.windows.started.size(), 1u);
+  EXPECT_EQ(r.tray.calls.size(), before);
+  EXPECT_TRUE(r.fm.TimerIvis().Enabled());
+}
+
+// A node the tree cannot name clears the selection: the next double-click must not launch the
+// account chosen before.
+TEST(TreeEvents, AFailingSelectionClearsTheSelectedAccount) {
+  TreeRig r;
+  r.Select(1);
+  ASSERT_EQ(r.globals.SelectedAccount, "Anna");
+  r.Select(99);
+  EXPECT_EQ(r.globals.SelectedAccount, "");
+  r.fm.Anzeige_DblClick();
+  EXPECT_TRUE(r.windows.started.empty());
+}
+
 TEST(TreeEvents, AccountAndTotalNodesCarryNoAccount) {
   TreeRig r;
   for (std::int32_t node : {0, 2}) {

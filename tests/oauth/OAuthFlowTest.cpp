@@ -2,16 +2,28 @@
 // endpoint's answers.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/AppError.h"
+#include "common/SettingsNames.h"
+#include "common/Url.h"
 #include "oauth/Authorization.h"
 #include "oauth/OAuthConfig.h"
+#include "oauth/OAuthSession.h"
 #include "oauth/TokenEndpoint.h"
 #include "platform/Crypto.h"
+#include "platform/Http.h"
+#include "platform/Loopback.h"
+#include "platform/Transport.h"
+#include "registry/SettingsStore.h"
+#include "substitute/FakeOAuthPlatform.h"
+#include "substitute/FakeRegistry.h"
 
 namespace pw {
 namespace {
@@ -61,6 +73,39 @@ TEST(OAuthSettings, ProvidersDefaultsAndRefusals) {
                                 {"OAuth2-Token", "http://[::1]:8080/t"}}));
   EXPECT_EQ(own.tokenUrl, "http://[::1]:8080/t");
   EXPECT_NE(own.Fingerprint(), ms.Fingerprint());
+
+  // http:// only where the real host is the own machine, whatever stands around it.
+  const struct {
+    const char* url;
+    bool allowed;
+  } endpoints[] = {{"https://login.example.org/t", true},
+                   {"HTTP://LOCALHOST:8400/t", true},
+                   {"http://localhost./t", true},
+                   {"http://127.1.2.3/t", true},
+                   {"http://[::1]:8080/t", true},
+                   {"http://[::ffff:127.0.0.1]/t", true},
+                   {"http://127.0.0.1:1@mail.example:8080/token", false},
+                   {"http://user@127.0.0.1/t", false},
+                   {"http://mail.example/@127.0.0.1", false},
+                   {"http://127.0.0.1#@mail.example/t", false},
+                   {"http://127.0.0.1.example.org/t", false},
+                   {"http://localhost.example/t", false},
+                   {"http://127.1/t", false},
+                   {"http://[::2]/t", false},
+                   {"http://[::1/t", false},
+                   {"http://127.0.0.1:99999/t", false},
+                   {"http://127.0.0.1\\@mail.example/t", false},
+                   {"http://127.0.0.1%2f@mail.example/t", false},
+                   {"https://", false},
+                   {"ftp://127.0.0.1/t", false}};
+  for (const auto& e : endpoints) EXPECT_EQ(IsAllowedEndpoint(e.url), e.allowed) << e.url;
+  const std::optional<Url> parsed = ParseUrl("https://a:b@[2001:DB8::1]:8443?x#y");
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->userinfo, "a:b");
+  EXPECT_EQ(parsed->host, "2001:db8::1");
+  EXPECT_EQ(parsed->port, 8443);
+  EXPECT_EQ(parsed->target, "/?x#y");
+  EXPECT_EQ(EndpointHost("https://id.example.org:8443/authorize"), "id.example.org");
 
   const std::vector<std::map<std::string, std::string>> refused = {
       {{"Anmeldung", "Zertifikat"}},
@@ -117,6 +162,11 @@ TEST(Authorization, RedirectsAreTakenOnlyWithOurState) {
       {"GET / HTTP/1.1\r\n\r\n", K::Unrelated, ""},
       {"POST /?code=c&state=S1 HTTP/1.1\r\n\r\n", K::Unrelated, ""},
       {"GET /other?code=c&state=S1 HTTP/1.1\r\n\r\n", K::Unrelated, ""},
+      // RFC 6749 3.1: a repeated parameter, even with our state, is someone else's.
+      {"GET /?code=c&state=S1&state=S1 HTTP/1.1\r\n\r\n", K::Foreign, ""},
+      {"GET /?code=x&code=c&state=S1 HTTP/1.1\r\n\r\n", K::Foreign, ""},
+      {"GET /?state=S1&state=S2 HTTP/1.1\r\n\r\n", K::Foreign, ""},
+      {"GET /?error=a&error=access_denied&state=S1 HTTP/1.1\r\n\r\n", K::Foreign, ""},
   };
   for (const Case& c : cases) {
     const Redirect r = ParseRedirect(c.head, "S1");
@@ -160,10 +210,167 @@ TEST(TokenEndpoint, AnswersOfTheProvider) {
       EXPECT_EQ(e.Description().find("rt-"), std::string::npos);
     }
   }
+  // The lifetime, however it is written, within 0 and a day before anything computes with it.
+  const struct {
+    const char* value;
+    std::int64_t seconds;
+  } lifetimes[] = {{"9223372036854775807", kMaxExpiresIn},
+                   {"18446744073709551615", kMaxExpiresIn},
+                   {"-5", 0},
+                   {"\"99999999999999999999\"", kMaxExpiresIn},
+                   {"1e300", 0},
+                   {"\"12x\"", 0},
+                   {"3600", 3600},
+                   {"\" 60 \"", 60}};
+  for (const auto& l : lifetimes) {
+    const TokenGrant lived = ParseTokenResponse(
+        {200, std::string(R"({"access_token":"a","expires_in":)") + l.value + "}"});
+    EXPECT_EQ(lived.expiresIn, l.seconds) << l.value;
+  }
   OAuthConfig config;
   config.clientId = "id";
   EXPECT_EQ(RefreshRequestBody(config, "r+t/="),
             "grant_type=refresh_token&refresh_token=r%2Bt%2F%3D&client_id=id");
+}
+
+// The real listener of this platform: idle connections, more than are served at once, and a
+// forged redirect come before the browser's; the genuine one still signs in within moments.
+TEST(OAuthLoopback, IdleAndForeignConnectionsCannotHoldTheRedirect) {
+  FakeRegistry hive;
+  SettingsStore settings(hive);
+  FakeHttpClient http;
+  http.answers.push_back({200, R"({"access_token":"at-1","refresh_token":"rt-1"})"});
+  FakeCrypto crypto;
+  FakeBrowser browser;
+  FakeSignInViewFactory views;
+  std::string foreignReply, genuineReply;
+  std::thread others;
+  browser.onOpen = [&](const std::string& url) {
+    const std::size_t p = url.find("127.0.0.1%3A") + 12;
+    const int port = std::stoi(url.substr(p, url.find('%', p) - p));
+    const std::size_t s = url.find("&state=") + 7;
+    const std::string state = url.substr(s, url.find('&', s) - s);
+    others = std::thread([&foreignReply, &genuineReply, port, state] {
+      auto connect = [port] {
+        std::unique_ptr<Transport> t = MakeSocketTransport();
+        t->Connect("127.0.0.1", port, 5000);
+        return t;
+      };
+      auto ask = [&](const std::string& request, std::string& reply) {
+        std::unique_ptr<Transport> t = connect();
+        t->Send(request, 5000);
+        char buffer[4096];
+        try {
+          while (std::size_t n = t->Receive(buffer, sizeof buffer, 5000)) reply.append(buffer, n);
+        } catch (const AppError&) {
+          // the listener closed the connection
+        }
+      };
+      std::vector<std::unique_ptr<Transport>> idle;
+      for (int i = 0; i < 40; ++i) idle.push_back(connect());
+      ask("GET /?code=c1&state=forged HTTP/1.1\r\n\r\n", foreignReply);
+      ask("GET /?code=c1&state=" + state + " HTTP/1.1\r\n\r\n", genuineReply);
+    });
+  };
+  OAuthSession session(
+      {settings, http, crypto, browser, [] { return MakeLoopbackListener(); }, views, {}, {}},
+      kSettingsApp);
+  OAuthConfig config;
+  config.enabled = true;
+  config.provider = kProviderEigener;
+  config.clientId = "desk";
+  config.authorizeUrl = "http://127.0.0.1:1/authorize";
+  config.tokenUrl = "http://127.0.0.1:1/token";
+  session.Configure(config);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_NO_THROW(session.SignIn(20000));
+  const auto took = std::chrono::steady_clock::now() - start;
+  if (others.joinable()) others.join();
+  EXPECT_LT(took, std::chrono::seconds(4));
+  EXPECT_NE(foreignReply.find("400 Bad Request"), std::string::npos);
+  EXPECT_NE(genuineReply.find("200 OK"), std::string::npos);
+  ASSERT_EQ(http.requests.size(), 1u);
+  EXPECT_EQ(session.AccessToken(), "at-1");
+}
+
+// The token request of this platform (libcurl, or WinHTTP under Wine) against an endpoint that
+// sends too much, trickles, or is given up on: bounded as a whole, ended on "Abbrechen".
+TEST(OAuthHttp, TheWholeRequestIsBoundedInTimeAndSize) {
+  using Clock = std::chrono::steady_clock;
+  const std::string chunk(65536, 'x');
+  const struct Case {
+    const char* what;
+    std::function<void(Transport&)> answer;
+    int timeoutMs;
+    bool cancelAfter300Ms;
+    std::int32_t error;  // 0: answered
+  } cases[] = {
+      {"small",
+       [](Transport& t) { t.Send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n{}", 2000); }, 5000,
+       false, 0},
+      {"chunked 2 MB",
+       [&](Transport& t) {
+         t.Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", 2000);
+         for (int i = 0; i < 32; ++i) t.Send("10000\r\n" + chunk + "\r\n", 2000);
+         t.Send("0\r\n\r\n", 2000);
+       },
+       10000, false, kNetFailure},
+      {"trickle",
+       [](Transport& t) {
+         t.Send("HTTP/1.1 200 OK\r\nContent-Length: 30\r\n\r\n", 2000);
+         for (int i = 0; i < 30; ++i) {
+           std::this_thread::sleep_for(std::chrono::milliseconds(100));
+           t.Send("x", 2000);
+         }
+       },
+       800, false, kNetTimedOut},
+      {"trickle, Abbrechen",
+       [](Transport& t) {
+         t.Send("HTTP/1.1 200 OK\r\nContent-Length: 30\r\n\r\n", 2000);
+         for (int i = 0; i < 30; ++i) {
+           std::this_thread::sleep_for(std::chrono::milliseconds(100));
+           t.Send("x", 2000);
+         }
+       },
+       20000, true, kNetAborted},
+  };
+  for (const Case& c : cases) {
+    std::unique_ptr<LoopbackListener> listener = MakeLoopbackListener();
+    const int port = listener->Listen();
+    std::thread server([&] {
+      std::unique_ptr<Transport> t = listener->Accept(5000, {});
+      if (!t) return;
+      try {
+        std::string head;
+        char buffer[4096];
+        while (head.find("\r\n\r\n") == std::string::npos) {
+          const std::size_t n = t->Receive(buffer, sizeof buffer, 5000);
+          if (n == 0) return;
+          head.append(buffer, n);
+        }
+        c.answer(*t);
+      } catch (const AppError&) {
+        // the client gave up
+      }
+    });
+    const auto start = Clock::now();
+    const WaitPump goOn = [&] {
+      return !c.cancelAfter300Ms || Clock::now() - start < std::chrono::milliseconds(300);
+    };
+    std::int32_t error = 0;
+    try {
+      const HttpResponse r = MakeHttpClient()->PostForm(
+          "http://127.0.0.1:" + std::to_string(port) + "/token", "a=b", c.timeoutMs, goOn);
+      EXPECT_EQ(r.status, 200) << c.what;
+    } catch (const AppError& e) {
+      error = e.Number();
+    }
+    const auto took = Clock::now() - start;
+    listener->Close();
+    server.join();
+    EXPECT_EQ(error, c.error) << c.what;
+    EXPECT_LT(took, std::chrono::milliseconds(c.error == kNetFailure ? 10000 : 2000)) << c.what;
+  }
 }
 
 }  // namespace

@@ -110,6 +110,7 @@ TEST_F(ClsRegistryTest, GetValueGivesTheTextFormOfEachType) {
   seed("unterminated", kRegSz, "abc");
   seed("expand", kRegExpandSz, std::string("%PATH%", 7));
   seed("dword", kRegDword, "\xFF\xFF\xFF\xFF");
+  seed("order", kRegDword, "\x78\x56\x34\x12");  // little-endian: reads differently swapped
   seed("binary", kRegBinary, std::string("\x00\x0A\xFF", 3));
   seed("multi", kRegMultiSz, std::string("a\0\0", 3));
   seed("empty multi", kRegMultiSz, "");
@@ -119,6 +120,7 @@ TEST_F(ClsRegistryTest, GetValueGivesTheTextFormOfEachType) {
   EXPECT_EQ(Get("HKCU\\Software\\T\\unterminated"), "ab") << "the last byte goes with the NUL";
   EXPECT_EQ(Get("HKCU\\Software\\T\\expand"), "%PATH%");
   EXPECT_EQ(Get("HKCU\\Software\\T\\dword"), "-1");
+  EXPECT_EQ(Get("HKCU\\Software\\T\\order"), "305419896");
   EXPECT_EQ(Get("HKCU\\Software\\T\\binary"), "00 0A FF");
   EXPECT_EQ(Get("HKCU\\Software\\T\\empty multi"), "");
   EXPECT_EQ(Get("HKCU\\Software\\T\\"), "default");
@@ -146,6 +148,10 @@ TEST_F(ClsRegistryTest, SetValueWritesTheBytesOfEachTextForm) {
   EXPECT_EQ(stored("bin"), "");
   EXPECT_EQ(Set("HKCU\\Software\\New\\Deeper\\dw", "-1", 4), "ok");
   EXPECT_EQ(stored("dw"), "\xFF\xFF\xFF\xFF");
+  EXPECT_EQ(Set("HKCU\\Software\\New\\Deeper\\dw", "305419896", 4), "ok");  // 0x12345678
+  EXPECT_EQ(stored("dw"), "\x78\x56\x34\x12");
+  EXPECT_EQ(Set("HKCU\\Software\\New\\Deeper\\bin", "FF 00", 3), "ok");  // 255 is the limit
+  EXPECT_EQ(stored("bin"), std::string("\xFF\x00", 2));
   EXPECT_EQ(Set("HKCU\\Software\\New\\Deeper\\expand", "%X%", 2), "ok");
   EXPECT_EQ(stored("expand"), "absent") << "types other than 1, 3 and 4 write nothing";
   EXPECT_EQ(Set("HKCU\\top", "oben", 1), "ok");
@@ -160,11 +166,31 @@ TEST_F(ClsRegistryTest, SetValueWritesTheBytesOfEachTextForm) {
 
   EXPECT_EQ(Set(path, "1FF", 3),
             "0x8004020C setValue: Ungültige Binärzahl (größer als 255): \"1FF \"");
+  EXPECT_NE(Set(path, "100", 3), "ok");
   EXPECT_EQ(Set(path, "0A  0B", 3), "13 setValue: Typen unverträglich");
   EXPECT_EQ(Set(path, "0G", 3), "13 setValue: Typen unverträglich");
   EXPECT_EQ(Set(path, "12x", 4), "13 setValue: Typen unverträglich");
   EXPECT_EQ(Set(path, "2147483648", 4), "6 setValue: Überlauf");
   EXPECT_EQ(Set("HKCU", "x", 1), "0x80040202 setValue: Ungültiger Schlüssel: \"HKCU\"");
+}
+
+// setValue answers whether the value was written: false, without an error, when the registry
+// opens the key but refuses the value.
+TEST_F(ClsRegistryTest, SetValueAnswersFalseWhenTheWriteIsRefused) {
+  struct Refusing : FakeRegistry {
+    long RegSetValueExA(HKey, const std::string&, std::uint32_t, const std::uint8_t*,
+                        std::uint32_t) override {
+      return kErrorAccessDenied;
+    }
+  } refusing;
+  clsRegistry registry(refusing);
+  for (std::int32_t type : {1, 3, 4}) {
+    registry.Key("HKCU\\Software\\Locked\\v");
+    bool written = true;
+    EXPECT_EQ(Raised([&] { written = registry.setValue("01", type); }), "ok");
+    EXPECT_FALSE(written) << type;
+  }
+  EXPECT_EQ(refusing.OpenHandleCount(), 0u);
 }
 
 TEST_F(ClsRegistryTest, SetValueWithoutAutoCreateWritesOnlyReadableValues) {

@@ -32,6 +32,7 @@ class FakeAccountFields : public Base {
   std::string LinkName() const override { return linkName; }
   void SetLinkName(const std::string& text) override { linkName = text; }
   void SetOkEnabled(bool enabled) override { okEnabled = enabled; }
+  void SetOkHint(const std::string& text) override { okHint = text; }
   void Show() override {
     visible = true;
     ++shows;
@@ -41,7 +42,7 @@ class FakeAccountFields : public Base {
     closed = true;
   }
 
-  std::string anzeigeName, userName, password, linkName;
+  std::string anzeigeName, userName, password, linkName, okHint;
   bool optionOL = false;
   bool optionTE = false;
   bool okEnabled = true;

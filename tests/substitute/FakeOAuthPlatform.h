@@ -23,9 +23,12 @@ namespace pw {
 // Answers from a script, or from a handler that sees the request body.
 class FakeHttpClient : public HttpClient {
  public:
-  HttpResponse PostForm(const std::string& url, const std::string& body, int) override {
+  HttpResponse PostForm(const std::string& url, const std::string& body, int,
+                        const WaitPump& goOn) override {
     requests.push_back(body);
     urls.push_back(url);
+    if (beforeAnswer) beforeAnswer();
+    if (goOn && !goOn()) throw NetError(kNetAborted);
     if (handler) return handler(body);
     if (answers.empty()) throw NetError(kNetUnreachable);
     HttpResponse r = answers.front();
@@ -33,6 +36,8 @@ class FakeHttpClient : public HttpClient {
     return r;
   }
   std::function<HttpResponse(const std::string& body)> handler;
+  // Runs while the request waits (the person pressing "Abbrechen", say).
+  std::function<void()> beforeAnswer;
   std::deque<HttpResponse> answers;
   std::vector<std::string> requests;
   std::vector<std::string> urls;
@@ -84,7 +89,9 @@ class FakeCrypto : public Crypto {
   unsigned seed_ = 7;
 };
 
-// One browser request, and what the listener sent back.
+// One browser request, and what the listener sent back. kSilent stands for a connection that
+// sends nothing at all.
+inline constexpr char kSilent[] = "<silent>";
 class FakeConnection : public Transport {
  public:
   explicit FakeConnection(std::string request, std::string* reply)
@@ -92,6 +99,7 @@ class FakeConnection : public Transport {
   void Connect(const std::string&, int, int) override {}
   void Send(std::string_view data, int) override { reply_->append(data); }
   std::size_t Receive(char* buffer, std::size_t capacity, int) override {
+    if (request_ == kSilent) throw NetError(kNetTimedOut);
     const std::size_t n = std::min(capacity, request_.size());
     request_.copy(buffer, n);
     request_.erase(0, n);

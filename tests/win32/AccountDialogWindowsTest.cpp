@@ -11,6 +11,7 @@
 #include "accounts/AccountDialogs.h"
 #include "accounts/AccountStore.h"
 #include "accounts/Passwort.h"
+#include "common/Texts.h"
 #include "common/Windows1252.h"
 #include "registry/SettingsStore.h"
 #include "substitute/FakeTimers.h"
@@ -133,6 +134,28 @@ TEST_F(AccountDialogWindowsTest, AddDialogHasItsControlsInTabOrderAndAFixedFrame
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDOK)));
   SetWindowTextW(GetDlgItem(dlg, kIdAnzeigeName), L"Wine Zwei");
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDOK)));
+  // A password outside Windows-1252: the line under the fields says why OK is greyed, and the
+  // frame and buttons make room for it; a storable one takes it away again.
+  HWND hint = GetDlgItem(dlg, kIdOkHint);
+  ASSERT_NE(hint, nullptr);
+  EXPECT_FALSE(IsWindowVisible(hint));
+  RECT okBefore{};
+  GetWindowRect(GetDlgItem(dlg, IDOK), &okBefore);
+  SetWindowTextW(GetDlgItem(dlg, kIdPassword), Widen("hał").c_str());
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDOK)));
+  EXPECT_TRUE(IsWindowVisible(hint));
+  EXPECT_EQ(Text(hint), Widen(kHintPasswordUnusable));
+  RECT okMoved{}, hintRect{}, frame{};
+  GetWindowRect(GetDlgItem(dlg, IDOK), &okMoved);
+  GetWindowRect(hint, &hintRect);
+  GetWindowRect(GetDlgItem(dlg, kIdFrame1), &frame);
+  EXPECT_GT(okMoved.top, okBefore.top);
+  EXPECT_LE(hintRect.bottom, frame.top);
+  SetWindowTextW(GetDlgItem(dlg, kIdPassword), L"");
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDOK)));
+  EXPECT_FALSE(IsWindowVisible(hint));
+  GetWindowRect(GetDlgItem(dlg, IDOK), &okMoved);
+  EXPECT_EQ(okMoved.top, okBefore.top);
 
   std::vector<int> order;
   HWND first = GetDlgItem(dlg, kIdAnzeigeName);
