@@ -45,6 +45,11 @@ bool FmStart::InWindow(int centreSeconds) const {
   return std::abs(s_.clock.SecondsSinceMidnight() - centreSeconds) < kTolerance;
 }
 
+bool FmStart::AttendancePending() const {
+  return !globals_.AttendanceAsked &&
+         (InWindow(kAttendanceMorning) || InWindow(kAttendanceEvening));
+}
+
 bool FmStart::Login(const std::string& name) {
   s_.Imap1.SetTimeout(10000);
   const MailboxJob job = PrepareSignIn(name);

@@ -81,11 +81,6 @@ int FmStart::ConcurrentSetting() {
   return static_cast<int>(std::clamp<long>(value, 1, kMostConcurrent));
 }
 
-bool FmStart::AttendancePending() const {
-  return !globals_.AttendanceAsked &&
-         (InWindow(7 * 3600 + 45 * 60) || InWindow(17 * 3600 + 18 * 60));
-}
-
 void FmStart::ShowStatus(CheckRun& run, const std::string& text) {
   // The token's fetch names the first mailbox before its sign-in; its showing does not again.
   if (run.status == text) return;
