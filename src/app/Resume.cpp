@@ -1,6 +1,6 @@
 // fmStart after the PC woke or its network came back: wait for the network, then check at once.
 #include "app/FmStart.h"
-#include "common/Text.h"
+#include "common/Url.h"
 
 namespace pw {
 namespace {
@@ -8,16 +8,11 @@ namespace {
 // The seconds a resumed PC is given to bring its network up before the run goes ahead anyway.
 constexpr int kLongestNetworkWait = 30;
 
-bool LoopbackHost(const std::string& host) {
-  return EqualsNoCase(host, "localhost") || host.starts_with("127.") || host == "::1" ||
-         host == "[::1]";
-}
-
 }  // namespace
 
 bool FmStart::NetworkUp() {
   // A server on this PC needs no network.
-  if (!network_ || LoopbackHost(globals_.ImapServerName)) return true;
+  if (!network_ || IsLoopbackHost(globals_.ImapServerName)) return true;
   return network_->Up();
 }
 
